@@ -1,0 +1,73 @@
+// An in-memory picture of palette indices with the few GDI drawing calls the
+// drawing pass uses: black fill, solid palette-index pens, Ellipse, MoveTo/LineTo.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/logical_palette.h"
+
+namespace vortan {
+
+// A pixel holds a palette index 0..255, or kClearedPixel for the black the
+// canvas was cleared to (black for good: it never takes a palette colour).
+using CanvasPixel = std::uint16_t;
+inline constexpr CanvasPixel kClearedPixel = 0x100;
+
+class IndexedCanvas {
+public:
+    IndexedCanvas() = default;
+    IndexedCanvas(int width, int height);  // every pixel cleared
+
+    void Resize(int width, int height);    // every pixel cleared
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    CanvasPixel Pixel(int x, int y) const { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
+    const CanvasPixel* Row(int y) const { return m_pixels.data() + static_cast<std::size_t>(y) * m_width; }
+    const std::vector<CanvasPixel>& Pixels() const { return m_pixels; }
+
+    // FillSolidRect with black over (left, top)-(right, bottom), right and bottom exclusive.
+    void FillBlack(int left, int top, int right, int bottom);
+
+    // Selects a solid pen: width in pixels (below 1 draws as 1), colour a
+    // PALETTEINDEX value (an index outside 0..255 draws with entry 0).
+    void SelectPen(int width, std::uint32_t colour);
+
+    // Ellipse in (l, t, r, b) with the current solid pen: a filled disk of
+    // diameter (r - l) + pen width around the rectangle's centre.
+    void Ellipse(int left, int top, int right, int bottom);
+
+    void MoveTo(int x, int y);
+    // A stroke of the pen's width with round ends from the current point to (x, y).
+    void LineTo(int x, int y);
+
+    // Counts set by drawing calls (for tests and benchmarks).
+    std::uint64_t EllipseCount() const { return m_ellipses; }
+    std::uint64_t LineCount() const { return m_lines; }
+
+private:
+    void FillDisk(double cx, double cy, double diameter);
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<CanvasPixel> m_pixels;
+    int m_penWidth = 1;
+    CanvasPixel m_penIndex = 0;
+    int m_curX = 0;
+    int m_curY = 0;
+    std::uint64_t m_ellipses = 0;
+    std::uint64_t m_lines = 0;
+};
+
+// Maps a canvas pixel to RGB through a palette (cleared pixels are black).
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+Rgb PixelColour(CanvasPixel p, const PaletteEntries& palette);
+
+// The palette entry nearest in colour to (r, g, b) (squared distance; the
+// lowest index wins ties). Used to write cleared pixels into 8-bit files.
+int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+}  // namespace vortan

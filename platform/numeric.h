@@ -1,0 +1,21 @@
+// Number conversions shared by drawing, palette and dialog arithmetic.
+#pragma once
+
+#include <cstdint>
+
+namespace vortan {
+
+// Rounds a single-precision value to the nearest 32-bit integer, an exact half
+// toward zero (2.5 -> 2, 2.51 -> 3, -2.5 -> -2). NaN and values beyond the
+// 32-bit range give INT32_MIN, as the x86 conversion does.
+std::int32_t RoundNearest(float v);
+
+// Truncates toward zero to a 32-bit integer; NaN and out-of-range values give
+// INT32_MIN (the x86 conversion result), never undefined behaviour.
+std::int32_t TruncToInt32(double v);
+
+// True when v equals its truncation to a 32-bit signed integer: 3.0 and -4.0
+// pass, 2.5 fails, and every value outside the 32-bit range fails.
+bool IsWholeNumber(float v);
+
+}  // namespace vortan

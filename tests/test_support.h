@@ -1,0 +1,48 @@
+// Helpers shared by the tests: temporary folders, files, a recording message sink.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/message_sink.h"
+
+namespace vortan::test {
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+    unsigned type = 0;
+    friend bool operator==(const RecordedMessage&, const RecordedMessage&) = default;
+};
+
+// Records every message and answers with a scripted result (IDOK by default).
+class RecordingSink : public IMessageSink {
+public:
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
+        messages.push_back({text, caption, type});
+        return answer;
+    }
+    std::vector<RecordedMessage> messages;
+    int answer = IDOK;
+};
+
+// A fresh empty folder below the build tree, removed by the destructor.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadWholeFile(const std::string& path);
+// A file of the source tree (examples, fixtures).
+std::string SourcePath(const std::string& relative);
+
+}  // namespace vortan::test

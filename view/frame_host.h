@@ -1,0 +1,23 @@
+// What a drawing pass needs from the window it draws for: the status bar,
+// message boxes, the timer, and a chance to show progress.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/message_sink.h"
+
+namespace vortan {
+
+class IFrameHost : public IMessageSink {
+public:
+    // Sets the status bar's text; repaintFirst repaints the bar at once first.
+    virtual void SetStatusText(const std::string& text, bool repaintFirst) = 0;
+    // Starts (or re-arms) timer id with period milliseconds; false when refused.
+    virtual bool SetTimer(unsigned id, std::uint32_t period) = 0;
+    virtual void KillTimer(unsigned id) = 0;
+    // Called after each drawn streamline, so a window can present progress.
+    virtual void StreamletDrawn() {}
+};
+
+}  // namespace vortan

@@ -1,0 +1,97 @@
+// Reading a streamline file: the header of eleven numbers, then one record
+// of text per streamline, and the parser that fills the knot store.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "view/vortan_frame_state.h"
+
+namespace vortan {
+
+struct StreamlineHeader {
+    float imageWidth = 0.0f;
+    float imageHeight = 0.0f;
+    float dimension = 0.0f;
+    float tMax = 0.0f;
+    float progressStep = 0.0f;
+    float xMin = 0.0f;
+    float xMax = 0.0f;
+    float yMin = 0.0f;
+    float yMax = 0.0f;
+    float zMin = 0.0f;
+    float zMax = 0.0f;
+    // How many of the eleven numbers were actually read (0..11).
+    int numbersRead = 0;
+};
+
+// Why a record did not reach the knot store.
+enum class SkipReason {
+    None,            // parsed
+    TooShort,        // 200 characters or fewer
+    TooLong,         // longer than the record limit, skipped whole
+    Malformed,       // the scans ran off the record (no marker, unbalanced braces)
+    OutputForm,      // InterpolatingFunction[..., <>]: printed without its data
+    CompressedData,  // CompressedData[...]: binary, not list syntax
+    NonNumeric,      // values that are not real numbers (symbols, complex values)
+    BadOffsets,      // packed-array offsets that do not fit the values
+};
+const char* SkipReasonText(SkipReason reason);
+
+// A streamline file opened for reading. Line ends reach the reader as one
+// '\n' whether the file uses CR LF or LF (text mode).
+class StreamlineFile {
+public:
+    StreamlineFile() = default;
+    ~StreamlineFile();
+    StreamlineFile(const StreamlineFile&) = delete;
+    StreamlineFile& operator=(const StreamlineFile&) = delete;
+
+    bool Open(const std::string& path);
+    // Reads from text already in memory (tests, fuzzing).
+    void OpenText(std::string text);
+    void Close();
+    bool IsOpen() const { return m_file != nullptr || m_memory; }
+
+    // Next character, or EOF; Peek does not consume it.
+    int Get();
+    int Peek();
+
+private:
+    bool Fill();
+
+    std::FILE* m_file = nullptr;
+    bool m_memory = false;
+    std::string m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    bool m_pendingCr = false;
+};
+
+// Reads the eleven header numbers ("%f\n" each); stops at the first text
+// that cannot start a number, leaving it for the records.
+StreamlineHeader ReadStreamlineHeader(StreamlineFile& file);
+
+// Longest record kept in memory; a longer one is skipped whole.
+inline constexpr std::size_t kMaxRecordLength = 16u * 1024u * 1024u;
+
+// Reads the next record into text; false when the file holds no further
+// record. A record too long to keep comes back as an empty text with
+// *tooLong set (when given).
+bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong = nullptr);
+
+// Parses one record into the knot store of state (m_knots, m_knotCount).
+// Returns true when the store now holds this streamline.
+bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& header,
+                           VortanFrameState& state, SkipReason* reason = nullptr);
+
+// Reads a decimal number at text[pos] as the runtime's atof does (blanks
+// skipped, sign, digits, point, fraction, e/E exponent; no inf, nan or hex),
+// and Mathematica's notation as meant: precision marks (`, `16, `15.9) are
+// passed over and a *^ exponent applies. Text that starts no number gives 0.
+// *end (when given) receives the position after the number (pos when none).
+double ReadNumber(const char* text, std::size_t length, std::size_t pos, std::size_t* end = nullptr);
+
+}  // namespace vortan
