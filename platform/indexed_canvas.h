@@ -66,6 +66,11 @@ struct Rgb {
 };
 Rgb PixelColour(CanvasPixel p, const PaletteEntries& palette);
 
+// Turns rows [0, rows) of the picture into 0xFFRRGGBB pixels through the
+// palette, cleared pixels black; out holds width * rows values.
+void ConvertToRgb32(const IndexedCanvas& canvas, const PaletteEntries& palette, std::uint32_t* out,
+                    int rows = -1);
+
 // The palette entry nearest in colour to (r, g, b) (squared distance; the
 // lowest index wins ties). Used to write cleared pixels into 8-bit files.
 int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g, std::uint8_t b);
