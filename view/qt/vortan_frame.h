@@ -1,0 +1,136 @@
+// The animation window: shows the streamline picture through the window's
+// 256-entry palette and animates it by rotating the colour tables on a timer.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <span>
+
+#include "platform/indexed_canvas.h"
+#include "platform/message_map.h"
+#include "platform/ui_service.h"
+#include "view/frame_host.h"
+#include "view/vortan_frame_state.h"
+
+class QAction;
+class QImage;
+class QSize;
+class CPictureView;
+class CStatusStrip;
+
+// Window messages the message map names (the command ids live in res/resources.h).
+inline constexpr int WM_CREATE = 0x0001;
+inline constexpr int WM_DESTROY = 0x0002;
+inline constexpr int WM_PAINT = 0x000F;
+inline constexpr int WM_TIMER = 0x0113;
+inline constexpr int WM_PALETTECHANGED = 0x0311;
+// Map ids at and above this one are command-update handlers: kUpdateCommandUi + command id.
+inline constexpr int kUpdateCommandUi = 0x10000;
+
+// The window's single timer.
+inline constexpr unsigned kAnimationTimerId = 1;
+// The period the platform runs a timer at: below 10 ms it runs at 10 ms,
+// above 2^31 - 1 ms at 2^31 - 1 ms.
+std::uint32_t ClampTimerPeriod(std::uint32_t period);
+
+// Texts of the window.
+inline constexpr const char* kFrameTitle = "Vortan - Colortableanimation";
+inline constexpr const char* kNoPaletteText = "Palette animation is not supported on this device";
+inline constexpr const char* kNoPaletteCaption = "Sorry!";
+inline constexpr const char* kNoTimerText = "Not enough timers available for this window.";
+inline constexpr const char* kNoTimerCaption = "vortan:CVortanFrame";
+// Top-left corner of the window on the screen.
+inline constexpr int kFrameLeft = 50;
+inline constexpr int kFrameTop = 50;
+
+class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
+    Q_OBJECT
+  public:
+    // An owned top-level window that deletes itself once its window is closed.
+    CVortanFrame(vortan::IUiService& ui, QWidget* owner);
+    ~CVortanFrame() override;
+
+    // Creates the window (title, geometry, menu) and runs OnCreate; false when
+    // creation failed. Call after the animation parameters were copied in.
+    bool Create();
+    // Shows the window normally, raises and activates it.
+    void ActivateFrame();
+    // Routes a command id through the message map (menu items and accelerators
+    // do too), then refreshes the menu's check mark; false when nothing handles it.
+    bool OnCommand(int id);
+    static std::span<const vortan::MessageMapEntry<CVortanFrame>> MessageMap();
+
+    vortan::IUiService& Ui();
+    // The client area as last drawn: picture rows on top, status strip rows below.
+    const vortan::IndexedCanvas& Canvas() const;
+    void SetStatusText(const QString& text, bool repaintFirst);
+    QString StatusText() const;
+    // The status strip as it looks on screen (client width x 30).
+    QImage GrabStatusBar();
+    // trunc(W) x (trunc(H) + 30).
+    QSize ClientSize() const;
+    // Re-presents the picture through the current palette, without a drawing pass.
+    void PresentPalette();
+
+    // For tests.
+    bool IsTimerActive() const;
+    std::uint32_t TimerPeriod() const;
+    // The system asks for a repaint of the picture: a drawing pass runs.
+    void SimulateExposure();
+    // Number of drawing passes run since creation.
+    int PassCount() const;
+    // The action of a menu command (nullptr when the menu has none).
+    QAction* MenuAction(int command) const;
+
+    // Handlers, reached through the message map.
+    void OnCreate();
+    void OnPaint();
+    void OnTimer();
+    void OnDestroy();
+    void OnPaletteChanged();
+    void OnExit();
+    void OnFilePrint();
+    void OnAnimation();
+    void OnSettings();
+    void OnUpdateAnimation();
+    void OnSaveBitmap();
+    void OnSaveBitmapAs();
+
+  protected:
+    // Whether the display animates palettes; ours re-presents the picture
+    // through the palette, so it does.
+    virtual bool DisplayAnimatesPalettes() const;
+
+    void timerEvent(QTimerEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    friend class CPictureView;
+    class Host;
+
+    void BuildMenu();
+    void BuildAccelerators();
+    // Starts (or re-arms) the animation timer; false when the platform refuses it.
+    bool StartTimer(std::uint32_t period);
+    void StopTimer();
+    // Starts the timer and reports a refusal with the timer message.
+    void StartTimerOrReport(std::uint32_t period);
+    // A paint of the picture that no present of ours asked for: schedule a pass.
+    void ExposureSeen();
+    void RunScheduledPass();
+
+    vortan::IUiService& m_ui;
+    vortan::IndexedCanvas m_canvas;
+    CPictureView* m_view = nullptr;
+    CStatusStrip* m_status = nullptr;
+    QAction* m_animationAction = nullptr;
+    int m_qtTimerId = 0;
+    std::uint32_t m_timerPeriod = 0;
+    int m_passCount = 0;
+    bool m_passScheduled = false;
+    bool m_inPass = false;
+    bool m_created = false;
+    bool m_destroyed = false;
+};
