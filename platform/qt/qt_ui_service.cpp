@@ -1,0 +1,181 @@
+#include "platform/qt/qt_ui_service.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "platform/message_sink.h"
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+bool IsPattern(const QString& name) {
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+// Windows patterns "*.a;*.b" as Qt patterns "*.a *.b"; "*.*" matches everything.
+QString QtPatterns(const QString& windowsPatterns) {
+    QStringList out;
+    for (QString p : windowsPatterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        p = p.trimmed();
+        if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+        if (!p.isEmpty()) out << p;
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+// "Image Files (*.img)" -> "Image Files": Qt reads the patterns from the last
+// parentheses, so the description must not carry other ones.
+QString Description(QString text) {
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(')'))) {
+        const qsizetype open = text.lastIndexOf(QLatin1Char('('));
+        if (open > 0) text = text.left(open).trimmed();
+    }
+    return text;
+}
+
+}  // namespace
+
+MessageBoxStyle MessageBoxStyleFor(unsigned type) {
+    QMessageBox::StandardButtons buttons;
+    switch (type & 0xFu) {
+        case vortan::MB_OKCANCEL:
+            buttons = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
+        case 0x2:  // MB_ABORTRETRYIGNORE
+            buttons = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+            break;
+        case 0x3:  // MB_YESNOCANCEL
+            buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            break;
+        case vortan::MB_YESNO:
+            buttons = QMessageBox::Yes | QMessageBox::No;
+            break;
+        case 0x5:  // MB_RETRYCANCEL
+            buttons = QMessageBox::Retry | QMessageBox::Cancel;
+            break;
+        default:
+            buttons = QMessageBox::Ok;
+            break;
+    }
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (type & 0xF0u) {
+        case vortan::MB_ICONSTOP:
+            icon = QMessageBox::Critical;
+            break;
+        case vortan::MB_ICONQUESTION:
+            icon = QMessageBox::Question;
+            break;
+        case vortan::MB_ICONEXCLAMATION:
+            icon = QMessageBox::Warning;
+            break;
+        case vortan::MB_ICONINFORMATION:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
+    }
+    return {int(buttons), int(icon)};
+}
+
+int QtUiService::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    const MessageBoxStyle style = MessageBoxStyleFor(type);
+    QMessageBox box(QMessageBox::Icon(style.icon),
+                    caption.empty() ? QString::fromLatin1(vortan::kAppName) : Q(caption), Q(text),
+                    QMessageBox::StandardButtons(style.buttons), m_parent);
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return vortan::IDOK;
+        case QMessageBox::Yes:
+            return vortan::IDYES;
+        case QMessageBox::No:
+            return vortan::IDNO;
+        case QMessageBox::Abort:
+            return 3;  // IDABORT
+        case QMessageBox::Retry:
+            return 4;  // IDRETRY
+        case QMessageBox::Ignore:
+            return 5;  // IDIGNORE
+        default:
+            // Cancel, or the box closed without a button: Windows reports
+            // IDCANCEL, or IDOK for a box that has only OK.
+            return (type & 0xFu) == vortan::MB_OK ? vortan::IDOK : vortan::IDCANCEL;
+    }
+}
+
+QStringList QtNameFilters(const vortan::FileDialogRequest& request) {
+    QStringList filters;
+    const QString initial = Q(request.initialName);
+    const QString initialName = QFileInfo(initial).fileName();
+    if (IsPattern(initialName)) filters << QStringLiteral("%1 (%1)").arg(initialName);
+    const QStringList parts = Q(request.filter).split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString text = parts[i];
+        const QString patterns = QtPatterns(parts[i + 1]);
+        if (text.isEmpty() && patterns.isEmpty()) break;  // the closing "||"
+        const QString description = Description(text);
+        const QString entry =
+            description.isEmpty() ? patterns : QStringLiteral("%1 (%2)").arg(description, patterns);
+        if (!filters.contains(entry)) filters << entry;
+    }
+    if (filters.isEmpty()) filters << QStringLiteral("All Files (*)");
+    return filters;
+}
+
+QString WithDefaultExtension(const QString& path, const QString& extension) {
+    if (extension.isEmpty() || path.isEmpty()) return path;
+    const QFileInfo info(path);
+    if (info.fileName().contains(QLatin1Char('.'))) return path;
+    return path + QLatin1Char('.') + extension;
+}
+
+void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& request) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (request.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
+    }
+    const QStringList filters = QtNameFilters(request);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+    dialog.setDefaultSuffix(Q(request.defaultExtension));
+
+    const QString initial = Q(request.initialName);
+    const QFileInfo info(initial);
+    if (initial.isEmpty()) {
+        dialog.setDirectory(QDir::currentPath());
+    } else if (IsPattern(info.fileName())) {
+        // The pattern is the selected filter; the name box starts empty.
+        dialog.setDirectory(info.path().isEmpty() || info.path() == QLatin1String(".")
+                                ? QDir::currentPath()
+                                : info.absolutePath());
+    } else {
+        if (info.isAbsolute() || info.path() != QLatin1String("."))
+            dialog.setDirectory(info.absolutePath());
+        else
+            dialog.setDirectory(QDir::currentPath());
+        dialog.selectFile(info.fileName());
+    }
+}
+
+std::optional<vortan::FileDialogResult> QtUiService::FileDialog(
+    const vortan::FileDialogRequest& request) {
+    QFileDialog dialog(m_parent);
+    ConfigureFileDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    const QString path = QFileInfo(WithDefaultExtension(files.first(), Q(request.defaultExtension)))
+                             .absoluteFilePath();
+    return vortan::FileDialogResult{path.toStdString(), QFileInfo(path).fileName().toStdString()};
+}

@@ -1,0 +1,13 @@
+// main() of the GUI tests: a headless QApplication around GoogleTest.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("vortan");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
