@@ -104,13 +104,16 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
 
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    // Hands a period in milliseconds to the platform; the timer's id, 0 when refused.
+    virtual int StartPlatformTimer(int period);
 
   private:
     friend class CPictureView;
     class Host;
 
     void BuildMenu();
+    // Runs the command-update handlers (the check mark of Animation).
+    void OnCommandUpdate();
     void BuildAccelerators();
     // Starts (or re-arms) the animation timer; false when the platform refuses it.
     bool StartTimer(std::uint32_t period);

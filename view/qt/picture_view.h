@@ -1,0 +1,58 @@
+// The animation window's client area: the picture of palette indices shown
+// through the current palette, and the one-part status strip under it.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/indexed_canvas.h"
+#include "platform/logical_palette.h"
+
+class CVortanFrame;
+
+// Shows rows [0, height) of the canvas through the palette. A paint that no
+// Present asked for is an exposure, reported to the frame (which then runs a
+// drawing pass); a present only converts the canvas again.
+class CPictureView : public QWidget {
+    Q_OBJECT
+  public:
+    CPictureView(CVortanFrame& frame, const vortan::IndexedCanvas& canvas,
+                 const vortan::LogicalPalette& palette, QWidget* parent);
+
+    // Converts the canvas through the palette again and repaints at once, as
+    // palette animation changes the screen at once.
+    void Present();
+    // The picture as presented last (width x picture rows, RGB32).
+    const QImage& Image() const { return m_image; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void Convert();
+
+    CVortanFrame& m_frame;
+    const vortan::IndexedCanvas& m_canvas;
+    const vortan::LogicalPalette& m_palette;
+    QImage m_image;
+    bool m_presentPending = false;
+    bool m_dirty = true;
+};
+
+// A status bar of a single part: its text on a sunken panel.
+class CStatusStrip : public QWidget {
+    Q_OBJECT
+  public:
+    explicit CStatusStrip(QWidget* parent);
+
+    void SetText(const QString& text);
+    QString Text() const { return m_text; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString m_text;
+};
