@@ -1,0 +1,469 @@
+#include "view/mathematica_expr.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <system_error>
+
+namespace vortan::mexpr {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Letters of symbol names: ASCII letters, '$' and every byte of a multi-byte
+// UTF-8 character (Mathematica accepts Greek and other letters in names).
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Binding powers of the operators, after Mathematica's precedence table.
+constexpr int kFunctionPower = 90;  // body &
+constexpr int kRulePower = 120;     // -> :> (right associative)
+constexpr int kPlusPower = 310;     // + - (binary)
+constexpr int kTimesPower = 400;    // * /
+constexpr int kMinusPower = 480;    // unary - +
+constexpr int kPowerPower = 590;    // ^ (right associative)
+constexpr int kJoinPower = 600;     // <>
+constexpr int kPrimePower = 670;    // ' (postfix)
+constexpr int kApplyPower = 1200;   // f[...]
+
+// Most significant digits kept for conversion; more than the 768 that can
+// decide the rounding of a double, so the nearest value is still found.
+constexpr std::size_t kMaxDigits = 1000;
+constexpr std::int64_t kExponentLimit = 100000000;
+
+}  // namespace
+
+std::size_t ReadMathematicaNumber(std::string_view text, double& value, bool* isInteger) {
+    const std::size_t n = text.size();
+    std::size_t pos = 0;
+    const std::size_t intBegin = pos;
+    while (pos < n && IsDigit(text[pos])) ++pos;
+    const std::size_t intEnd = pos;
+    std::size_t fracBegin = pos, fracEnd = pos;
+    bool point = false;
+    if (pos < n && text[pos] == '.') {
+        point = true;
+        fracBegin = ++pos;
+        while (pos < n && IsDigit(text[pos])) ++pos;
+        fracEnd = pos;
+    }
+    if (intEnd == intBegin && fracEnd == fracBegin) return 0;
+    bool integer = !point;
+
+    // Precision (`16.) or accuracy (``20.) mark: read and passed over.
+    if (pos < n && text[pos] == '`') {
+        integer = false;
+        ++pos;
+        bool accuracy = false;
+        if (pos < n && text[pos] == '`') {
+            accuracy = true;
+            ++pos;
+        }
+        std::size_t q = pos;
+        if (accuracy && q < n && (text[q] == '-' || text[q] == '+')) ++q;
+        std::size_t digitsAt = q;
+        while (q < n && IsDigit(text[q])) ++q;
+        if (q < n && text[q] == '.') {
+            std::size_t r = q + 1;
+            while (r < n && IsDigit(text[r])) ++r;
+            if (r > q + 1 || q > digitsAt) q = r;
+        }
+        if (q > digitsAt) pos = q;
+    }
+
+    // *^ exponent; without digits after it the asterisk is left for Times.
+    std::int64_t exponent = 0;
+    if (pos + 1 < n && text[pos] == '*' && text[pos + 1] == '^') {
+        std::size_t q = pos + 2;
+        bool negative = false;
+        if (q < n && (text[q] == '-' || text[q] == '+')) negative = text[q++] == '-';
+        const std::size_t digitsAt = q;
+        while (q < n && IsDigit(text[q])) {
+            if (exponent < kExponentLimit) exponent = exponent * 10 + (text[q] - '0');
+            ++q;
+        }
+        if (q > digitsAt) {
+            pos = q;
+            if (negative) exponent = -exponent;
+        } else {
+            exponent = 0;
+        }
+    }
+    if (isInteger) *isInteger = integer;
+
+    // Significant digits: integer and fraction digits without leading zeros,
+    // the value being buffer * 10^scale. A digit dropped beyond the kept ones
+    // raises the scale by one and, when not 0, leaves a sticky 1 so that the
+    // rounding still goes the right way.
+    char buffer[kMaxDigits + 32];
+    std::size_t count = 0;
+    std::int64_t scale = exponent - static_cast<std::int64_t>(fracEnd - fracBegin);
+    bool sticky = false;
+    auto take = [&](char c) {
+        if (count == 0 && c == '0') return;
+        if (count < kMaxDigits) {
+            buffer[count++] = c;
+        } else {
+            ++scale;
+            if (c != '0') sticky = true;
+        }
+    };
+    for (std::size_t i = intBegin; i < intEnd; ++i) take(text[i]);
+    for (std::size_t i = fracBegin; i < fracEnd; ++i) take(text[i]);
+    if (count == 0) {
+        value = 0.0;
+        return pos;
+    }
+    if (sticky) buffer[count++] = '1', --scale;
+
+    // Decimal magnitude of the leading digit decides overflow and underflow early.
+    const std::int64_t magnitude = scale + static_cast<std::int64_t>(count);
+    if (magnitude > 400) {
+        value = std::numeric_limits<double>::infinity();
+        return pos;
+    }
+    if (magnitude < -400) {
+        value = 0.0;
+        return pos;
+    }
+    std::size_t len = count;
+    buffer[len++] = 'e';
+    auto res = std::to_chars(buffer + len, buffer + sizeof buffer, scale);
+    len = static_cast<std::size_t>(res.ptr - buffer);
+    double v = 0.0;
+    auto conv = std::from_chars(buffer, buffer + len, v);
+    if (conv.ec == std::errc::result_out_of_range) {
+        v = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (conv.ec != std::errc()) {
+        v = 0.0;
+    }
+    value = v;
+    return pos;
+}
+
+std::string_view Expression::SymbolName(Index i) const {
+    std::string_view t = Text(i);
+    const std::size_t mark = t.rfind('`');
+    return mark == std::string_view::npos ? t : t.substr(mark + 1);
+}
+
+std::size_t Expression::Size(Index i) const {
+    switch (m_nodes[i].kind) {
+        case NodeKind::List:
+        case NodeKind::Apply:
+        case NodeKind::Rule:
+        case NodeKind::Function:
+        case NodeKind::Operator:
+            return m_nodes[i].b;
+        default:
+            return 0;
+    }
+}
+
+bool Expression::Fail(const char* what) {
+    if (m_errorText.empty()) {
+        m_errorPos = m_pos;
+        m_errorText = what;
+    }
+    return false;
+}
+
+Expression::Index Expression::Add(NodeKind kind, char op, std::uint32_t a, std::uint32_t b,
+                                  std::uint8_t flags) {
+    m_nodes.push_back(Node{kind, op, flags, a, b});
+    return static_cast<Index>(m_nodes.size() - 1);
+}
+
+Expression::Index Expression::AddCompound(NodeKind kind, char op, std::size_t stackBase) {
+    const auto first = static_cast<std::uint32_t>(m_children.size());
+    const auto count = static_cast<std::uint32_t>(m_stack.size() - stackBase);
+    m_children.insert(m_children.end(), m_stack.begin() + static_cast<std::ptrdiff_t>(stackBase),
+                      m_stack.end());
+    m_stack.resize(stackBase);
+    return Add(kind, op, first, count);
+}
+
+ParseStatus Expression::Parse(std::string_view text) {
+    m_nodes.clear();
+    m_numbers.clear();
+    m_children.clear();
+    m_stack.clear();
+    m_joined.clear();
+    m_errorText.clear();
+    m_errorPos = 0;
+    m_root = 0;
+    m_pos = 0;
+    if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
+        m_text = {};
+        m_errorText = "text too long";
+        return ParseStatus::TooLong;
+    }
+    // Join lines continued with a backslash right before the line end.
+    if (text.find("\\\n") != std::string_view::npos ||
+        text.find("\\\r\n") != std::string_view::npos) {
+        m_joined.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\\') {
+                if (i + 1 < text.size() && text[i + 1] == '\n') {
+                    ++i;
+                    continue;
+                }
+                if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') {
+                    i += 2;
+                    continue;
+                }
+            }
+            m_joined.push_back(text[i]);
+        }
+        m_text = m_joined;
+    } else {
+        m_text = text;
+    }
+
+    Index root = 0;
+    bool ok = ParseExpr(0, 0, root) && SkipBlank();
+    if (ok && m_pos < m_text.size()) ok = Fail("unexpected text after the expression");
+    if (!ok) {
+        const bool deep = m_errorText == "nesting too deep";
+        m_nodes.clear();
+        m_numbers.clear();
+        m_children.clear();
+        m_stack.clear();
+        return deep ? ParseStatus::TooDeep : ParseStatus::Syntax;
+    }
+    m_root = root;
+    return ParseStatus::Ok;
+}
+
+// Skips blanks, line ends and (nested) comments; false on an unclosed comment.
+bool Expression::SkipBlank() {
+    const std::size_t n = m_text.size();
+    while (m_pos < n) {
+        const char c = m_text[m_pos];
+        if (IsBlank(c)) {
+            ++m_pos;
+        } else if (c == '(' && m_pos + 1 < n && m_text[m_pos + 1] == '*') {
+            int level = 0;
+            const std::size_t start = m_pos;
+            while (m_pos < n) {
+                if (m_pos + 1 < n && m_text[m_pos] == '(' && m_text[m_pos + 1] == '*') {
+                    ++level;
+                    m_pos += 2;
+                } else if (m_pos + 1 < n && m_text[m_pos] == '*' && m_text[m_pos + 1] == ')') {
+                    --level;
+                    m_pos += 2;
+                    if (level == 0) break;
+                } else {
+                    ++m_pos;
+                }
+            }
+            if (level != 0) {
+                m_pos = start;
+                return Fail("unclosed comment");
+            }
+        } else {
+            break;
+        }
+    }
+    return true;
+}
+
+bool Expression::ParseNumber(Index& out) {
+    double value = 0.0;
+    bool integer = false;
+    const std::size_t len = ReadMathematicaNumber(m_text.substr(m_pos), value, &integer);
+    if (len == 0) return Fail("number expected");
+    m_pos += len;
+    m_numbers.push_back(value);
+    out = Add(NodeKind::Number, 0, static_cast<std::uint32_t>(m_numbers.size() - 1), 0,
+              integer ? kIntegerFlag : 0);
+    return true;
+}
+
+bool Expression::ParseSymbol(Index& out) {
+    const std::size_t n = m_text.size();
+    const std::size_t start = m_pos;
+    for (;;) {
+        if (m_pos < n && m_text[m_pos] == '`') ++m_pos;  // context mark
+        if (m_pos >= n || !IsLetter(m_text[m_pos])) return Fail("symbol name expected");
+        while (m_pos < n && (IsLetter(m_text[m_pos]) || IsDigit(m_text[m_pos]))) ++m_pos;
+        if (m_pos < n && m_text[m_pos] == '`') continue;
+        break;
+    }
+    out = Add(NodeKind::Symbol, 0, static_cast<std::uint32_t>(start),
+              static_cast<std::uint32_t>(m_pos - start));
+    return true;
+}
+
+bool Expression::ParseString(Index& out) {
+    const std::size_t n = m_text.size();
+    const std::size_t start = ++m_pos;
+    while (m_pos < n && m_text[m_pos] != '"') {
+        if (m_text[m_pos] == '\\') ++m_pos;
+        ++m_pos;
+    }
+    if (m_pos >= n) {
+        m_pos = start - 1;
+        return Fail("unclosed string");
+    }
+    out = Add(NodeKind::String, 0, static_cast<std::uint32_t>(start),
+              static_cast<std::uint32_t>(m_pos - start));
+    ++m_pos;
+    return true;
+}
+
+// Elements separated by commas up to the closing character; pushes each
+// onto m_stack. An empty sequence is allowed.
+bool Expression::ParseSequence(char close, int depth, std::size_t) {
+    if (!SkipBlank()) return false;
+    if (m_pos < m_text.size() && m_text[m_pos] == close) {
+        ++m_pos;
+        return true;
+    }
+    for (;;) {
+        Index element = 0;
+        if (!ParseExpr(0, depth + 1, element)) return false;
+        m_stack.push_back(element);
+        if (!SkipBlank()) return false;
+        if (m_pos >= m_text.size()) return Fail(close == '}' ? "'}' expected" : "']' expected");
+        const char c = m_text[m_pos];
+        if (c == ',') {
+            ++m_pos;
+            continue;
+        }
+        if (c == close) {
+            ++m_pos;
+            return true;
+        }
+        return Fail(close == '}' ? "',' or '}' expected" : "',' or ']' expected");
+    }
+}
+
+bool Expression::ParseOperand(int depth, Index& out) {
+    if (!SkipBlank()) return false;
+    if (m_pos >= m_text.size()) return Fail("expression expected");
+    const char c = m_text[m_pos];
+    const char next = m_pos + 1 < m_text.size() ? m_text[m_pos + 1] : '\0';
+    if (c == '{') {
+        ++m_pos;
+        const std::size_t base = m_stack.size();
+        if (!ParseSequence('}', depth, base)) return false;
+        out = AddCompound(NodeKind::List, 0, base);
+        return true;
+    }
+    if (c == '(') {
+        ++m_pos;
+        if (!ParseExpr(0, depth + 1, out) || !SkipBlank()) return false;
+        if (m_pos >= m_text.size() || m_text[m_pos] != ')') return Fail("')' expected");
+        ++m_pos;
+        return true;
+    }
+    if (c == '"') return ParseString(out);
+    if (IsDigit(c) || (c == '.' && IsDigit(next))) return ParseNumber(out);
+    if (IsLetter(c) || c == '`') return ParseSymbol(out);
+    if (c == '<' && next == '>') {
+        m_pos += 2;
+        out = Add(NodeKind::Elided, 0, 0, 0);
+        return true;
+    }
+    if (c == '-' || c == '+') {
+        ++m_pos;
+        Index operand = 0;
+        if (!ParseExpr(kMinusPower, depth + 1, operand)) return false;
+        if (c == '+') {
+            out = operand;
+        } else if (Kind(operand) == NodeKind::Number) {
+            m_numbers[m_nodes[operand].a] = -m_numbers[m_nodes[operand].a];
+            out = operand;
+        } else {
+            const std::size_t base = m_stack.size();
+            m_stack.push_back(operand);
+            out = AddCompound(NodeKind::Operator, '-', base);
+        }
+        return true;
+    }
+    return Fail("expression expected");
+}
+
+bool Expression::ParseExpr(int minPower, int depth, Index& out) {
+    if (depth > kMaxDepth) return Fail("nesting too deep");
+    Index lhs = 0;
+    if (!ParseOperand(depth, lhs)) return false;
+    const std::size_t n = m_text.size();
+    for (;;) {
+        if (!SkipBlank()) return false;
+        if (m_pos >= n) break;
+        const char c = m_text[m_pos];
+        const char next = m_pos + 1 < n ? m_text[m_pos + 1] : '\0';
+
+        if (c == '[' && next != '[') {
+            if (kApplyPower < minPower) break;
+            ++m_pos;
+            const std::size_t base = m_stack.size();
+            m_stack.push_back(lhs);
+            if (!ParseSequence(']', depth, base)) return false;
+            lhs = AddCompound(NodeKind::Apply, 0, base);
+            continue;
+        }
+        if (c == '&' && next != '&') {
+            if (kFunctionPower < minPower) break;
+            ++m_pos;
+            const std::size_t base = m_stack.size();
+            m_stack.push_back(lhs);
+            lhs = AddCompound(NodeKind::Function, '&', base);
+            continue;
+        }
+        if (c == '\'') {
+            if (kPrimePower < minPower) break;
+            ++m_pos;
+            const std::size_t base = m_stack.size();
+            m_stack.push_back(lhs);
+            lhs = AddCompound(NodeKind::Operator, '\'', base);
+            continue;
+        }
+
+        // Binary operators: the operator, its power, its length, associativity.
+        NodeKind kind = NodeKind::Operator;
+        char op = 0;
+        int power = 0;
+        std::size_t length = 1;
+        bool right = false;
+        if (c == '-' && next == '>') {
+            kind = NodeKind::Rule, op = '>', power = kRulePower, length = 2, right = true;
+        } else if (c == ':' && next == '>') {
+            kind = NodeKind::Rule, op = ':', power = kRulePower, length = 2, right = true;
+        } else if (At("\\[Rule]")) {
+            kind = NodeKind::Rule, op = '>', power = kRulePower, length = 7, right = true;
+        } else if (At("\\[RuleDelayed]")) {
+            kind = NodeKind::Rule, op = ':', power = kRulePower, length = 14, right = true;
+        } else if (c == '+' || c == '-') {
+            op = c, power = kPlusPower;
+        } else if (c == '*' || c == '/') {
+            op = c, power = kTimesPower;
+        } else if (c == '^') {
+            op = '^', power = kPowerPower, right = true;
+        } else if (c == '<' && next == '>') {
+            op = '<', power = kJoinPower, length = 2;
+        } else {
+            break;
+        }
+        if (power < minPower) break;
+        m_pos += length;
+        Index rhs = 0;
+        if (!ParseExpr(right ? power : power + 1, depth + 1, rhs)) return false;
+        const std::size_t base = m_stack.size();
+        m_stack.push_back(lhs);
+        m_stack.push_back(rhs);
+        lhs = AddCompound(kind, op, base);
+    }
+    out = lhs;
+    return true;
+}
+
+}  // namespace vortan::mexpr

@@ -1,0 +1,126 @@
+// A small reader of Mathematica's input syntax: enough of it for the
+// expressions that Put, InputForm and notebook text exports write for
+// interpolated solutions. It reads lists, heads with brackets (f[a][b]),
+// rules (-> and :>), symbols with contexts (Developer`PackedArrayForm),
+// numbers with precision marks and *^ exponents (16.79`, -5.52`*^-14),
+// strings, comments, pure functions (body &), parentheses and the
+// arithmetic operators + - * / ^ <> and the postfix derivative '.
+//
+// The reader is safe on any text: nesting deeper than kMaxDepth levels is
+// refused, memory and time grow linearly with the text, and every scan
+// stops at the end of the text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortan::mexpr {
+
+enum class NodeKind : std::uint8_t {
+    Number,    // a real or integer literal; a leading minus is folded into it
+    String,    // "..." (text without the quotes, escapes as written)
+    Symbol,    // a name with its contexts, as written: Developer`PackedArrayForm
+    List,      // {a, b, ...}
+    Apply,     // head[a, b, ...]: child 0 is the head, the arguments follow
+    Rule,      // lhs -> rhs or lhs :> rhs (Op() is '>' or ':')
+    Function,  // body &
+    Operator,  // arithmetic: Op() is + - * / ^ < (for <>) or ' ; unary minus has one child
+    Elided,    // <> where an expression belongs: OutputForm's stand-in for hidden data
+};
+
+enum class ParseStatus {
+    Ok,
+    Syntax,   // text that is not an expression of the understood syntax
+    TooDeep,  // nesting beyond kMaxDepth
+    TooLong,  // text too long to index (4 GiB or more)
+};
+
+class Expression {
+public:
+    using Index = std::uint32_t;
+    static constexpr int kMaxDepth = 256;
+
+    // Reads one expression that fills the whole text (surrounding blanks,
+    // line ends and comments allowed). A backslash right before a line end
+    // joins the two lines, as in notebook exports. Nothing of the text is
+    // kept beyond the call except a joined copy when one was needed.
+    ParseStatus Parse(std::string_view text);
+
+    // Where reading stopped, and why, after a failed Parse.
+    std::size_t ErrorPosition() const { return m_errorPos; }
+    const std::string& ErrorText() const { return m_errorText; }
+
+    Index Root() const { return m_root; }
+    NodeKind Kind(Index i) const { return m_nodes[i].kind; }
+    char Op(Index i) const { return m_nodes[i].op; }
+
+    // Numbers: the value in double precision (infinite when the literal is
+    // beyond its range), and whether it was written as an integer (no point,
+    // no precision mark).
+    double Number(Index i) const { return m_numbers[m_nodes[i].a]; }
+    bool IsInteger(Index i) const { return (m_nodes[i].flags & kIntegerFlag) != 0; }
+
+    // Symbols and strings: the text as written (a symbol with its contexts).
+    std::string_view Text(Index i) const { return m_text.substr(m_nodes[i].a, m_nodes[i].b); }
+    // A symbol's name without its contexts ("PackedArrayForm").
+    std::string_view SymbolName(Index i) const;
+    // True for a symbol whose name (without contexts) is name.
+    bool IsSymbol(Index i, std::string_view name) const {
+        return Kind(i) == NodeKind::Symbol && SymbolName(i) == name;
+    }
+
+    // Children of lists, applications, rules, functions and operators.
+    std::size_t Size(Index i) const;
+    Index Child(Index i, std::size_t k) const { return m_children[m_nodes[i].a + k]; }
+
+    std::size_t NodeCount() const { return m_nodes.size(); }
+
+private:
+    static constexpr std::uint8_t kIntegerFlag = 1;
+
+    struct Node {
+        NodeKind kind;
+        char op;
+        std::uint8_t flags;
+        // Number: index into m_numbers. Symbol, String: text offset and length.
+        // Compound nodes: first child in m_children and child count.
+        std::uint32_t a;
+        std::uint32_t b;
+    };
+
+    bool ParseExpr(int minPower, int depth, Index& out);
+    bool ParseOperand(int depth, Index& out);
+    bool ParseSequence(char close, int depth, std::size_t stackBase);
+    bool ParseNumber(Index& out);
+    bool ParseSymbol(Index& out);
+    bool ParseString(Index& out);
+    bool SkipBlank();
+    bool Fail(const char* what);
+    Index Add(NodeKind kind, char op, std::uint32_t a, std::uint32_t b, std::uint8_t flags = 0);
+    Index AddCompound(NodeKind kind, char op, std::size_t stackBase);
+    bool At(std::string_view s) const { return m_text.substr(m_pos, s.size()) == s; }
+
+    std::string m_joined;  // the text with continuation lines joined, when needed
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::vector<Node> m_nodes;
+    std::vector<double> m_numbers;
+    std::vector<Index> m_children;
+    std::vector<Index> m_stack;  // children collected while their parent is open
+    std::string m_digits;        // scratch for number conversion
+    Index m_root = 0;
+    std::size_t m_errorPos = 0;
+    std::string m_errorText;
+};
+
+// Converts the number text that Mathematica writes (digits, optional point
+// and fraction, optional precision or accuracy mark, optional *^ exponent;
+// no sign) to the nearest double. Returns the length of the number read, 0
+// when text does not start with one. Values beyond the double range give
+// infinity, values below it 0.
+std::size_t ReadMathematicaNumber(std::string_view text, double& value, bool* isInteger = nullptr);
+
+}  // namespace vortan::mexpr
