@@ -5,14 +5,18 @@
 #include <cmath>
 #include <limits>
 
-// Pixel coverage rule. Pixel (x, y) is the unit square centred on the integer
-// point (x, y): a coordinate names a pixel, as GDI line endpoints do. A shape
-// paints the pixels whose centres lie inside it, with the top-left rule for
-// centres on its outline: in every pixel row the shape's chord [xl, xr] is
-// taken half-open, [xl, xr), and a row whose centre lies on the shape's lowest
-// edge is left out. A shape of whole-number width w thus paints exactly w
-// pixels across, and a disk of diameter d centred on a pixel (odd d) or on a
-// pixel corner (even d) is symmetric. No antialiasing.
+// Pixel coverage rule. Pixel (x, y) is the unit square from (x, y) to
+// (x + 1, y + 1), as in GDI. A shape paints the pixels whose centres
+// (x + 0.5, y + 0.5) lie inside it, with the top-left rule for centres on its
+// outline: in every pixel row the shape's chord [xl, xr] is taken half-open,
+// [xl, xr), and a row whose centre lies on the shape's lowest point is left
+// out. A shape of whole-number width w thus paints exactly w pixels across; a
+// disk of even diameter around a pixel corner, or of odd diameter around a
+// pixel centre, is symmetric. A disk too small to hold any pixel centre paints
+// the pixel under its centre, so nothing drawn vanishes. No antialiasing.
+//
+// Internally the shapes are moved by half a pixel, so that pixel x's centre is
+// the integer x.
 
 namespace vortan {
 
@@ -56,6 +60,23 @@ void FillDiskAt(const Target& t, double cx, double cy, double diameter) {
     if (!(diameter > 0.0) || t.width == 0) return;
     const double r = diameter / 2.0;
     const double r2 = r * r;
+    if (diameter < 2.0) {
+        // At most two rows; when no chord holds a pixel centre, paint the
+        // pixel that contains the centre.
+        bool any = false;
+        for (double y = std::ceil(cy - r); y < cy + r; y += 1.0) {
+            const double h2 = r2 - (y - cy) * (y - cy);
+            if (h2 >= 0.0 && std::ceil(cx - std::sqrt(h2)) < cx + std::sqrt(h2)) any = true;
+        }
+        if (!any) {
+            const double px = std::floor(cx + 0.5);
+            const double py = std::floor(cy + 0.5);
+            if (px >= 0 && px < t.width && py >= 0 && py < t.height)
+                t.pixels[static_cast<std::size_t>(py) * t.width + static_cast<std::size_t>(px)] =
+                    t.index;
+            return;
+        }
+    }
     const int y0 = FirstCentreAtOrAfter(cy - r, 0, t.height);
     const int y1 = FirstCentreAtOrAfter(cy + r, 0, t.height);
     for (int y = y0; y < y1; ++y) {
@@ -160,7 +181,7 @@ void IndexedCanvas::SelectPen(int width, std::uint32_t colour) {
 }
 
 void IndexedCanvas::FillDisk(double cx, double cy, double diameter) {
-    FillDiskAt({m_pixels.data(), m_width, m_height, m_penIndex}, cx, cy, diameter);
+    FillDiskAt({m_pixels.data(), m_width, m_height, m_penIndex}, cx - 0.5, cy - 0.5, diameter);
 }
 
 void IndexedCanvas::Ellipse(int left, int top, int right, int bottom) {
@@ -180,8 +201,8 @@ void IndexedCanvas::MoveTo(int x, int y) {
 
 void IndexedCanvas::LineTo(int x, int y) {
     ++m_lines;
-    FillCapsule({m_pixels.data(), m_width, m_height, m_penIndex}, m_curX, m_curY, x, y,
-                m_penWidth / 2.0);
+    FillCapsule({m_pixels.data(), m_width, m_height, m_penIndex}, m_curX - 0.5, m_curY - 0.5,
+                x - 0.5, y - 0.5, m_penWidth / 2.0);
     m_curX = x;
     m_curY = y;
 }
