@@ -2,6 +2,7 @@
 // of text per streamline, and the parser that fills the knot store.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ const char* SkipReasonText(SkipReason reason);
 // A streamline file opened for reading. Line ends reach the reader as one
 // '\n' whether the file uses CR LF or LF (text mode).
 class StreamlineFile {
-public:
+  public:
     StreamlineFile() = default;
     ~StreamlineFile();
     StreamlineFile(const StreamlineFile&) = delete;
@@ -57,8 +58,14 @@ public:
     // Next character, or EOF; Peek does not consume it.
     int Get();
     int Peek();
+    // The character offset places ahead of the next one (PeekAt(0) == Peek()),
+    // or EOF; for short look-ahead only (offset well below the read block).
+    int PeekAt(std::size_t offset);
+    // Appends the characters up to and including the next line end, but at
+    // most maxChars of them, to out; returns how many (0 at end of file).
+    std::size_t ReadChunk(std::string& out, std::size_t maxChars);
 
-private:
+  private:
     bool Fill();
 
     std::FILE* m_file = nullptr;
@@ -92,6 +99,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
 // and Mathematica's notation as meant: precision marks (`, `16, `15.9) are
 // passed over and a *^ exponent applies. Text that starts no number gives 0.
 // *end (when given) receives the position after the number (pos when none).
-double ReadNumber(const char* text, std::size_t length, std::size_t pos, std::size_t* end = nullptr);
+double ReadNumber(const char* text, std::size_t length, std::size_t pos,
+                  std::size_t* end = nullptr);
 
 }  // namespace vortan

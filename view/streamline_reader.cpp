@@ -1,0 +1,616 @@
+#include "view/streamline_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <system_error>
+
+#include "view/modern_record.h"
+
+namespace vortan {
+
+namespace {
+
+// Bytes read from the file at a time.
+constexpr std::size_t kReadBlock = 256 * 1024;
+// Longest piece of a record read at once (a 16384-byte line buffer).
+constexpr std::size_t kChunkLength = 16383;
+// Records of this many characters or fewer carry no streamline.
+constexpr std::size_t kShortRecord = 200;
+// The last knot index the store can hold.
+constexpr std::int64_t kLastKnot = kKnotCapacity - 1;
+// Exponents are saturated here while they are scanned; far beyond any double.
+constexpr int kExponentLimit = 1000000;
+
+bool IsBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+// Removes the CR of every CR LF pair in place; returns the new size.
+std::size_t FoldCrLf(char* data, std::size_t size) {
+    char* out = data;
+    const char* read = data;
+    const char* end = data + size;
+    for (;;) {
+        const char* cr =
+            static_cast<const char*>(std::memchr(read, '\r', static_cast<std::size_t>(end - read)));
+        const char* stop = cr ? cr : end;
+        const std::size_t n = static_cast<std::size_t>(stop - read);
+        if (out != read && n) std::memmove(out, read, n);
+        out += n;
+        if (!cr) break;
+        if (cr + 1 < end && cr[1] == '\n') {
+            read = cr + 1;  // the LF is copied with the next run
+        } else {
+            *out++ = '\r';
+            read = cr + 1;
+        }
+    }
+    return static_cast<std::size_t>(out - data);
+}
+
+// The shape of one number in the text, as offsets from where the scan began.
+struct NumberScan {
+    bool found = false;
+    bool negative = false;
+    std::size_t mantissaBegin = 0;  // first digit or point (after the sign)
+    std::size_t intDigits = 0;      // digits before the point
+    std::size_t digitsEnd = 0;      // end of digits and fraction
+    std::size_t mantissaEnd = 0;    // end of the e/E exponent, if any
+    int exponent = 0;               // e/E exponent (saturated)
+    bool starExponent = false;      // a *^ exponent follows
+    int starValue = 0;              // its value (saturated)
+    std::size_t end = 0;            // just past the whole number
+};
+
+// Scans a number: blanks, sign, digits, point, fraction, e/E exponent when
+// digits follow, a precision or accuracy mark (`16, `15.9, ``12.5), then a
+// *^ exponent when digits follow. at(k) gives the character k places ahead
+// of the start, or -1 beyond the end.
+template <class At>
+NumberScan ScanNumber(At at) {
+    NumberScan s;
+    std::size_t k = 0;
+    while (IsBlank(at(k))) ++k;
+    if (at(k) == '+' || at(k) == '-') {
+        s.negative = at(k) == '-';
+        ++k;
+    }
+    s.mantissaBegin = k;
+    while (IsDigit(at(k))) ++k;
+    s.intDigits = k - s.mantissaBegin;
+    if (at(k) == '.') {
+        std::size_t j = k + 1;
+        while (IsDigit(at(j))) ++j;
+        if (s.intDigits > 0 || j > k + 1) k = j;
+    }
+    if (k == s.mantissaBegin) return NumberScan{};  // no digit: not a number
+    s.found = true;
+    s.digitsEnd = k;
+
+    auto readExponent = [&](std::size_t j, int& value) -> std::size_t {
+        bool neg = false;
+        if (at(j) == '+' || at(j) == '-') {
+            neg = at(j) == '-';
+            ++j;
+        }
+        if (!IsDigit(at(j))) return 0;
+        int v = 0;
+        while (IsDigit(at(j))) {
+            v = v * 10 + (at(j) - '0');
+            if (v > kExponentLimit) v = kExponentLimit;
+            ++j;
+        }
+        value = neg ? -v : v;
+        return j;
+    };
+
+    if (at(k) == 'e' || at(k) == 'E') {
+        if (std::size_t j = readExponent(k + 1, s.exponent)) k = j;
+    }
+    s.mantissaEnd = k;
+
+    if (at(k) == '`') {
+        std::size_t j = k + 1;
+        if (at(j) == '`') {
+            ++j;
+            if ((at(j) == '-' || at(j) == '+') && (IsDigit(at(j + 1)) || at(j + 1) == '.')) ++j;
+        }
+        const std::size_t digits = j;
+        while (IsDigit(at(j))) ++j;
+        if (at(j) == '.' && (j > digits || IsDigit(at(j + 1)))) {
+            ++j;
+            while (IsDigit(at(j))) ++j;
+        }
+        k = j;
+    }
+    if (at(k) == '*' && at(k + 1) == '^') {
+        if (std::size_t j = readExponent(k + 2, s.starValue)) {
+            s.starExponent = true;
+            k = j;
+        }
+    }
+    s.end = k;
+    return s;
+}
+
+// Converts a scanned number whose characters start at base.
+double ConvertNumber(const char* base, const NumberScan& s) {
+    const char* first = base + s.mantissaBegin;
+    const char* last = base + s.mantissaEnd;
+    int exponent = s.exponent;
+    char small[128];
+    std::string large;
+    if (s.starExponent) {
+        // Rewrite as digits, point and one e exponent for from_chars.
+        exponent += s.starValue;
+        const std::size_t digits = s.digitsEnd - s.mantissaBegin;
+        char* buf = small;
+        if (digits + 16 > sizeof small) {
+            large.resize(digits + 16);
+            buf = large.data();
+        }
+        std::memcpy(buf, first, digits);
+        buf[digits] = 'e';
+        auto res = std::to_chars(buf + digits + 1, buf + digits + 16, exponent);
+        first = buf;
+        last = res.ptr;
+    }
+    double value = 0.0;
+    auto res = std::from_chars(first, last, value, std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Beyond the double range: atof gives infinity for a large magnitude
+        // and zero for a tiny one. The decimal order of magnitude decides.
+        std::int64_t order = 0;
+        bool nonzero = false;
+        const char* d = base + s.mantissaBegin;
+        for (std::size_t i = 0; i < s.intDigits; ++i) {
+            if (d[i] != '0') {
+                order = static_cast<std::int64_t>(s.intDigits - i);
+                nonzero = true;
+                break;
+            }
+        }
+        if (!nonzero) {
+            const char* frac = d + s.intDigits + 1;
+            const char* fracEnd = base + s.digitsEnd;
+            for (const char* f = frac; f < fracEnd; ++f) {
+                if (*f != '0') {
+                    order = -static_cast<std::int64_t>(f - frac);
+                    nonzero = true;
+                    break;
+                }
+            }
+        }
+        value = (nonzero && order + exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (res.ec != std::errc()) {
+        value = 0.0;
+    }
+    return s.negative ? -value : value;
+}
+
+// Nearest single-precision value; beyond the float range gives infinity, as
+// the hardware conversion does (a plain cast would be undefined there).
+float ToFloat(double v) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
+    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
+    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
+    if (v > kMax) return std::numeric_limits<float>::max();
+    if (v < -kMax) return -std::numeric_limits<float>::max();
+    return static_cast<float>(v);
+}
+
+// Which knot a value of source index j (0 = the leading 0 or the first value)
+// goes to: the index itself up to knot 1000, or, when a streamline has more
+// than 1000 parameter values after its leading 0, the knots of an even
+// thinning to 1001 knots: knot i takes source index round(i * n / 1000).
+class KnotMap {
+  public:
+    explicit KnotMap(std::int64_t n) : m_n(n), m_thin(n > kLastKnot) {}
+    // Call with j = 0, 1, 2, ... in order; -1 when the value is not kept.
+    int Take(std::int64_t j) {
+        if (!m_thin) return j <= kLastKnot ? static_cast<int>(j) : -1;
+        if (m_next > kLastKnot || j != Source(m_next)) return -1;
+        return static_cast<int>(m_next++);
+    }
+
+  private:
+    std::int64_t Source(std::int64_t i) const {
+        return (2 * i * m_n + kLastKnot) / (2 * kLastKnot);
+    }
+    std::int64_t m_n;
+    bool m_thin;
+    std::int64_t m_next = 0;
+};
+
+// A record's text with bounded access: every scan stops at its end.
+struct RecordText {
+    const char* s;
+    std::size_t len;
+
+    // Counts braces from depth 1 starting at i until the depth is 0; i ends
+    // just past the closing brace. False when the text ends first.
+    bool PassGroup(std::size_t& i) const {
+        int depth = 1;
+        for (; i < len; ++i) {
+            const char c = s[i];
+            if (c == '{') {
+                ++depth;
+            } else if (c == '}' && --depth == 0) {
+                ++i;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Moves i to the next '{' (staying on one); false when there is none.
+    bool ToBrace(std::size_t& i) const {
+        if (i >= len) return false;
+        const void* p = std::memchr(s + i, '{', len - i);
+        if (!p) return false;
+        i = static_cast<std::size_t>(static_cast<const char*>(p) - s);
+        return true;
+    }
+
+    double Number(std::size_t pos, std::size_t* end) const { return ReadNumber(s, len, pos, end); }
+};
+
+// Steps 6.2 to 6.4 of finding a value list: from just past the function's
+// first group, pass its second group and its parameter list and stop on the
+// '{' that opens the value list.
+bool FindValueList(const RecordText& r, std::size_t& i) {
+    i += 3;
+    if (!r.PassGroup(i)) return false;
+    if (!r.ToBrace(i)) return false;
+    ++i;
+    if (!r.PassGroup(i)) return false;
+    return r.ToBrace(i);
+}
+
+// Reads the first number of every inner group of the value list that opens
+// at i into the chosen coordinate of the knots. Stops at the ']' that closes
+// the function (or when the list's depth returns to 0); i ends on that stop.
+template <class Store>
+bool ReadValueList(const RecordText& r, std::size_t& i, KnotMap map, Store store) {
+    int depth = 1;
+    std::int64_t k = 0;
+    for (; i < r.len; ++i) {
+        const char c = r.s[i];
+        if (c == '{') {
+            if (++depth == 3) {
+                std::size_t end = i + 1;
+                const float v = ToFloat(r.Number(i + 1, &end));
+                const int knot = map.Take(k++);
+                if (knot >= 0) store(knot, v);
+                i = end - 1;  // a number holds no brace or bracket
+            }
+        } else if (c == '}') {
+            if (--depth == 0) return true;
+        } else if (c == ']') {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Fail(SkipReason* reason, SkipReason why) {
+    if (reason) *reason = why;
+    return false;
+}
+
+}  // namespace
+
+const char* SkipReasonText(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::None:
+            return "parsed";
+        case SkipReason::TooShort:
+            return "200 characters or fewer";
+        case SkipReason::TooLong:
+            return "longer than the record limit";
+        case SkipReason::Malformed:
+            return "malformed";
+        case SkipReason::OutputForm:
+            return "function printed without its data";
+        case SkipReason::CompressedData:
+            return "compressed data";
+        case SkipReason::NonNumeric:
+            return "values that are not real numbers";
+        case SkipReason::BadOffsets:
+            return "packed-array offsets that do not fit the values";
+    }
+    return "unknown";
+}
+
+// ---------------------------------------------------------------------------
+// StreamlineFile
+
+StreamlineFile::~StreamlineFile() {
+    Close();
+}
+
+bool StreamlineFile::Open(const std::string& path) {
+    Close();
+    // Binary mode: CR LF is folded to '\n' here, the same on every platform.
+    m_file = std::fopen(path.c_str(), "rb");
+    if (!m_file) return false;
+    m_buffer.resize(kReadBlock);
+    m_pos = m_end = 0;
+    m_eof = false;
+    m_pendingCr = false;
+    return true;
+}
+
+void StreamlineFile::OpenText(std::string text) {
+    Close();
+    m_buffer = std::move(text);
+    m_end = FoldCrLf(m_buffer.data(), m_buffer.size());
+    m_pos = 0;
+    m_memory = true;
+    m_eof = true;
+}
+
+void StreamlineFile::Close() {
+    if (m_file) std::fclose(m_file);
+    m_file = nullptr;
+    m_memory = false;
+    std::string().swap(m_buffer);
+    m_pos = m_end = 0;
+    m_eof = false;
+    m_pendingCr = false;
+}
+
+// Appends the next block of the file, CR LF folded, after the characters not
+// yet consumed (which move to the front). False when nothing could be added.
+bool StreamlineFile::Fill() {
+    if (!m_file || m_eof) return false;
+    if (m_pos > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
+        m_end -= m_pos;
+        m_pos = 0;
+    }
+    while (!m_eof) {
+        const std::size_t start = m_end;
+        if (start + 1 >= m_buffer.size()) return false;  // look-ahead filled the block
+        std::size_t raw = 0;
+        if (m_pendingCr) m_buffer[start + raw++] = '\r';
+        const std::size_t got =
+            std::fread(m_buffer.data() + start + raw, 1, m_buffer.size() - start - raw, m_file);
+        if (got == 0) m_eof = true;  // end of file or a read error: the text ends here
+        raw += got;
+        m_pendingCr = false;
+        // A CR at the very end may be the first half of a CR LF pair.
+        if (!m_eof && raw > 0 && m_buffer[start + raw - 1] == '\r') {
+            m_pendingCr = true;
+            --raw;
+        }
+        m_end = start + FoldCrLf(m_buffer.data() + start, raw);
+        if (m_end > start) return true;
+    }
+    return false;
+}
+
+int StreamlineFile::Get() {
+    if (m_pos == m_end && !Fill()) return EOF;
+    return static_cast<unsigned char>(m_buffer[m_pos++]);
+}
+
+int StreamlineFile::Peek() {
+    return PeekAt(0);
+}
+
+int StreamlineFile::PeekAt(std::size_t offset) {
+    while (m_end - m_pos <= offset) {
+        if (!Fill()) return EOF;
+    }
+    return static_cast<unsigned char>(m_buffer[m_pos + offset]);
+}
+
+std::size_t StreamlineFile::ReadChunk(std::string& out, std::size_t maxChars) {
+    std::size_t count = 0;
+    while (count < maxChars) {
+        if (m_pos == m_end && !Fill()) break;
+        const std::size_t avail = std::min(m_end - m_pos, maxChars - count);
+        const char* from = m_buffer.data() + m_pos;
+        const void* nl = std::memchr(from, '\n', avail);
+        const std::size_t n =
+            nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - from) + 1 : avail;
+        out.append(from, n);
+        m_pos += n;
+        count += n;
+        if (nl) break;
+    }
+    return count;
+}
+
+// ---------------------------------------------------------------------------
+// Header and records
+
+double ReadNumber(const char* text, std::size_t length, std::size_t pos, std::size_t* end) {
+    if (end) *end = pos;
+    if (!text || pos >= length) return 0.0;
+    const char* base = text + pos;
+    const std::size_t avail = length - pos;
+    const NumberScan s = ScanNumber(
+        [&](std::size_t k) -> int { return k < avail ? static_cast<unsigned char>(base[k]) : -1; });
+    if (!s.found) return 0.0;
+    if (end) *end = pos + s.end;
+    return ConvertNumber(base, s);
+}
+
+StreamlineHeader ReadStreamlineHeader(StreamlineFile& file) {
+    StreamlineHeader h;
+    float* const fields[] = {&h.imageWidth,   &h.imageHeight, &h.dimension, &h.tMax,
+                             &h.progressStep, &h.xMin,        &h.xMax,      &h.yMin,
+                             &h.yMax,         &h.zMin,        &h.zMax};
+    std::string digits;
+    for (float* field : fields) {
+        while (IsBlank(file.Peek())) file.Get();
+        const NumberScan s = ScanNumber([&](std::size_t k) { return file.PeekAt(k); });
+        if (!s.found) break;
+        digits.clear();
+        for (std::size_t k = 0; k < s.end; ++k) digits += static_cast<char>(file.Get());
+        *field = ToFloat(ConvertNumber(digits.data(), s));
+        ++h.numbersRead;
+        while (IsBlank(file.Peek())) file.Get();
+    }
+    return h;
+}
+
+bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong) {
+    static const char kTerminator[] = "}}]}}";
+    text.clear();
+    if (tooLong) *tooLong = false;
+
+    bool dropping = false;  // the record outgrew the limit: read on to its end
+    std::string window;     // while dropping: the last characters and the new chunk
+    bool sawBrace = false;
+    std::int64_t depth = 0;
+
+    for (;;) {
+        std::string& dest = dropping ? window : text;
+        const std::size_t before = dest.size();
+        if (file.ReadChunk(dest, kChunkLength) == 0) {
+            // End of file: no record, or a partial one, which is dropped.
+            text.clear();
+            return false;
+        }
+        for (std::size_t i = before; i < dest.size(); ++i) {
+            const char c = dest[i];
+            if (c == '{') {
+                ++depth;
+                sawBrace = true;
+            } else if (c == '}') {
+                --depth;
+            }
+        }
+        bool lineEnd = dest.back() == '\n';
+        if (lineEnd && dest.size() >= 2 && dest[dest.size() - 2] == '\\') {
+            dest.resize(dest.size() - 2);  // a continued line: join it to the next
+            lineEnd = false;
+        }
+        const bool terminated =
+            dest.size() >= 6 && std::memcmp(dest.data() + dest.size() - 6, kTerminator, 5) == 0;
+        const bool balanced = lineEnd && sawBrace && depth == 0;
+        if (terminated || balanced) {
+            if (dropping || text.size() > kMaxRecordLength) {
+                std::string().swap(text);
+                if (tooLong) *tooLong = true;
+            }
+            return true;
+        }
+        if (!dropping && text.size() > kMaxRecordLength) {
+            dropping = true;
+            window.assign(text, text.size() - 6, 6);
+            std::string().swap(text);
+        } else if (dropping && window.size() > 6) {
+            window.erase(0, window.size() - 6);
+        }
+    }
+}
+
+bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& header,
+                           VortanFrameState& state, SkipReason* reason) {
+    if (reason) *reason = SkipReason::None;
+    state.m_knots[0].t = 0.0f;
+    if (text.size() <= kShortRecord) return Fail(reason, SkipReason::TooShort);
+    if (IsModernRecord(text)) return ParseModernRecord(text, header, state, reason);
+
+    const RecordText r{text.data(), text.size()};
+    Knot* const knots = state.m_knots.data();
+
+    // The parameter list: "{0., t1, ..., tn}" after the marker " {{0.,".
+    const std::size_t marker = text.find(" {{0.,");
+    if (marker == std::string::npos) return Fail(reason, SkipReason::Malformed);
+    const std::size_t listBegin = marker + 4;  // on the point of "0."
+    std::int64_t n = 0;
+    std::size_t i = listBegin;
+    {
+        int depth = 1;
+        for (;; ++i) {
+            if (i >= r.len) return Fail(reason, SkipReason::Malformed);
+            const char c = r.s[i];
+            if (c == ',') {
+                ++n;
+                if (n <= kLastKnot) {
+                    std::size_t end = i + 1;
+                    float v = ToFloat(r.Number(i + 1, &end));
+                    knots[n].t = v > header.tMax ? 0.0f : v;
+                    i = end - 1;  // a number holds no comma or brace
+                }
+            } else if (c == '{') {
+                ++depth;
+            } else if (c == '}' && --depth == 0) {
+                break;
+            }
+        }
+    }
+    if (n > kLastKnot) {
+        // Too many knots for the store: read the list again and keep an even
+        // selection that includes the first and the last.
+        KnotMap map(n);
+        map.Take(0);
+        std::int64_t j = 0;
+        for (std::size_t p = listBegin; p < i; ++p) {
+            if (r.s[p] != ',') continue;
+            const int knot = map.Take(++j);
+            if (knot < 0) continue;
+            std::size_t end = p + 1;
+            const float v = ToFloat(r.Number(p + 1, &end));
+            knots[knot].t = v > header.tMax ? 0.0f : v;
+        }
+    }
+    state.m_knotCount = static_cast<std::int32_t>(n > kLastKnot ? kLastKnot : n);
+
+    // x values: the first number of every inner group, up to the '[' of the
+    // next function.
+    i += 3;
+    {
+        KnotMap map(n);
+        int depth = 1;
+        std::int64_t k = 0;
+        for (;; ++i) {
+            if (i >= r.len) return Fail(reason, SkipReason::Malformed);
+            const char c = r.s[i];
+            if (c == '[') break;
+            if (c == '{') {
+                if (++depth == 3) {
+                    std::size_t end = i + 1;
+                    const float v = ToFloat(r.Number(i + 1, &end));
+                    const int knot = map.Take(k++);
+                    if (knot >= 0) knots[knot].x = v;
+                    i = end - 1;
+                }
+            } else if (c == '}' && --depth == 0) {
+                break;
+            }
+        }
+    }
+
+    // y values: pass the second function's first group (which must open right
+    // after its '['), second group and parameter list.
+    i += 2;
+    if (!r.PassGroup(i) || !FindValueList(r, i)) return Fail(reason, SkipReason::Malformed);
+    if (!ReadValueList(r, i, KnotMap(n), [knots](int k, float v) { knots[k].y = v; }))
+        return Fail(reason, SkipReason::Malformed);
+
+    // z values, in three dimensions only.
+    if (header.dimension == 3.0f) {
+        i += 2;
+        if (!r.ToBrace(i)) return Fail(reason, SkipReason::Malformed);
+        ++i;
+        if (!r.PassGroup(i) || !FindValueList(r, i)) return Fail(reason, SkipReason::Malformed);
+        if (!ReadValueList(r, i, KnotMap(n), [knots](int k, float v) { knots[k].z = v; }))
+            return Fail(reason, SkipReason::Malformed);
+    }
+    return true;
+}
+
+}  // namespace vortan
