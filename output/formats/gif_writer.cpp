@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,6 +36,7 @@ using ColorMapPtr = std::unique_ptr<ColorMapObject, MapDeleter>;
 struct GifSink {
     std::FILE* file = nullptr;
     bool failed = false;
+    int error = 0;  // errno of the failed write
 };
 
 int WriteGifBytes(GifFileType* gif, const GifByteType* bytes, int length) {
@@ -42,6 +45,7 @@ int WriteGifBytes(GifFileType* gif, const GifByteType* bytes, int length) {
     if (std::fwrite(bytes, 1, static_cast<std::size_t>(length), out->file) !=
         static_cast<std::size_t>(length)) {
         out->failed = true;
+        out->error = errno;
         return 0;
     }
     return length;
@@ -111,6 +115,52 @@ bool PutLoopForever(GifFileType* gif) {
            EGifPutExtensionBlock(gif, sizeof kId, kId) == GIF_OK &&
            EGifPutExtensionBlock(gif, sizeof kLoop, kLoop) == GIF_OK &&
            EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int length) {
+    auto* out = static_cast<std::vector<GifByteType>*>(gif->UserData);
+    if (length > 0) out->insert(out->end(), bytes, bytes + length);
+    return length;
+}
+
+// LZW-compresses the index picture once, for frames whose pixels are all
+// the same: returns the image data sub-blocks (length byte, data, ..., and
+// the empty block that ends them), or nothing when the encoder's output does
+// not have the expected layout. Pixels are written in one line.
+std::vector<GifByteType> CompressPicture(std::vector<GifPixelType>& picture, int width, int rows,
+                                         const ColorMapObject& map) {
+    std::vector<GifByteType> memory;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&memory, AppendGifBytes, &error);
+    if (!gif) return {};
+    bool ok = EGifPutScreenDesc(gif, width, rows, 8, 0, nullptr) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, width, rows, false, &map) == GIF_OK;
+    for (int y = 0; ok && y < rows; ++y) {
+        ok =
+            EGifPutLine(gif, picture.data() + static_cast<std::size_t>(y) * width, width) == GIF_OK;
+    }
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    // Header 6, screen 7 (no global table), descriptor 10, local table 768,
+    // then the LZW code size and the sub-blocks, then the trailer.
+    constexpr std::size_t kDescriptor = 13, kCodeSize = kDescriptor + 10 + 3 * kPaletteSize;
+    if (!ok || memory.size() < kCodeSize + 3 || memory[kDescriptor] != 0x2C ||
+        memory[kCodeSize] != 8) {
+        return {};
+    }
+    std::size_t at = kCodeSize + 1;
+    while (at < memory.size() && memory[at] != 0) at += 1 + memory[at];
+    if (at + 2 != memory.size() || memory[at + 1] != 0x3B) return {};
+    return std::vector<GifByteType>(memory.begin() + kCodeSize + 1, memory.begin() + at + 1);
+}
+
+// Writes ready sub-blocks as a frame's image data (the descriptor written).
+bool PutCompressedPicture(GifFileType* gif, const std::vector<GifByteType>& blocks) {
+    const GifByteType* block = blocks.data();
+    if (EGifPutCode(gif, 8, block) != GIF_OK) return false;
+    for (block += 1 + block[0]; block[0] != 0; block += 1 + block[0]) {
+        if (EGifPutCodeNext(gif, block) != GIF_OK) return false;
+    }
+    return EGifPutCodeNext(gif, nullptr) == GIF_OK;
 }
 
 // True when the palette is back at its present colours after one period. It
@@ -213,14 +263,24 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
     ColorMapPtr map(GifMakeMapObject(kPaletteSize, nullptr));
     if (!map) return fail(UnableToWriteText(path, "out of memory"));
 
+    // Frames that share their pixels share their compressed data too, so
+    // the picture is compressed once, not once per frame.
+    std::vector<GifByteType> compressed;
+    if (plan.kind != ClearedPixelPlan::Kind::PerFrame && frames > 1) {
+        compressed = CompressPicture(picture, width, rows, *map);
+    }
+
     AtomicOutputFile file;
     std::string reason;
     if (!file.Open(path, reason)) return fail(UnableToCreateText(path, reason));
     std::setvbuf(file.File(), nullptr, _IOFBF, 1 << 16);
-    GifSink out{file.File(), false};
+    GifSink out{file.File(), false, 0};
     GifEncoder encoder(out);
     auto encoderFailure = [&]() {
-        if (out.failed) return fail(UnableToWriteText(path, "the disk refused the data"));
+        if (out.failed) {
+            return fail(
+                UnableToWriteText(path, out.error ? std::strerror(out.error) : "write error"));
+        }
         const char* text = GifErrorString(encoder.LastError());
         return fail(UnableToWriteText(path, text ? text : "GIF encoder failure"));
     };
@@ -244,12 +304,16 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
             indexPicture(static_cast<GifPixelType>(NearestPaletteEntry(palette, 0, 0, 0)));
         }
         if (!PutFrameHeader(gif, width, rows, delay, *map)) return encoderFailure();
-        // The encoder masks the line with the table's bit mask (0xFF here),
-        // which leaves the picture unchanged.
-        for (int y = 0; y < rows; ++y) {
-            if (EGifPutLine(gif, picture.data() + static_cast<std::size_t>(y) * width, width) !=
-                GIF_OK) {
-                return encoderFailure();
+        if (!compressed.empty()) {
+            if (!PutCompressedPicture(gif, compressed)) return encoderFailure();
+        } else {
+            // The encoder masks the line with the table's bit mask (0xFF
+            // here), which leaves the picture unchanged.
+            for (int y = 0; y < rows; ++y) {
+                if (EGifPutLine(gif, picture.data() + static_cast<std::size_t>(y) * width, width) !=
+                    GIF_OK) {
+                    return encoderFailure();
+                }
             }
         }
         // Each frame is followed by one tick, so after a whole period the

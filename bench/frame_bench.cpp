@@ -1,0 +1,38 @@
+// The cost of one animation frame as a user sees it: one palette tick plus
+// turning the whole index picture into the colours shown. It should depend
+// on the picture size only, not on how many streamlines were drawn.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "bench/streamlet_canvas.h"
+#include "palette/palette_animation.h"
+
+namespace {
+
+// Arguments: width, height, streamlines.
+void BM_AnimationFrame(benchmark::State& st) {
+    const int width = static_cast<int>(st.range(0));
+    const int height = static_cast<int>(st.range(1));
+    const vortan::IndexedCanvas& canvas =
+        vortan::bench::CachedStreamlets(width, height, static_cast<int>(st.range(2)));
+    auto window = vortan::bench::SevenTableWindow(1);
+    std::vector<std::uint32_t> shown(static_cast<std::size_t>(width) * height);
+    for (auto _ : st) {
+        vortan::AnimationTick(*window);
+        vortan::ConvertToRgb32(canvas, window->m_palette.Entries(), shown.data());
+        benchmark::DoNotOptimize(shown.data());
+        benchmark::ClobberMemory();
+    }
+    st.SetItemsProcessed(st.iterations() * width * height);
+    st.counters["streamlines"] = static_cast<double>(st.range(2));
+}
+BENCHMARK(BM_AnimationFrame)
+    ->ArgNames({"width", "height", "streamlines"})
+    ->Args({640, 480, 100})
+    ->Args({640, 480, 2000})
+    ->Args({1920, 1080, 100})
+    ->Args({1920, 1080, 2000})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
