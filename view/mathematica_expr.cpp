@@ -8,7 +8,9 @@
 namespace vortan::mexpr {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Letters of symbol names: ASCII letters, '$' and every byte of a multi-byte
 // UTF-8 character (Mathematica accepts Greek and other letters in names).

@@ -39,7 +39,7 @@ enum class ParseStatus {
 };
 
 class Expression {
-public:
+  public:
     using Index = std::uint32_t;
     static constexpr int kMaxDepth = 256;
 
@@ -78,7 +78,7 @@ public:
 
     std::size_t NodeCount() const { return m_nodes.size(); }
 
-private:
+  private:
     static constexpr std::uint8_t kIntegerFlag = 1;
 
     struct Node {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,19 @@ bool HasVersionHeader(std::string_view text, std::size_t pos) {
     return elements == 9 || elements == 10 || elements == 13;
 }
 
+// Rounds to single precision; values beyond its range (which a plain cast
+// leaves undefined) become infinite, those just above FLT_MAX round down to it.
+float ToFloat(double v) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
+    if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
+    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
+    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
+    if (v > kMax) return std::numeric_limits<float>::max();
+    if (v < -kMax) return -std::numeric_limits<float>::max();
+    return static_cast<float>(v);
+}
+
 // A coordinate function read from the record: its grid and its value at
 // every grid point.
 struct CoordinateFunction {
@@ -65,7 +79,7 @@ struct CoordinateFunction {
 };
 
 class RecordReader {
-public:
+  public:
     explicit RecordReader(const Expression& e) : m_e(e) {}
 
     // Finds CompressedData[...] and OutputForm's <> anywhere in the record,
@@ -73,7 +87,6 @@ public:
     // looking inside one once found). Returns the first account met.
     SkipReason Scan(std::size_t wanted, std::vector<Index>& functions) const {
         std::vector<Index> pending{m_e.Root()};
-        SkipReason found = SkipReason::None;
         while (!pending.empty()) {
             const Index i = pending.back();
             pending.pop_back();
@@ -89,7 +102,7 @@ public:
             // Children in reverse so that they come off the stack in order.
             for (std::size_t k = m_e.Size(i); k-- > 0;) pending.push_back(m_e.Child(i, k));
         }
-        return found;
+        return SkipReason::None;
     }
 
     // Reads grid and values of one InterpolatingFunction[domain, header,
@@ -108,13 +121,13 @@ public:
         return SkipReason::None;
     }
 
-private:
+  private:
     // A real number that fits a float; symbols, complex values and numbers
     // beyond the single-precision range are not.
     SkipReason Real(Index i, double& v) const {
         if (m_e.Kind(i) != NodeKind::Number) return SkipReason::NonNumeric;
         v = m_e.Number(i);
-        if (!std::isfinite(static_cast<float>(v))) return SkipReason::NonNumeric;
+        if (!std::isfinite(ToFloat(v))) return SkipReason::NonNumeric;
         return SkipReason::None;
     }
 
@@ -264,20 +277,18 @@ bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
     const std::vector<double>& grid = coords[0].grid;
     const std::size_t points = grid.size() - 1;
     const std::size_t n = points > 1000 ? 1000 : points;
-    auto source = [points, n](std::size_t i) {
-        return n == points ? i : (i * points + n / 2) / n;
-    };
+    auto source = [points, n](std::size_t i) { return n == points ? i : (i * points + n / 2) / n; };
     for (std::size_t i = 0; i <= n; ++i) {
         const std::size_t s = source(i);
         Knot& knot = state.m_knots[i];
         if (i > 0) {
-            const float t = static_cast<float>(grid[s]);
+            const float t = ToFloat(grid[s]);
             knot.t = t > header.tMax ? 0.0f : t;
         }
-        if (s < coords[0].values.size()) knot.x = static_cast<float>(coords[0].values[s]);
-        if (s < coords[1].values.size()) knot.y = static_cast<float>(coords[1].values[s]);
+        if (s < coords[0].values.size()) knot.x = ToFloat(coords[0].values[s]);
+        if (s < coords[1].values.size()) knot.y = ToFloat(coords[1].values[s]);
         if (wanted == 3 && s < coords[2].values.size()) {
-            knot.z = static_cast<float>(coords[2].values[s]);
+            knot.z = ToFloat(coords[2].values[s]);
         }
     }
     state.m_knotCount = static_cast<std::int32_t>(n);
