@@ -1,5 +1,6 @@
 #include "view/drawing_pass.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -22,6 +23,18 @@ std::int32_t ClampToInt32(std::int64_t v) {
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(v < lo ? lo : (v > hi ? hi : v));
+}
+
+// RoundNearest of a value held at double precision (same rules: an exact
+// half goes toward zero, NaN and out-of-range give INT32_MIN).
+std::int32_t RoundNearestWide(double v) {
+    const double mag = std::fabs(v);
+    if (!(mag < 2147483648.0)) return std::numeric_limits<std::int32_t>::min();
+    double i = std::trunc(mag);
+    if (mag - i > 0.5) i += 1.0;
+    if (i >= 2147483648.0) return std::numeric_limits<std::int32_t>::min();
+    const auto r = static_cast<std::int64_t>(i);
+    return static_cast<std::int32_t>(std::signbit(v) ? -r : r);
 }
 
 std::string ProgressText(PassKind kind, int percent) {
@@ -82,20 +95,24 @@ void DrawStreamlet(const PassGeometry& g, const SampleArray& samples, std::int32
     float f = 0.0f;  // dimming factor: climbs to just above 1, then falls to about 0
 
     for (int j = kSamplesPerStreamline - 1; j >= 0; --j) {
-        float s;
+        // Disk size: D, or D x f with dimming. The product of the two
+        // single-precision values is rounded from its exact (double) value:
+        // 10 x 0.15000001 lies just above 1.5 and gives 2, where a product
+        // rounded to single precision first would be 1.5 exactly and give 1.
+        double s;
         if (g.diskScaleDimming) {
-            s = static_cast<float>(g.diskDiameter) * f;
+            s = static_cast<double>(g.diskDiameter) * static_cast<double>(f);
             if (j > kDimmingTurn) {
                 if (f <= kDimmingLimit) f = f + kDimmingStep;
             } else {
                 f = f - kDimmingStep;
             }
         } else {
-            s = static_cast<float>(g.diskDiameter);
+            s = g.diskDiameter;
         }
-        std::int32_t size = RoundNearest(s);
+        std::int32_t size = RoundNearestWide(s);
         if (size == 0) size = 1;
-        s = static_cast<float>(size);
+        const float fs = static_cast<float>(size);
 
         // The pen names the low 16 bits of the index; the canvas draws an
         // index beyond the palette with entry 0.
@@ -107,9 +124,9 @@ void DrawStreamlet(const PassGeometry& g, const SampleArray& samples, std::int32
         if (p.x > 0 && p.y > 0 && static_cast<float>(p.x) < g.W && static_cast<float>(p.y) < g.H) {
             const float fx = static_cast<float>(p.x);
             const float fy = static_cast<float>(p.y);
-            if (fx - s > 0.0f && fx + s < static_cast<float>(g.clientRight) && fy - s > 0.0f &&
-                fy + s < static_cast<float>(g.clientBottom - kBottomMargin)) {
-                const float half = s / 2.0f;
+            if (fx - fs > 0.0f && fx + fs < static_cast<float>(g.clientRight) && fy - fs > 0.0f &&
+                fy + fs < static_cast<float>(g.clientBottom - kBottomMargin)) {
+                const float half = fs / 2.0f;
                 canvas.Ellipse(RoundNearest(fx - half), RoundNearest(fy - half),
                                RoundNearest(fx + half), RoundNearest(fy + half));
             }
