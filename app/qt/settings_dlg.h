@@ -93,8 +93,10 @@ class CSettingsDlg : public QDialog {
     // The panel's system-menu replacement (context menu and title-area button).
     QMenu* SystemMenu() const { return m_systemMenu; }
 
-  protected:
+    // Escape and the close box: OnCancel.
     void reject() override;
+
+  protected:
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
