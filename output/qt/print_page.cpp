@@ -24,6 +24,11 @@ PrintDialogRunner& Runner() {
     return runner;
 }
 
+PrintStatusObserver& StatusObserver() {
+    static PrintStatusObserver observer;
+    return observer;
+}
+
 // The application's printer: its settings last from one print to the next and
 // it is released with the application object.
 class PrinterHolder : public QObject {
@@ -41,7 +46,7 @@ class PrintHost : public IFrameHost {
         return m_ui.MessageBox(text, caption, type);
     }
     void SetStatusText(const std::string& text, bool repaintFirst) override {
-        if (m_frame) m_frame->SetStatusText(QString::fromStdString(text), repaintFirst);
+        if (m_frame) SetPrintStatus(*m_frame, QString::fromStdString(text), repaintFirst);
     }
     bool SetTimer(unsigned, std::uint32_t) override { return false; }  // printing starts no timer
     void KillTimer(unsigned) override {}
@@ -55,6 +60,15 @@ class PrintHost : public IFrameHost {
 
 void SetPrintDialogRunner(PrintDialogRunner runner) {
     Runner() = std::move(runner);
+}
+
+void SetPrintStatusObserver(PrintStatusObserver observer) {
+    StatusObserver() = std::move(observer);
+}
+
+void SetPrintStatus(CVortanFrame& frame, const QString& text, bool repaintFirst) {
+    frame.SetStatusText(text, repaintFirst);
+    if (StatusObserver()) StatusObserver()(text);
 }
 
 QPrinter* RunCurrentPrintDialog(QWidget* parent) {
@@ -117,7 +131,7 @@ void PrintPicture(CVortanFrame& frame, QPainter* painter, const QRect& page) {
         ui.MessageBox("Not enough memory to print the picture.", "Error",
                       MB_OK | MB_ICONEXCLAMATION);
     }
-    if (guard) guard->SetStatusText(kPrintingPlaced, false);
+    if (guard) SetPrintStatus(*guard, kPrintingPlaced, false);
 }
 
 }  // namespace vortan::qt

@@ -35,6 +35,13 @@ QPrinter* RunCurrentPrintDialog(QWidget* parent);
 // file offered (a PDF file preset when no printer is installed).
 QPrinter* RunPrintDialog(QWidget* parent);
 
+// Sees every status text the print command sets, in order (tests follow
+// the read-out with it); an empty observer removes it.
+using PrintStatusObserver = std::function<void(const QString& text)>;
+void SetPrintStatusObserver(PrintStatusObserver observer);
+// Sets a status text of printing on the window and tells the observer.
+void SetPrintStatus(CVortanFrame& frame, const QString& text, bool repaintFirst);
+
 // The whole canvas through the palette with every colour inverted: the
 // cleared black becomes white. Null when the image cannot be allocated.
 QImage InvertedPicture(const IndexedCanvas& canvas, const PaletteEntries& palette);

@@ -100,7 +100,7 @@ bool SaveBitmapFile(CVortanFrame& frame, const std::string& path) {
 
 void FilePrint(CVortanFrame& frame) {
     QPointer<CVortanFrame> guard(&frame);
-    frame.SetStatusText(kPrintingStarted, false);
+    SetPrintStatus(frame, kPrintingStarted, false);
     QPrinter* printer = RunCurrentPrintDialog(nullptr);
     if (!guard || printer == nullptr) return;
 
@@ -113,7 +113,7 @@ void FilePrint(CVortanFrame& frame) {
                         printer->pageLayout().paintRectPixels(printer->resolution()).size())
                 : QRect();
     PrintPicture(frame, started ? &painter : nullptr, page);
-    if (guard) guard->SetStatusText(kPrintingEnded, false);
+    if (guard) SetPrintStatus(*guard, kPrintingEnded, false);
     if (started) painter.end();
 }
 
