@@ -238,7 +238,7 @@ TEST(ModernRecord, ThreeDimensionalHelixReadsAsItsClassicTwin) {
 
 TEST(ModernRecord, ClassicRecordsKeepTheClassicAlgorithm) {
     const std::vector<float> t = {0.0f, 0.5f, 1.0f, 1.5f};
-    const std::vector<std::string> classic = {
+    std::vector<std::string> classic = {
         ClassicRecord(t, {{1, 2, 3, 4}, {5, 6, 7, 8}}),
         ClassicRecord(t, {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}}),
         ClassicRecord({0.0f, 2.5e-7f}, {{-1.5e-9f, 3.0f}, {0.25f, 1e20f}}),
@@ -246,6 +246,10 @@ TEST(ModernRecord, ClassicRecordsKeepTheClassicAlgorithm) {
         Split(ReadWholeFile(Fixture("helix_classic.math"))).records[0] + "\n",
         "not a record at all, just text that goes on and on\n",
     };
+    // A long line cut after "}}]}}" and one more character ends a classic record too.
+    std::string cut = ClassicRecord(t, {{1, 2, 3, 4}, {5, 6, 7, 8}});
+    cut.back() = '{';
+    classic.push_back(cut);
     for (const auto& r : classic) EXPECT_FALSE(IsModernRecord(r)) << r;
     for (const char* example : {"examples/double-gyre.math", "examples/lorenz.math"}) {
         const auto records = Split(ReadWholeFile(SourcePath(example))).records;

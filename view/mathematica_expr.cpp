@@ -122,7 +122,10 @@ std::size_t ReadMathematicaNumber(std::string_view text, double& value, bool* is
         value = 0.0;
         return pos;
     }
-    if (sticky) buffer[count++] = '1', --scale;
+    if (sticky) {
+        buffer[count++] = '1';
+        --scale;
+    }
 
     // Decimal magnitude of the leading digit decides overflow and underflow early.
     const std::int64_t magnitude = scale + static_cast<std::int64_t>(count);
@@ -322,7 +325,7 @@ bool Expression::ParseString(Index& out) {
 
 // Elements separated by commas up to the closing character; pushes each
 // onto m_stack. An empty sequence is allowed.
-bool Expression::ParseSequence(char close, int depth, std::size_t) {
+bool Expression::ParseSequence(char close, int depth) {
     if (!SkipBlank()) return false;
     if (m_pos < m_text.size() && m_text[m_pos] == close) {
         ++m_pos;
@@ -355,7 +358,7 @@ bool Expression::ParseOperand(int depth, Index& out) {
     if (c == '{') {
         ++m_pos;
         const std::size_t base = m_stack.size();
-        if (!ParseSequence('}', depth, base)) return false;
+        if (!ParseSequence('}', depth)) return false;
         out = AddCompound(NodeKind::List, 0, base);
         return true;
     }
@@ -409,7 +412,7 @@ bool Expression::ParseExpr(int minPower, int depth, Index& out) {
             ++m_pos;
             const std::size_t base = m_stack.size();
             m_stack.push_back(lhs);
-            if (!ParseSequence(']', depth, base)) return false;
+            if (!ParseSequence(']', depth)) return false;
             lhs = AddCompound(NodeKind::Apply, 0, base);
             continue;
         }

@@ -93,7 +93,7 @@ class Expression {
 
     bool ParseExpr(int minPower, int depth, Index& out);
     bool ParseOperand(int depth, Index& out);
-    bool ParseSequence(char close, int depth, std::size_t stackBase);
+    bool ParseSequence(char close, int depth);
     bool ParseNumber(Index& out);
     bool ParseSymbol(Index& out);
     bool ParseString(Index& out);

@@ -225,15 +225,21 @@ class RecordReader {
 // InterpolatingFunction[ and any of: a version header as the first
 // function's second argument (a list holding a list, or of 9, 10 or 13
 // elements), PackedArrayForm, OutputForm's "<>", or an end other than
-// "}}]}}" (trailing blanks and line ends aside), such as "[t]}}" or "}]}}".
+// "}}]}}" (followed by one character, or by blanks and line ends), such as
+// "[t]}}" or "}]}}".
 bool IsModernRecord(const std::string& text) {
     if (text.find("CompressedData[") != std::string::npos) return true;
     static constexpr std::string_view kHead = "InterpolatingFunction[";
     const std::size_t head = text.find(kHead);
     if (head == std::string::npos) return false;
-    std::size_t end = text.size();
+    // The classic end: "}}]}}" and one more character (the reader's own
+    // test), or "}}]}}" before trailing blanks.
+    const std::size_t size = text.size();
+    std::size_t end = size;
     while (end > 0 && IsSpace(text[end - 1])) --end;
-    if (end < 5 || text.compare(end - 5, 5, "}}]}}") != 0) return true;
+    const bool classicEnd = (end >= 5 && text.compare(end - 5, 5, "}}]}}") == 0) ||
+                            (size >= 6 && text.compare(size - 6, 5, "}}]}}") == 0);
+    if (!classicEnd) return true;
     if (text.find("PackedArrayForm") != std::string::npos) return true;
     if (text.find("<>") != std::string::npos) return true;
     return HasVersionHeader(text, head + kHead.size());
