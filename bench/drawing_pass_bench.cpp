@@ -139,7 +139,7 @@ VortanFrameState PassState() {
 }
 
 // Reading and parsing only: the floor of any pass.
-void BM_ReadAndParse(benchmark::State& st) {
+void BM_PassFileReadAndParse(benchmark::State& st) {
     VortanFrameState state = PassState();
     int parsed = 0;
     for (auto _ : st) {
@@ -158,10 +158,10 @@ void BM_ReadAndParse(benchmark::State& st) {
     st.counters["streamlines"] = parsed;
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));
 }
-BENCHMARK(BM_ReadAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassFileReadAndParse)->Unit(benchmark::kMillisecond);
 
 // Reading, parsing and sampling, without drawing.
-void BM_ReadParseSample(benchmark::State& st) {
+void BM_PassFileReadParseSample(benchmark::State& st) {
     VortanFrameState state = PassState();
     state.m_sampleCount = kSamplesPerStreamline;
     SampleArray samples{};
@@ -180,7 +180,7 @@ void BM_ReadParseSample(benchmark::State& st) {
     }
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));
 }
-BENCHMARK(BM_ReadParseSample)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassFileReadParseSample)->Unit(benchmark::kMillisecond);
 
 // The whole screen pass into the client area of a 1024 x 768 picture.
 void BM_WholeDrawingPass(benchmark::State& st) {
@@ -201,7 +201,7 @@ void BM_WholeDrawingPass(benchmark::State& st) {
 BENCHMARK(BM_WholeDrawingPass)->Arg(0)->Arg(1)->ArgName("dimming")->Unit(benchmark::kMillisecond);
 
 // Drawing alone: 2,000 streamlets of 64 disks from samples prepared once.
-void BM_DrawOnly(benchmark::State& st) {
+void BM_PassDrawOnly(benchmark::State& st) {
     IndexedCanvas canvas(kWidth, kHeight + kStatusBarHeight);
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> pos(40, 700);
@@ -226,6 +226,6 @@ void BM_DrawOnly(benchmark::State& st) {
         benchmark::DoNotOptimize(canvas.Pixels().data());
     }
 }
-BENCHMARK(BM_DrawOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassDrawOnly)->Unit(benchmark::kMillisecond);
 
 }  // namespace

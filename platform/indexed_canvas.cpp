@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 // Pixel coverage rule. Pixel (x, y) is the unit square from (x, y) to
 // (x + 1, y + 1), as in GDI. A shape paints the pixels whose centres
@@ -31,11 +33,13 @@ CanvasPixel IndexOfColour(std::uint32_t colour) {
     return index < static_cast<std::uint32_t>(kPaletteSize) ? static_cast<CanvasPixel>(index) : 0;
 }
 
-// First pixel whose centre is at or after v, clamped to [lo, hi] (v may be huge).
-int FirstCentreAtOrAfter(double v, int lo, int hi) {
+// First pixel whose centre is at or after v, clamped to [lo, hi] with
+// 0 <= lo (v may be huge or NaN).
+inline int FirstCentreAtOrAfter(double v, int lo, int hi) {
     if (!(v > lo)) return lo;
     if (!(v < hi)) return hi;
-    return static_cast<int>(std::ceil(v));
+    const int i = static_cast<int>(v);  // v > 0: truncation is floor
+    return i < v ? i + 1 : i;
 }
 
 // The pixels one drawing call paints into, with the pen's index.
@@ -47,7 +51,7 @@ struct Target {
 };
 
 // Paints the pixels of row y whose centres x satisfy xl <= x < xr.
-void FillSpan(const Target& t, int y, double xl, double xr) {
+inline void FillSpan(const Target& t, int y, double xl, double xr) {
     const int x0 = FirstCentreAtOrAfter(xl, 0, t.width);
     const int x1 = FirstCentreAtOrAfter(xr, 0, t.width);
     if (x0 >= x1) return;
@@ -55,28 +59,89 @@ void FillSpan(const Target& t, int y, double xl, double xr) {
     std::fill(row + x0, row + x1, t.index);
 }
 
-// The disk of the given diameter around (cx, cy): one square root per row.
-void FillDiskAt(const Target& t, double cx, double cy, double diameter) {
-    if (!(diameter > 0.0) || t.width == 0) return;
-    const double r = diameter / 2.0;
+// One row of a disk, relative to the pixel holding its centre: row dy, pixels
+// x0 to x1 - 1.
+struct DiskRow {
+    int dy, x0, x1;
+};
+
+// The rows of a disk of diameter d whose centre lies at (fx, fy) within its
+// pixel (0 <= fx, fy < 1): one square root per row.
+void BuildDiskRows(double d, double fx, double fy, std::vector<DiskRow>& rows) {
+    rows.clear();
+    const double r = d / 2.0;
     const double r2 = r * r;
-    if (diameter < 2.0) {
-        // At most two rows; when no chord holds a pixel centre, paint the
-        // pixel that contains the centre.
-        bool any = false;
-        for (double y = std::ceil(cy - r); y < cy + r; y += 1.0) {
-            const double h2 = r2 - (y - cy) * (y - cy);
-            if (h2 >= 0.0 && std::ceil(cx - std::sqrt(h2)) < cx + std::sqrt(h2)) any = true;
-        }
-        if (!any) {
-            const double px = std::floor(cx + 0.5);
-            const double py = std::floor(cy + 0.5);
+    for (double i = std::ceil(fy - r); i < fy + r; i += 1.0) {
+        const double dy = i - fy;
+        const double h2 = r2 - dy * dy;
+        if (h2 < 0.0) continue;
+        const double h = std::sqrt(h2);
+        const double x0 = std::ceil(fx - h);
+        const double x1 = std::ceil(fx + h);
+        if (x0 < x1)
+            rows.push_back({static_cast<int>(i), static_cast<int>(x0), static_cast<int>(x1)});
+    }
+}
+
+// Disks of the common small sizes repeat over and over with the same
+// position within their pixel: their rows are kept in a small cache.
+constexpr double kCachedDiameter = 256.0;
+
+const std::vector<DiskRow>& CachedDiskRows(double d, double fx, double fy) {
+    struct Entry {
+        double d = -1.0, fx = 0.0, fy = 0.0;
+        std::vector<DiskRow> rows;
+    };
+    thread_local std::array<Entry, 16> cache;
+    thread_local std::size_t next = 0;
+    for (Entry& e : cache)
+        if (e.d == d && e.fx == fx && e.fy == fy) return e.rows;
+    Entry& e = cache[next];
+    next = (next + 1) % cache.size();
+    e.d = d;
+    e.fx = fx;
+    e.fy = fy;
+    BuildDiskRows(d, fx, fy, e.rows);
+    return e.rows;
+}
+
+// Clamps a pixel position held in 64 bits to [0, limit].
+inline int ClampPixel(std::int64_t v, int limit) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 0, limit));
+}
+
+// The disk of the given diameter around (cx, cy). A disk too small to hold
+// any pixel centre paints the pixel that contains its centre.
+void FillDiskAt(const Target& t, double cx, double cy, double diameter) {
+    if (!(diameter > 0.0) || t.width == 0 || t.height == 0) return;
+    const double r = diameter / 2.0;
+    if (diameter <= kCachedDiameter) {
+        const double nx = std::floor(cx);
+        const double ny = std::floor(cy);
+        const std::vector<DiskRow>& rows = CachedDiskRows(diameter, cx - nx, cy - ny);
+        const auto bx = static_cast<std::int64_t>(nx);
+        const auto by = static_cast<std::int64_t>(ny);
+        if (rows.empty()) {
+            const std::int64_t px = bx + (cx - nx >= 0.5 ? 1 : 0);
+            const std::int64_t py = by + (cy - ny >= 0.5 ? 1 : 0);
             if (px >= 0 && px < t.width && py >= 0 && py < t.height)
                 t.pixels[static_cast<std::size_t>(py) * t.width + static_cast<std::size_t>(px)] =
                     t.index;
             return;
         }
+        for (const DiskRow& row : rows) {
+            const std::int64_t y = by + row.dy;
+            if (y < 0 || y >= t.height) continue;
+            const int x0 = ClampPixel(bx + row.x0, t.width);
+            const int x1 = ClampPixel(bx + row.x1, t.width);
+            if (x0 >= x1) continue;
+            CanvasPixel* p = t.pixels + static_cast<std::size_t>(y) * t.width;
+            std::fill(p + x0, p + x1, t.index);
+        }
+        return;
     }
+    // Large disks: only the rows on the canvas are visited.
+    const double r2 = r * r;
     const int y0 = FirstCentreAtOrAfter(cy - r, 0, t.height);
     const int y1 = FirstCentreAtOrAfter(cy + r, 0, t.height);
     for (int y = y0; y < y1; ++y) {
@@ -94,13 +159,15 @@ void FillCapsule(const Target& t, double x0, double y0, double x1, double y1, do
     if (t.width == 0) return;
     const double dx = x1 - x0;
     const double dy = y1 - y0;
-    const double len = std::hypot(dx, dy);
+    const double len = std::sqrt(dx * dx + dy * dy);
     if (len == 0.0) {
         FillDiskAt(t, x0, y0, 2.0 * r);
         return;
     }
     const double ux = dx / len;
     const double uy = dy / len;
+    const double iux = ux != 0.0 ? 1.0 / ux : 0.0;
+    const double iuy = uy != 0.0 ? 1.0 / uy : 0.0;
     const double r2 = r * r;
     const int ya = FirstCentreAtOrAfter(std::min(y0, y1) - r, 0, t.height);
     const int yb = FirstCentreAtOrAfter(std::max(y0, y1) + r, 0, t.height);
@@ -125,8 +192,8 @@ void FillCapsule(const Target& t, double x0, double y0, double x1, double y1, do
         double bl = -kInf;
         double br = kInf;
         if (ux != 0.0) {
-            double a = (0.0 - yv * uy) / ux;
-            double b = (len - yv * uy) / ux;
+            double a = -yv * uy * iux;
+            double b = (len - yv * uy) * iux;
             if (a > b) std::swap(a, b);
             bl = std::max(bl, a);
             br = std::min(br, b);
@@ -134,8 +201,8 @@ void FillCapsule(const Target& t, double x0, double y0, double x1, double y1, do
             br = -kInf;
         }
         if (uy != 0.0) {
-            double a = (-r + yv * ux) / uy;
-            double b = (r + yv * ux) / uy;
+            double a = (yv * ux - r) * iuy;
+            double b = (yv * ux + r) * iuy;
             if (a > b) std::swap(a, b);
             bl = std::max(bl, a);
             br = std::min(br, b);
