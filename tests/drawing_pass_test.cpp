@@ -238,27 +238,6 @@ TEST(DrawingPass, StatusTextsAndTimerOfAScreenPass) {
     EXPECT_EQ(f.host.events, expected);
 }
 
-TEST(DrawingPass, SkippedRecordTakesNoRandomNumber) {
-    // The third streamlet follows a short record: its colour is the third
-    // random choice of the pass, as if the short record were not there.
-    Fixture f;
-    std::string text = HeaderText(Header2D(200, 100));
-    text += RecordOf(Still(20, 50));
-    text += "{{x -> too short}}]}}\n";
-    text += RecordOf(Still(60, 50));
-    text += RecordOf(Still(100, 50));
-    test::WriteTextFile(f.path, text);
-    IndexedCanvas canvas(200, 130);
-    f.Run(canvas);
-    CrtRand random;
-    random.srand(1);
-    for (int x : {20, 60, 100}) {
-        const int a = random.rand() % 7;
-        // All 64 disks at one point: the last one drawn (sample 0) shows.
-        EXPECT_EQ(canvas.Pixel(x, 50), a == 0 ? 0 : 32 * a - 1) << x;
-    }
-}
-
 TEST(DrawingPass, TimerRules) {
     struct Case {
         int animationOn;
@@ -608,22 +587,28 @@ TEST(DrawingPass, OddStateValuesDoNotBreakThePass) {
     }
 }
 
-TEST(DrawingPass, RecordTooLongIsSkippedAndCounted) {
+TEST(DrawingPass, SkippedRecordsTakeNoRandomNumber) {
+    // A short record and one too long to keep: both are counted and skipped,
+    // and the streamlets after them take the second and third random choice.
     Fixture f;
     std::string text = HeaderText(Header2D(100, 100));
-    text += RecordOf(Still(30, 50));
+    text += RecordOf(Still(20, 50));
+    text += "{{x -> too short}}]}}\n";
+    text += RecordOf(Still(50, 50));
     text += "{{" + std::string(kMaxRecordLength + 10, ' ') + "}}]}}\n";
-    text += RecordOf(Still(70, 50));
+    text += RecordOf(Still(80, 50));
     test::WriteTextFile(f.path, text);
     IndexedCanvas canvas(100, 130);
     const PassStats stats = f.Run(canvas);
-    EXPECT_EQ(stats.records, 3);
-    EXPECT_EQ(stats.drawn, 2);
+    EXPECT_EQ(stats.records, 5);
+    EXPECT_EQ(stats.drawn, 3);
+    EXPECT_EQ(stats.skipped.at(SkipReason::TooShort), 1);
     EXPECT_EQ(stats.skipped.at(SkipReason::TooLong), 1);
     CrtRand random;
     random.srand(1);
-    for (int x : {30, 70}) {
+    for (int x : {20, 50, 80}) {
         const int a = random.rand() % 7;
+        // All 64 disks at one point: the last one drawn (sample 0) shows.
         EXPECT_EQ(canvas.Pixel(x, 50), a == 0 ? 0 : 32 * a - 1) << x;
     }
 }
