@@ -4,7 +4,9 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -463,6 +465,63 @@ TEST_F(BitmapTest, UncreatableFileGivesOneMessageAndKeepsWhatWasThere) {
     for (const auto& e : std::filesystem::directory_iterator(m_dir.path()))
         files += e.is_regular_file();
     EXPECT_EQ(files, 2);  // lines.math and good.bmp
+}
+
+}  // namespace
+
+namespace {
+
+// The real print dialog, answered by a script: its options, cancel, then OK
+// printing into the PDF file the dialog offers.
+TEST_F(OutputTest, RealPrintDialogOffersAllPagesAndPrintingToAFile) {
+    CVortanFrame* f = Shown();
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(m_dir.path()));
+    {
+        bool checked = false;
+        vortan::test::ModalScript script([&](QDialog& dialog) {
+            auto* pd = qobject_cast<QPrintDialog*>(&dialog);
+            ASSERT_NE(pd, nullptr);
+            EXPECT_TRUE(pd->testOption(QAbstractPrintDialog::PrintToFile));
+            EXPECT_FALSE(pd->testOption(QAbstractPrintDialog::PrintSelection));
+            EXPECT_FALSE(pd->testOption(QAbstractPrintDialog::PrintPageRange));
+            EXPECT_FALSE(pd->testOption(QAbstractPrintDialog::PrintCurrentPage));
+            EXPECT_EQ(pd->printRange(), QAbstractPrintDialog::AllPages);
+            checked = true;
+            dialog.reject();
+        });
+        m_status.clear();
+        f->OnCommand(res::ID_FILE_PRINT);
+        EXPECT_TRUE(script.Ran());
+        EXPECT_TRUE(checked);
+        EXPECT_FALSE(script.LeftOpen());
+        // (The window may repaint behind the dialog; the print command set only this.)
+        EXPECT_EQ(m_status, (std::vector<std::string>{"   Printing... "}));
+    }
+    QString pdf;
+    {
+        vortan::test::ModalScript script([&](QDialog& dialog) {
+            auto* pd = qobject_cast<QPrintDialog*>(&dialog);
+            ASSERT_NE(pd, nullptr);
+            dialog.accept();
+            pdf = pd->printer()->outputFileName();
+        });
+        m_status.clear();
+        f->OnCommand(res::ID_FILE_PRINT);
+        EXPECT_TRUE(script.Ran());
+        EXPECT_FALSE(script.LeftOpen());
+    }
+    qputenv("HOME", oldHome);
+    ASSERT_FALSE(m_status.empty());
+    EXPECT_EQ(m_status.back(), "   Printing: DONE");
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        // No printer installed: the dialog printed to the PDF file it offered.
+        RecordProperty("pdf", pdf.toStdString());
+        ASSERT_FALSE(pdf.isEmpty());
+        const std::string bytes = vortan::test::ReadWholeFile(pdf.toStdString());
+        EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+        std::filesystem::remove(pdf.toStdString());
+    }
 }
 
 }  // namespace
