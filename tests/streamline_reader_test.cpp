@@ -182,24 +182,27 @@ TEST(StreamlineFile, OpenFailsForMissingFile) {
 }
 
 TEST(StreamlineFile, CrLfAcrossReadBlocks) {
-    // Pairs that straddle every plausible block boundary near 256 KiB and a
-    // lone CR that stays a character.
+    // CR LF pairs on every even and, with one leading character, every odd
+    // offset: whatever the block size, some pair straddles a block boundary.
+    // A lone CR at the very end stays a character.
     test::TempDir dir;
-    std::string content;
-    std::string expected;
-    for (int i = 0; i < 140000; ++i) {
-        content += "x\r\n";
-        expected += "x\n";
+    for (const std::string lead : {"", "a"}) {
+        std::string content = lead;
+        std::string expected = lead;
+        for (int i = 0; i < 300000; ++i) {
+            content += "\r\n";
+            expected += "\n";
+        }
+        content += "y\rz\r";
+        expected += "y\rz\r";
+        test::WriteTextFile(dir.file("crlf.txt"), content);
+        StreamlineFile file;
+        ASSERT_TRUE(file.Open(dir.file("crlf.txt")));
+        std::string read;
+        for (int c = file.Get(); c != EOF; c = file.Get()) read += static_cast<char>(c);
+        EXPECT_EQ(read.size(), expected.size()) << "lead \"" << lead << "\"";
+        EXPECT_TRUE(read == expected) << "lead \"" << lead << "\"";
     }
-    content += "y\rz\r";
-    expected += "y\rz\r";
-    test::WriteTextFile(dir.file("crlf.txt"), content);
-    StreamlineFile file;
-    ASSERT_TRUE(file.Open(dir.file("crlf.txt")));
-    std::string read;
-    for (int c = file.Get(); c != EOF; c = file.Get()) read += static_cast<char>(c);
-    EXPECT_EQ(read.size(), expected.size());
-    EXPECT_TRUE(read == expected);
 }
 
 // ---------------------------------------------------------------------------

@@ -176,7 +176,8 @@ double ConvertNumber(const char* base, const NumberScan& s) {
                 break;
             }
         }
-        if (!nonzero) {
+        if (!nonzero && s.digitsEnd > s.mantissaBegin + s.intDigits) {
+            // Fraction digits follow the point.
             const char* frac = d + s.intDigits + 1;
             const char* fracEnd = base + s.digitsEnd;
             for (const char* f = frac; f < fracEnd; ++f) {
