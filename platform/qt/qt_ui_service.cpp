@@ -136,6 +136,7 @@ QString WithDefaultExtension(const QString& path, const QString& extension) {
 
 void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setWindowTitle(request.save ? QObject::tr("Save As") : QObject::tr("Open"));
     if (request.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -114,17 +114,17 @@ void BuildDialog(QDialog& dialog, const vortan::res::DialogTemplate& t) {
                 break;
             }
             case ControlKind::Icon: {
+                // Icons keep the system icon size, whatever the dialog units.
                 auto* l = new QLabel(&dialog);
-                const int size = QFontMetrics(font).height() * 2;
                 l->setPixmap(AppIcon().pixmap(32, 32));
-                l->setFixedSize(std::max(size, 32), std::max(size, 32));
+                l->setFixedSize(32, 32);
                 l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
                 w = l;
                 break;
             }
         }
         QRect r = DialogUnitsToPixels(font, c.x, c.y, c.width, c.height);
-        if (c.kind == ControlKind::Icon) r.setSize(w->size());  // icons keep their own size
+        if (c.kind == ControlKind::Icon) r.setSize(w->size());
         w->setGeometry(r);
         if (c.style & vortan::res::kDisabled) w->setEnabled(false);
         if (c.kind == ControlKind::Static || c.kind == ControlKind::GroupBox)
