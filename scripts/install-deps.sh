@@ -4,7 +4,7 @@
 set -e
 PKGS="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
 libbenchmark-dev qt6-base-dev libgif-dev libpng-dev zlib1g-dev pkg-config \
-xvfb xauth clang-format"
+xvfb xauth clang-format dpkg-dev"
 missing=""
 for p in $PKGS; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
