@@ -430,6 +430,26 @@ TEST(ModernRecord, ContentThatIsNoStreamlineGetsItsAccount) {
     }
 }
 
+TEST(ModernRecord, ShortRecordsThatShowWhatTheyAre) {
+    struct Case {
+        const char* text;
+        SkipReason reason;
+    };
+    const Case cases[] = {
+        {"{{x -> InterpolatingFunction[{{0., 5.}}, <>], y -> InterpolatingFunction[{{0., 5.}}, "
+         "<>]}}\n",
+         SkipReason::OutputForm},
+        {"{x[t] -> InterpolatingFunction[{{0., 5.}}, <>][t]}\n", SkipReason::OutputForm},
+        {"CompressedData[\"1:eJxTTMoPSmNiYGAoZgESPpnFJcVMQFwCRUVJYAJlgEEYhWGgHA8Ak0QF1g==\"]\n",
+         SkipReason::CompressedData},
+        {"{{x -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, {{0., 1.}}, {{1., 0.}}]}}\n",
+         SkipReason::TooShort},
+        {"\"a <> b\"\n", SkipReason::TooShort},
+        {"\n", SkipReason::TooShort},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShortRecordReason(c.text), c.reason) << c.text;
+}
+
 TEST(ModernRecord, NumberFormsInValues) {
     struct Form {
         const char* text;

@@ -245,6 +245,15 @@ bool IsModernRecord(const std::string& text) {
     return HasVersionHeader(text, head + kHead.size());
 }
 
+SkipReason ShortRecordReason(const std::string& text) {
+    if (text.find("CompressedData[") != std::string::npos) return SkipReason::CompressedData;
+    if (text.find("InterpolatingFunction[") != std::string::npos &&
+        text.find("<>") != std::string::npos) {
+        return SkipReason::OutputForm;
+    }
+    return SkipReason::TooShort;
+}
+
 bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason) {
     auto fail = [reason](SkipReason r) {

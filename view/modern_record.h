@@ -26,4 +26,10 @@ bool IsModernRecord(const std::string& text);
 bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason);
 
+// The account for a record too short to be parsed (200 characters or
+// fewer): OutputForm or CompressedData when its text shows it is one of
+// those (an OutputForm solution is far shorter than 200 characters),
+// otherwise TooShort.
+SkipReason ShortRecordReason(const std::string& text);
+
 }  // namespace vortan
