@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@
 #include "tests/streamline_fixtures.h"
 #include "tests/test_support.h"
 #include "view/qt/vortan_frame.h"
+
+// Failure messages show Qt strings as text.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace vortan::test {
 
@@ -111,6 +117,28 @@ class ModalScript {
     }
     std::shared_ptr<State> m_state;
 };
+
+// Fire-and-forget form of ModalScript: runs script on the next modal dialog
+// shown within about a second; *leftOpen tells whether it had to be rejected.
+// The script must stay valid until a dialog shows; prefer ModalScript.
+inline void OnNextModal(std::function<void(QDialog&)> script, bool* leftOpen = nullptr) {
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [script = std::move(script), leftOpen, weak = std::weak_ptr(poll)](int tries) {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (auto self = weak.lock(); self && tries < 200)
+                QTimer::singleShot(5, [self, tries] { (*self)(tries + 1); });
+            return;
+        }
+        QPointer<QDialog> guard(dialog);
+        script(*dialog);
+        if (guard && guard->isVisible()) {
+            if (leftOpen) *leftOpen = true;
+            guard->done(QDialog::Rejected);
+        }
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(0); });
+}
 
 // Clicks a control of a dialog with the mouse.
 inline void ClickControl(QDialog& dialog, int id) {

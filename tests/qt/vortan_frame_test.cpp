@@ -302,13 +302,36 @@ TEST_F(FrameTest, SaveSaveAsAndHelpKeysDoNothing) {
     EXPECT_EQ(f->StatusText(), "   Drawing:   DONE");
 }
 
-TEST_F(FrameTest, MessageMapHandlesTheWindowsCommands) {
-    for (int id : {res::ID_EXIT, res::ID_FILE_PRINT, res::ID_ANIMATION, res::ID_SETTINGS,
-                   res::ID_SAVE_BITMAP, res::ID_SAVE_BITMAP_AS, WM_PAINT, WM_TIMER, WM_CREATE,
-                   WM_DESTROY, WM_PALETTECHANGED, kUpdateCommandUi + res::ID_ANIMATION})
-        EXPECT_TRUE(vortan::Handles(CVortanFrame::MessageMap(), id)) << id;
-    for (int id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_HELP_FINDER, res::ID_HELP})
-        EXPECT_FALSE(vortan::Handles(CVortanFrame::MessageMap(), id)) << id;
+// Records the strip's text at every paint it gets while no pass has ended yet.
+class StripPaints : public QObject {
+  public:
+    explicit StripPaints(CVortanFrame* f) : m_frame(f) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && m_frame->PassCount() == 0 &&
+            !m_frame->StatusText().isEmpty())
+            texts << m_frame->StatusText();
+        return false;
+    }
+    QStringList texts;
+
+  private:
+    CVortanFrame* m_frame;
+};
+
+TEST_F(FrameTest, StatusStripIsRepaintedAfterEveryStreamlineOfThePass) {
+    CVortanFrame* f = Make(FrameParams(m_input));
+    ASSERT_TRUE(f->Create());
+    QWidget* strip = f->findChild<QWidget*>("ctl1035");
+    ASSERT_NE(strip, nullptr);
+    StripPaints paints(f);
+    strip->installEventFilter(&paints);
+    f->ActivateFrame();
+    ASSERT_TRUE(QTest::qWaitFor([f] { return f->PassCount() >= 1; }, 5000));
+    // Three streamlines, a progress step of 100/3: the percentage before
+    // each streamline is counted, shown while the pass still runs.
+    EXPECT_EQ(paints.texts, (QStringList{"   Drawing:   0%", "   Drawing:   0%",
+                                         "   Drawing:   33%", "   Drawing:   67%"}));
+    strip->removeEventFilter(&paints);
 }
 
 TEST_F(FrameTest, ExitAndCloseBoxDestroyTheWindowAndStopTheTimer) {
