@@ -431,6 +431,27 @@ TEST(ParseStreamlineRecord, LengthThreshold) {
     }
 }
 
+TEST(ParseStreamlineRecord, ShortRecordsAreAccountedFor) {
+    struct Case {
+        std::string text;
+        SkipReason reason;
+    };
+    const Case cases[] = {
+        {"{{x -> InterpolatingFunction[{{0., 5.}}, <>], y -> InterpolatingFunction[{{0., 5.}}, "
+         "<>]}}\n",
+         SkipReason::OutputForm},
+        {"{{x -> F[{{0., 1.}}, {{0., 1.}}]}}\n", SkipReason::TooShort},
+        {"\n", SkipReason::TooShort},
+        {"", SkipReason::TooShort},
+    };
+    for (const Case& c : cases) {
+        auto state = NewState();
+        SkipReason reason = SkipReason::None;
+        EXPECT_FALSE(ParseStreamlineRecord(c.text, Header2D(), *state, &reason)) << c.text;
+        EXPECT_EQ(reason, c.reason) << c.text;
+    }
+}
+
 TEST(ParseStreamlineRecord, ParameterCutOffAtTMax) {
     auto state = NewState();
     const std::string text =

@@ -521,7 +521,9 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
                            VortanFrameState& state, SkipReason* reason) {
     if (reason) *reason = SkipReason::None;
     state.m_knots[0].t = 0.0f;
-    if (text.size() <= kShortRecord) return Fail(reason, SkipReason::TooShort);
+    // Too short to carry a streamline; the account names the kinds of text
+    // (OutputForm, CompressedData) that can be told apart even so.
+    if (text.size() <= kShortRecord) return Fail(reason, ShortRecordReason(text));
     if (IsModernRecord(text)) return ParseModernRecord(text, header, state, reason);
 
     const RecordText r{text.data(), text.size()};
