@@ -30,7 +30,8 @@ void CPictureView::Convert() {
     const int rows = std::min(m_canvas.Height(), height());
     if (m_image.width() != w || m_image.height() != rows)
         m_image = QImage(std::max(w, 0), std::max(rows, 0), QImage::Format_RGB32);
-    if (w > 0 && rows > 0) {
+    // A picture too large for memory leaves a null image: shown black.
+    if (w > 0 && rows > 0 && !m_image.isNull()) {
         // A QImage's rows may be padded; with RGB32 they never are, so one call fills it.
         vortan::ConvertToRgb32(m_canvas, m_palette.Entries(),
                                reinterpret_cast<std::uint32_t*>(m_image.bits()), rows);

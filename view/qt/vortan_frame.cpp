@@ -9,6 +9,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "app/start_validation.h"
 #include "output/qt/window_output.h"
@@ -96,6 +97,13 @@ bool CVortanFrame::Create() {
         deleteLater();
         return false;
     }
+    // The picture store of the whole client area; without it there is no window.
+    try {
+        m_canvas.Resize(m_imageWidth, m_imageHeight + vortan::kStatusBarHeight);
+    } catch (const std::bad_alloc&) {
+        deleteLater();
+        return false;
+    }
     setWindowTitle(QString::fromLatin1(kFrameTitle));
     BuildMenu();
     move(kFrameLeft, kFrameTop);
@@ -109,7 +117,6 @@ void CVortanFrame::OnCreate() {
     setWindowIcon(AppIcon());
 
     const QSize client = ClientSize();
-    m_canvas.Resize(client.width(), client.height());
     auto* area = new QWidget(this);
     area->setFixedSize(client);
     m_view = new CPictureView(*this, m_canvas, m_palette, area);
