@@ -141,9 +141,11 @@ void CSettingsDlg::AddSystemMenu() {
     m_systemButton->setAutoRaise(true);
     m_systemButton->setFocusPolicy(Qt::NoFocus);
     m_systemButton->setPopupMode(QToolButton::InstantPopup);
+    m_systemButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     m_systemButton->setMenu(m_systemMenu);
     const int side = fontMetrics().height() + 4;
     m_systemButton->setGeometry(width() - side - 2, 2, side, side);
+    m_systemButton->show();  // created while the panel is being shown
 }
 
 void CSettingsDlg::contextMenuEvent(QContextMenuEvent* event) {

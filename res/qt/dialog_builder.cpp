@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "res/qt/app_icon.h"
@@ -45,12 +47,24 @@ QString ToQString(std::string_view s) {
 
 }  // namespace
 
-QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height) {
+DialogBaseUnits DialogBaseUnitsOf(const QFont& font) {
     const QFontMetrics fm(font);
-    const double baseX = fm.averageCharWidth() / 4.0;
-    const double baseY = fm.height() / 8.0;
-    return QRect(qRound(x * baseX), qRound(y * baseY), qRound(width * baseX),
-                 qRound(height * baseY));
+    // The average width of the 52 letters, rounded to a whole pixel: the
+    // font's own average character width runs narrower than real text with
+    // many fonts and would clip the labels.
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {std::max(1, (letters / 26 + 1) / 2), std::max(1, fm.height())};
+}
+
+QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height) {
+    const DialogBaseUnits base = DialogBaseUnitsOf(font);
+    // x * base / 4 and y * base / 8, rounded to the nearest pixel.
+    auto scale = [](int v, int base, int units) {
+        return int(std::lround(double(v) * base / units));
+    };
+    return QRect(scale(x, base.x, 4), scale(y, base.y, 8), scale(width, base.x, 4),
+                 scale(height, base.y, 8));
 }
 
 void BuildDialog(QDialog& dialog, const vortan::res::DialogTemplate& t) {
@@ -125,6 +139,10 @@ void BuildDialog(QDialog& dialog, const vortan::res::DialogTemplate& t) {
         }
         QRect r = DialogUnitsToPixels(font, c.x, c.y, c.width, c.height);
         if (c.kind == ControlKind::Icon) r.setSize(w->size());
+        // A label wider than its box in a substitute font grows to its text
+        // rather than being clipped (the templates leave room to the right).
+        if (c.kind == ControlKind::Static)
+            r.setWidth(std::max(r.width(), QFontMetrics(font).horizontalAdvance(text) + 1));
         w->setGeometry(r);
         if (c.style & vortan::res::kDisabled) w->setEnabled(false);
         if (c.kind == ControlKind::Static || c.kind == ControlKind::GroupBox)

@@ -99,6 +99,7 @@ TEST(AboutDlg, ReachedFromThePanelsSystemMenu) {
     auto* button = panel.findChild<QToolButton*>("systemMenuButton");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->menu(), menu);
+    EXPECT_TRUE(button->isVisible());
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
                             panel.mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(&panel, &event);

@@ -87,7 +87,9 @@ TEST(DialogBuilder, GeometryFollowsTheDialogFontMetrics) {
         t.fontPoints = points;
         BuildDialog(d, t);
         const QFontMetrics fm(d.font());
-        const double bx = fm.averageCharWidth() / 4.0, by = fm.height() / 8.0;
+        const int letters =
+            fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const double bx = ((letters / 26 + 1) / 2) / 4.0, by = fm.height() / 8.0;
         SCOPED_TRACE(points);
         EXPECT_EQ(d.width(), qRound(311 * bx));
         EXPECT_EQ(d.height(), qRound(247 * by));
@@ -97,6 +99,35 @@ TEST(DialogBuilder, GeometryFollowsTheDialogFontMetrics) {
                   QRect(qRound(240 * bx), qRound(225 * by), qRound(58 * bx), qRound(13 * by)));
         const QRect edit = Control(d, 1034)->geometry();
         EXPECT_EQ(edit, QRect(qRound(82 * bx), qRound(200 * by), qRound(51 * bx), qRound(14 * by)));
+    }
+}
+
+TEST(DialogBuilder, LabelsFitTheirTextWithoutCoveringOtherControls) {
+    for (int id : {100, 102, 138, 139}) {
+        QDialog d;
+        BuildDialog(d, Dialog(id));
+        const QFontMetrics fm(d.font());
+        for (const auto& c : Dialog(id).controls) {
+            if (c.kind != vortan::res::ControlKind::Static) continue;
+            const QString text = QString::fromUtf8(c.text.data(), qsizetype(c.text.size()));
+            QLabel* label = nullptr;
+            for (auto* l : d.findChildren<QLabel*>())
+                if (l->text() == text) label = l;
+            ASSERT_NE(label, nullptr) << c.text;
+            EXPECT_LE(fm.horizontalAdvance(text), label->width()) << c.text;
+            // What the label grew by covers no control that takes input.
+            const QRect original = DialogUnitsToPixels(d.font(), c.x, c.y, c.width, c.height);
+            EXPECT_EQ(label->geometry().topLeft(), original.topLeft());
+            if (label->width() <= original.width()) continue;
+            const QRect grown(original.right() + 1, original.top(),
+                              label->width() - original.width(), original.height());
+            for (auto* w : d.findChildren<QWidget*>()) {
+                if (w->property("controlId").isValid()) {
+                    EXPECT_FALSE(grown.intersects(w->geometry()))
+                        << c.text << " / " << w->objectName().toStdString();
+                }
+            }
+        }
     }
 }
 
