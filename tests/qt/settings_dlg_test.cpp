@@ -273,6 +273,7 @@ TEST_F(Panel, FilesThatAreNoStreamlineFilesOpenNoWindow) {
         {"too-high", "640\n100000\n2\n"},
         {"below-one", "0.5\n480\n2\n"},
         {"overflow", "1e39\n480\n2\n"},
+        {"percent%s%n%d", "x\n"},
     };
     const std::string good = WriteInput("good.math", StreamlineText(320, 240));
     ASSERT_NE(StartWith(good), nullptr);
