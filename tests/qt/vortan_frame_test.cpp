@@ -178,6 +178,30 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
         for (int x = 0; x < 120; ++x) ASSERT_EQ(f->Canvas().Pixel(x, y), vortan::kClearedPixel);
 }
 
+TEST_F(FrameTest, ActivationChangesRunNoPass) {
+    // Desktop themes often give inactive windows other colours; a window
+    // losing or gaining the focus is no exposure of the picture.
+    const QPalette appPalette = QApplication::palette();
+    QPalette themed = appPalette;
+    themed.setColor(QPalette::Inactive, QPalette::Window, Qt::darkRed);
+    themed.setColor(QPalette::Inactive, QPalette::Button, Qt::darkRed);
+    QApplication::setPalette(themed);
+    CVortanFrame* f = Shown(FrameParams(m_input, 2, false));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    QWidget other;
+    other.resize(50, 50);
+    for (int round = 0; round < 2; ++round) {
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        f->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    }
+    QTest::qWait(50);
+    QApplication::setPalette(appPalette);
+    EXPECT_EQ(f->PassCount(), 1);
+}
+
 TEST_F(FrameTest, TicksChangeOnlyThePaletteAndRePresentIt) {
     AnimationParameters p = FrameParams(m_input, 2, false);
     p.m_colortableShift = 2;

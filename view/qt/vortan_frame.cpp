@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLayout>
+#include <QPalette>
 #include <QPointer>
 #include <QTimer>
 #include <QTimerEvent>
@@ -30,6 +31,18 @@ std::uint32_t ClampTimerPeriod(std::uint32_t period) {
     constexpr std::uint32_t kMaximum = 0x7FFFFFFFu;
     return std::clamp(period, kMinimum, kMaximum);
 }
+
+namespace {
+
+QPalette SameWhenInactive(QPalette palette) {
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Inactive, r, palette.brush(QPalette::Active, r));
+    }
+    return palette;
+}
+
+}  // namespace
 
 // What a drawing pass sees of the window.
 class CVortanFrame::Host : public vortan::IFrameHost {
@@ -104,6 +117,9 @@ bool CVortanFrame::Create() {
         deleteLater();
         return false;
     }
+    // Themes that colour inactive windows differently would repaint the whole
+    // window on every focus change, and each such paint would cost a pass.
+    setPalette(SameWhenInactive(palette()));
     setWindowTitle(QString::fromLatin1(kFrameTitle));
     BuildMenu();
     move(kFrameLeft, kFrameTop);
