@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
-#include <limits>
 #include <new>
 
 #include "app/start_validation.h"

@@ -51,8 +51,10 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     CVortanFrame(vortan::IUiService& ui, QWidget* owner);
     ~CVortanFrame() override;
 
-    // Creates the window (title, geometry, menu) and runs OnCreate; false when
-    // creation failed. Call after the animation parameters were copied in.
+    // Creates the window (title, geometry, menu) and runs OnCreate. Call after
+    // the animation parameters were copied in. False when creation failed (a
+    // picture size outside 1..16384 or no memory for it); the object then
+    // deletes itself once the event loop runs, unless the caller deletes it first.
     bool Create();
     // Shows the window normally, raises and activates it.
     void ActivateFrame();
