@@ -83,34 +83,6 @@ INSTANTIATE_TEST_SUITE_P(
         OkCase{"EmptyDelay", "", "4", {kNumberMsg, kNumberMsg}, false, 0.0f, 4.0f}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AnimationDialog, ShowsItsOwnFieldsWithSixDigits) {
-    const struct {
-        float delay, shift;
-        const char* delayText;
-        const char* shiftText;
-    } cases[] = {{0.0f, 1.0f, "0", "1"},
-                 {250.0f, 12.0f, "250", "12"},
-                 {-1.0f, 2.5f, "-1", "2.5"},
-                 {1234567.0f, 0.125f, "1.23457e+06", "0.125"}};
-    for (const auto& c : cases) {
-        FakeUiService ui;
-        vortan::AnimationDlgState fields{c.shift, c.delay};
-        CAnimationDlg dialog(fields, ui);
-        QString delay, shift;
-        ModalScript script([&](QDialog& d) {
-            delay = EditText(d, IDC_DELAY);
-            shift = EditText(d, IDC_SHIFT);
-            ClickControl(d, vortan::IDCANCEL);
-        });
-        EXPECT_EQ(dialog.DoModal(), vortan::IDCANCEL);
-        EXPECT_TRUE(script.Ran());
-        EXPECT_FALSE(script.LeftOpen());
-        EXPECT_EQ(delay, c.delayText);
-        EXPECT_EQ(shift, c.shiftText);
-        EXPECT_TRUE(ui.messages.empty());
-    }
-}
-
 // The Settings command of the window (F3).
 class SettingsCommandTest : public ::testing::Test {
   protected:
@@ -220,13 +192,6 @@ TEST_F(SettingsCommandTest, WhileStoppedValuesAreStoredAndNoTimerStarts) {
     f->OnCommand(vortan::res::ID_ANIMATION);
     EXPECT_TRUE(f->IsTimerActive());
     EXPECT_EQ(f->TimerPeriod(), 70u);
-}
-
-TEST_F(SettingsCommandTest, ZeroDelayRunsAtTheShortestPeriod) {
-    CVortanFrame* f = Shown(true);
-    Settings(Enter("0", "1", false));
-    EXPECT_EQ(f->m_timeDelay, 0);
-    EXPECT_EQ(f->TimerPeriod(), 10u);
 }
 
 }  // namespace

@@ -92,20 +92,6 @@ TEST(AxesDialog, EscapeCancelsWithTheFlagsAsClicked) {
     EXPECT_EQ((std::array{fields.m_axisX, fields.m_axisY, fields.m_axisZ}), (std::array{0, 1, 0}));
 }
 
-TEST(AxesDialog, TemplateGivesTitleAndBoxes) {
-    FakeUiService ui;
-    vortan::AxesDlgState fields;
-    CAxesDlg dialog(fields, ui);
-    EXPECT_EQ(dialog.windowTitle(), "Vortan");
-    const char* texts[] = {"X", "Y", "Z"};
-    int i = 0;
-    for (int id : {X, Y, Z}) {
-        auto* box = Control<QCheckBox>(dialog, id);
-        ASSERT_NE(box, nullptr) << id;
-        EXPECT_EQ(box->text(), texts[i++]);
-    }
-}
-
 // The axis dialog inside window creation, driven through the frame.
 class FrameAxesTest : public ::testing::Test {
   protected:
