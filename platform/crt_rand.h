@@ -7,7 +7,7 @@
 namespace vortan {
 
 class CrtRand {
-public:
+  public:
     // Sets the state to seed (srand).
     void srand(std::uint32_t seed) { m_state = seed; }
     // state = state * 214013 + 2531011 (mod 2^32); returns bits 16..30 (0..32767).
@@ -17,7 +17,7 @@ public:
     }
     std::uint32_t state() const { return m_state; }
 
-private:
+  private:
     std::uint32_t m_state = 1;
 };
 

@@ -15,15 +15,19 @@ using CanvasPixel = std::uint16_t;
 inline constexpr CanvasPixel kClearedPixel = 0x100;
 
 class IndexedCanvas {
-public:
+  public:
     IndexedCanvas() = default;
     IndexedCanvas(int width, int height);  // every pixel cleared
 
-    void Resize(int width, int height);    // every pixel cleared
+    void Resize(int width, int height);  // every pixel cleared
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    CanvasPixel Pixel(int x, int y) const { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
-    const CanvasPixel* Row(int y) const { return m_pixels.data() + static_cast<std::size_t>(y) * m_width; }
+    CanvasPixel Pixel(int x, int y) const {
+        return m_pixels[static_cast<std::size_t>(y) * m_width + x];
+    }
+    const CanvasPixel* Row(int y) const {
+        return m_pixels.data() + static_cast<std::size_t>(y) * m_width;
+    }
     const std::vector<CanvasPixel>& Pixels() const { return m_pixels; }
 
     // FillSolidRect with black over (left, top)-(right, bottom), right and bottom exclusive.
@@ -45,7 +49,7 @@ public:
     std::uint64_t EllipseCount() const { return m_ellipses; }
     std::uint64_t LineCount() const { return m_lines; }
 
-private:
+  private:
     void FillDisk(double cx, double cy, double diameter);
 
     int m_width = 0;
@@ -73,6 +77,7 @@ void ConvertToRgb32(const IndexedCanvas& canvas, const PaletteEntries& palette, 
 
 // The palette entry nearest in colour to (r, g, b) (squared distance; the
 // lowest index wins ties). Used to write cleared pixels into 8-bit files.
-int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g,
+                        std::uint8_t b);
 
 }  // namespace vortan

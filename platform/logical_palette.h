@@ -14,7 +14,7 @@ inline constexpr int kPaletteSize = 256;
 using PaletteEntries = std::array<PaletteEntry, kPaletteSize>;
 
 class LogicalPalette {
-public:
+  public:
     // CreatePalette + Attach: takes the entries of a 256-entry LOGPALETTE.
     void Create(const PaletteEntries& entries);
     bool IsCreated() const { return m_created; }
@@ -38,7 +38,7 @@ public:
         m_listener = std::move(listener);
     }
 
-private:
+  private:
     PaletteEntries m_entries{};
     bool m_created = false;
     std::uint64_t m_generation = 0;

@@ -9,7 +9,7 @@
 namespace vortan {
 
 class IMessageSink {
-public:
+  public:
     virtual ~IMessageSink() = default;
     // Shows a modal message; returns the button pressed (IDOK, IDCANCEL, ...).
     // An empty caption means "the application's name".
@@ -18,7 +18,7 @@ public:
 
 // Prints every message as "caption: text" on a stream (stderr by default).
 class StderrMessageSink : public IMessageSink {
-public:
+  public:
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
 };
 

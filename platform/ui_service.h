@@ -11,14 +11,14 @@ namespace vortan {
 
 // An open or save file dialog, described as the Windows common dialog is.
 struct FileDialogRequest {
-    bool save = false;               // save dialog (else open)
-    std::string defaultExtension;    // "math", "dat", "bmp": appended to a name typed without one
-    std::string initialName;         // "*.math", or a remembered full path
+    bool save = false;             // save dialog (else open)
+    std::string defaultExtension;  // "math", "dat", "bmp": appended to a name typed without one
+    std::string initialName;       // "*.math", or a remembered full path
     // "Dat Files (*.dat)|*.dat|All Files (*.*)|*.*||"
     std::string filter;
-    bool fileMustExist = false;      // OFN_FILEMUSTEXIST
-    bool overwritePrompt = false;    // OFN_OVERWRITEPROMPT
-    bool pathMustExist = false;      // OFN_PATHMUSTEXIST
+    bool fileMustExist = false;    // OFN_FILEMUSTEXIST
+    bool overwritePrompt = false;  // OFN_OVERWRITEPROMPT
+    bool pathMustExist = false;    // OFN_PATHMUSTEXIST
 };
 
 struct FileDialogResult {
@@ -27,7 +27,7 @@ struct FileDialogResult {
 };
 
 class IUiService : public IMessageSink {
-public:
+  public:
     // Runs the file dialog; nothing when the user cancels.
     virtual std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) = 0;
 };

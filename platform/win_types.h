@@ -18,7 +18,9 @@ struct PaletteEntry {
 inline constexpr std::uint8_t PC_RESERVED = 0x01;
 
 // A colour value that names palette entry i.
-constexpr std::uint32_t PALETTEINDEX(std::uint32_t i) { return 0x01000000u + i; }
+constexpr std::uint32_t PALETTEINDEX(std::uint32_t i) {
+    return 0x01000000u + i;
+}
 
 // Message-box types (a combination of button and icon bits).
 inline constexpr unsigned MB_OK = 0x0;

@@ -15,9 +15,13 @@ struct RoundCase {
 
 TEST(RoundNearest, HalvesGoTowardZero) {
     const RoundCase cases[] = {
-        {2.5f, 2},  {2.51f, 3},  {-2.5f, -2}, {-2.7f, -3}, {0.5f, 0},  {0.0f, 0},
-        {-0.0f, 0}, {1.5f, 1},   {9.5f, 9},   {223.0f - 63 * 3.5f, 2}, {0.4999f, 0},
-        {16777215.0f, 16777215}, {-1.49f, -1},
+        {2.5f, 2},    {2.51f, 3},
+        {-2.5f, -2},  {-2.7f, -3},
+        {0.5f, 0},    {0.0f, 0},
+        {-0.0f, 0},   {1.5f, 1},
+        {9.5f, 9},    {223.0f - 63 * 3.5f, 2},
+        {0.4999f, 0}, {16777215.0f, 16777215},
+        {-1.49f, -1},
     };
     for (const auto& c : cases) EXPECT_EQ(RoundNearest(c.in), c.out) << c.in;
 }
@@ -41,8 +45,14 @@ TEST(IsWholeNumber, Table) {
     struct {
         float v;
         bool whole;
-    } cases[] = {{3.0f, true},     {-4.0f, true},  {0.0f, true},   {2.5f, false},
-                 {3.0e9f, false},  {-3.0e9f, false}, {0.5f, false}, {1e-7f, false},
+    } cases[] = {{3.0f, true},
+                 {-4.0f, true},
+                 {0.0f, true},
+                 {2.5f, false},
+                 {3.0e9f, false},
+                 {-3.0e9f, false},
+                 {0.5f, false},
+                 {1e-7f, false},
                  {std::numeric_limits<float>::quiet_NaN(), false},
                  {std::numeric_limits<float>::infinity(), false}};
     for (const auto& c : cases) EXPECT_EQ(IsWholeNumber(c.v), c.whole) << c.v;

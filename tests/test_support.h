@@ -17,7 +17,7 @@ struct RecordedMessage {
 
 // Records every message and answers with a scripted result (IDOK by default).
 class RecordingSink : public IMessageSink {
-public:
+  public:
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
         messages.push_back({text, caption, type});
         return answer;
@@ -28,7 +28,7 @@ public:
 
 // A fresh empty folder below the build tree, removed by the destructor.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -36,7 +36,7 @@ public:
     const std::string& path() const { return m_path; }
     std::string file(const std::string& name) const { return m_path + "/" + name; }
 
-private:
+  private:
     std::string m_path;
 };
 

@@ -10,7 +10,7 @@
 namespace vortan {
 
 class IFrameHost : public IMessageSink {
-public:
+  public:
     // Sets the status bar's text; repaintFirst repaints the bar at once first.
     virtual void SetStatusText(const std::string& text, bool repaintFirst) = 0;
     // Starts (or re-arms) timer id with period milliseconds; false when refused.
