@@ -472,6 +472,8 @@ bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong
 
     bool dropping = false;  // the record outgrew the limit: read on to its end
     std::string window;     // while dropping: the last characters and the new chunk
+    // A record also ends at a line end where its braces have closed (depth 0,
+    // or below 0 after a stray '}', which would otherwise never balance again).
     bool sawBrace = false;
     std::int64_t depth = 0;
 
@@ -490,6 +492,7 @@ bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong
                 sawBrace = true;
             } else if (c == '}') {
                 --depth;
+                sawBrace = true;
             }
         }
         bool lineEnd = dest.back() == '\n';
@@ -499,7 +502,7 @@ bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong
         }
         const bool terminated =
             dest.size() >= 6 && std::memcmp(dest.data() + dest.size() - 6, kTerminator, 5) == 0;
-        const bool balanced = lineEnd && sawBrace && depth == 0;
+        const bool balanced = lineEnd && sawBrace && depth <= 0;
         if (terminated || balanced) {
             if (dropping || text.size() > kMaxRecordLength) {
                 std::string().swap(text);
