@@ -13,6 +13,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/atomic_file.h"
+
 namespace vortan {
 
 namespace {
@@ -46,11 +48,7 @@ class SettingsScanner {
         if (m_failed) return false;
         SkipSpace();
         std::size_t p = m_pos;
-        bool negative = false;
-        if (p < m_text.size() && (m_text[p] == '+' || m_text[p] == '-')) {
-            negative = m_text[p] == '-';
-            ++p;
-        }
+        const bool negative = ReadSign(p);
         const std::size_t mantissa = p;
         std::size_t intDigits = 0, fracDigits = 0;
         // Decimal exponent of the first significant digit, for telling an
@@ -127,11 +125,7 @@ class SettingsScanner {
         if (m_failed) return false;
         SkipSpace();
         std::size_t p = m_pos;
-        bool negative = false;
-        if (p < m_text.size() && (m_text[p] == '+' || m_text[p] == '-')) {
-            negative = m_text[p] == '-';
-            ++p;
-        }
+        const bool negative = ReadSign(p);
         if (p >= m_text.size() || !IsDigit(m_text[p])) return Fail();
         // Accumulate the magnitude, saturating just above the int32 range.
         constexpr std::int64_t kLimit = std::int64_t{INT32_MAX} + 1;
@@ -153,6 +147,11 @@ class SettingsScanner {
   private:
     static constexpr long long kExponentCap = 1'000'000'000LL;
 
+    // Steps p over an optional '+' or '-'; true for '-'.
+    bool ReadSign(std::size_t& p) const {
+        if (p >= m_text.size() || (m_text[p] != '+' && m_text[p] != '-')) return false;
+        return m_text[p++] == '-';
+    }
     void SkipSpace() {
         while (m_pos < m_text.size() && IsSpace(m_text[m_pos])) ++m_pos;
     }
@@ -186,33 +185,6 @@ void AppendInt(std::string& out, std::int32_t value) {
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, r.ptr);
     out.push_back('\n');
-}
-
-// Folder part of path ("." when it has none), for a temporary file beside it.
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -285,45 +257,14 @@ bool ReadSettingsFile(const std::string& path, SettingsRecord& record, IMessageS
 }
 
 bool WriteSettingsFile(const std::string& path, const SettingsRecord& record, IMessageSink& sink) {
-    const std::string bytes = FormatSettings(record);
-    const std::string folder = FolderOf(path);
-    const std::string base = BaseName(path);
-    if (base.empty()) {
-        Report(sink, "Unable to create %s", path);
-        return false;
-    }
-
-    // A new file beside the target; O_EXCL so no other file is ever reused.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + base + "." + std::to_string(::getpid()) + "-" +
-               std::to_string(attempt) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        Report(sink, "Unable to create %s", path);
-        return false;
-    }
-    // A replaced file keeps its permissions.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-    const bool written = WriteAll(fd, bytes);
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(temp.c_str());
-        Report(sink, "Unable to write %s", path);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        Report(sink, "Unable to create %s", path);
-        return false;
-    }
-    return true;
+    AtomicFile file;
+    if (file.Open(path) && file.Write(FormatSettings(record)) && file.Commit()) return true;
+    // Data that did not reach the disk is a write failure; a file that could
+    // not be made or put in place is one of creating it.
+    const AtomicFile::Step step = file.FailedStep();
+    const bool writing = step == AtomicFile::Step::kWrite || step == AtomicFile::Step::kClose;
+    Report(sink, writing ? "Unable to write %s" : "Unable to create %s", path);
+    return false;
 }
 
 }  // namespace vortan

@@ -1,11 +1,8 @@
 #include "output/bitmap_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "platform/atomic_file.h"
 
 namespace vortan {
 
@@ -114,56 +111,15 @@ std::vector<std::uint8_t> EncodeBitmap8(const std::uint8_t* indices, int width, 
 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          IMessageSink& sink, const std::string& caption) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    auto fail = [&](const char* step) {
-        sink.MessageBox(step, caption, MB_OK);
-        return false;
-    };
-    if (base.empty()) return fail("CreateFile");
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder + "/." + base + "." + std::to_string(::getpid()) + "-" +
-               std::to_string(attempt) + ".tmp";
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) return fail("CreateFile");
-
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-    std::size_t done = 0;
-    bool written = true;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            written = false;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (!written) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return fail("WriteFile");
-    }
-    if (::close(fd) != 0) {
-        ::unlink(temp.c_str());
-        return fail("CloseHandle");
-    }
-    // The target appears only complete; a failed rename leaves the old file.
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return fail("CreateFile");
-    }
-    return true;
+    AtomicFile file;
+    if (file.Open(path) && file.Write(bytes.data(), bytes.size()) && file.Commit()) return true;
+    // Failures are named by the Win32 call of the step: a file that could not
+    // be made or put in place is a failed CreateFile.
+    const char* step = "CreateFile";
+    if (file.FailedStep() == AtomicFile::Step::kWrite) step = "WriteFile";
+    if (file.FailedStep() == AtomicFile::Step::kClose) step = "CloseHandle";
+    sink.MessageBox(step, caption, MB_OK);
+    return false;
 }
 
 }  // namespace vortan

@@ -7,13 +7,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
-#include "output/formats/atomic_output.h"
+#include "output/formats/export_messages.h"
 #include "output/formats/formats.h"
 #include "palette/palette_animation.h"
 
@@ -32,29 +30,17 @@ struct MapDeleter {
 };
 using ColorMapPtr = std::unique_ptr<ColorMapObject, MapDeleter>;
 
-// Output of the encoder: the temporary file, with write failures remembered.
-struct GifSink {
-    std::FILE* file = nullptr;
-    bool failed = false;
-    int error = 0;  // errno of the failed write
-};
-
+// Output of the encoder: the temporary file, which remembers a failed write.
 int WriteGifBytes(GifFileType* gif, const GifByteType* bytes, int length) {
-    auto* out = static_cast<GifSink*>(gif->UserData);
+    auto* file = static_cast<AtomicFile*>(gif->UserData);
     if (length <= 0) return 0;
-    if (std::fwrite(bytes, 1, static_cast<std::size_t>(length), out->file) !=
-        static_cast<std::size_t>(length)) {
-        out->failed = true;
-        out->error = errno;
-        return 0;
-    }
-    return length;
+    return file->Write(bytes, static_cast<std::size_t>(length)) ? length : 0;
 }
 
 // Closes the encoder on every path; EGifCloseFile also writes the trailer.
 class GifEncoder {
   public:
-    explicit GifEncoder(GifSink& sink) { m_gif = EGifOpen(&sink, WriteGifBytes, &m_error); }
+    explicit GifEncoder(AtomicFile& file) { m_gif = EGifOpen(&file, WriteGifBytes, &m_error); }
     ~GifEncoder() {
         if (m_gif) EGifCloseFile(m_gif, nullptr);
     }
@@ -270,17 +256,11 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
         compressed = CompressPicture(picture, width, rows, *map);
     }
 
-    AtomicOutputFile file;
-    std::string reason;
-    if (!file.Open(path, reason)) return fail(UnableToCreateText(path, reason));
-    std::setvbuf(file.File(), nullptr, _IOFBF, 1 << 16);
-    GifSink out{file.File(), false, 0};
-    GifEncoder encoder(out);
+    AtomicFile file;
+    if (!file.Open(path)) return fail(FileFailureText(path, file));
+    GifEncoder encoder(file);
     auto encoderFailure = [&]() {
-        if (out.failed) {
-            return fail(
-                UnableToWriteText(path, out.error ? std::strerror(out.error) : "write error"));
-        }
+        if (file.FailedStep() != AtomicFile::Step::kNone) return fail(FileFailureText(path, file));
         const char* text = GifErrorString(encoder.LastError());
         return fail(UnableToWriteText(path, text ? text : "GIF encoder failure"));
     };
@@ -322,7 +302,7 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
         if (options.progress) options.progress(f + 1, frames);
     }
     if (!encoder.Close()) return encoderFailure();
-    if (!file.Commit(reason)) return fail(UnableToWriteText(path, reason));
+    if (!file.Commit()) return fail(FileFailureText(path, file));
     return true;
 }
 

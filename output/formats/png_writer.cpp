@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "output/formats/atomic_output.h"
+#include "output/formats/export_messages.h"
 #include "output/formats/formats.h"
 
 namespace vortan {
@@ -17,7 +17,7 @@ namespace {
 // Everything the encoder touches; plain data only, since libpng reports
 // errors by longjmp out of EncodePng.
 struct PngJob {
-    std::FILE* file = nullptr;
+    AtomicFile* file = nullptr;
     const IndexedCanvas* canvas = nullptr;
     const PaletteEntries* palette = nullptr;
     int rows = 0;
@@ -33,6 +33,15 @@ void OnPngError(png_structp png, png_const_charp message) {
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
+
+// The encoder's output. A failed write ends the encoding through OnPngError;
+// the file keeps the failure, so the job's text is not used then.
+void WritePngBytes(png_structp png, png_bytep data, std::size_t length) {
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    if (!job->file->Write(data, length)) png_error(png, "write error");
+}
+
+void FlushPng(png_structp) {}
 
 // No object with a destructor may live in this function: an error jumps out
 // of the libpng calls straight to the setjmp below.
@@ -54,7 +63,7 @@ bool EncodePng(PngJob& job) {
         return false;
     }
     const int width = job.canvas->Width();
-    png_init_io(png, job.file);
+    png_set_write_fn(png, &job, WritePngBytes, FlushPng);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(job.rows), 8,
                  PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -92,19 +101,21 @@ bool WriteIndexedPng(const std::string& path, const IndexedCanvas& canvas,
     if (width < 1 || rows < 1) return fail(UnableToWriteText(path, "the picture is empty"));
 
     std::vector<png_byte> row(static_cast<std::size_t>(width));
-    AtomicOutputFile file;
-    std::string reason;
-    if (!file.Open(path, reason)) return fail(UnableToCreateText(path, reason));
+    AtomicFile file;
+    if (!file.Open(path)) return fail(FileFailureText(path, file));
 
     PngJob job;
-    job.file = file.File();
+    job.file = &file;
     job.canvas = &canvas;
     job.palette = &palette;
     job.rows = rows;
     job.black = static_cast<png_byte>(NearestPaletteEntry(palette, 0, 0, 0));
     job.row = row.data();
-    if (!EncodePng(job)) return fail(UnableToWriteText(path, job.error));
-    if (!file.Commit(reason)) return fail(UnableToWriteText(path, reason));
+    if (!EncodePng(job)) {
+        if (file.FailedStep() != AtomicFile::Step::kNone) return fail(FileFailureText(path, file));
+        return fail(UnableToWriteText(path, job.error));
+    }
+    if (!file.Commit()) return fail(FileFailureText(path, file));
     return true;
 }
 
