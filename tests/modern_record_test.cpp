@@ -340,6 +340,26 @@ TEST(ModernRecord, ParametersAboveTMaxAreStoredAsZero) {
     EXPECT_TRUE(SameStores(modern, ReadTextStores(header + ClassicRecord(t, {x, y}))));
 }
 
+TEST(ModernRecord, AStrayClosingBraceLosesOnlyItsOwnRecord) {
+    // Newer records end where their braces close at a line end; one extra
+    // '}' must not hide the records that follow it.
+    const std::vector<float> t = {0.0f, 0.5f, 1.0f};
+    const std::vector<float> x1 = {1, 2, 3}, x2 = {4, 5, 6}, y = {7, 8, 9};
+    std::string broken = ModernRecord(t, {x1, y});
+    broken.insert(broken.size() - 1, "}");
+    const std::string header = HeaderText({100, 100, 2, 1.0f, 10, 0, 10, 0, 10});
+    const auto stores = ReadTextStores(header + "}\n" + broken + ModernRecord(t, {x2, y}) +
+                                       ModernRecord(t, {x1, y}));
+    ASSERT_EQ(stores.size(), 4u);
+    EXPECT_FALSE(stores[0].parsed);  // the lone brace
+    ASSERT_TRUE(stores[2].parsed) << SkipReasonText(stores[2].reason);
+    ASSERT_TRUE(stores[3].parsed) << SkipReasonText(stores[3].reason);
+    for (int k = 0; k <= 2; ++k) {
+        EXPECT_EQ(stores[2].knots[k].x, x2[k]) << k;
+        EXPECT_EQ(stores[3].knots[k].x, x1[k]) << k;
+    }
+}
+
 // The first record of circle_v10.math with one piece of text replaced.
 std::string Mutated(const std::string& from, const std::string& to, bool all = false) {
     std::string r = Split(ReadWholeFile(Fixture("circle_v10.math"))).records[0] + "\n";
