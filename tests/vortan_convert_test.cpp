@@ -1,14 +1,19 @@
 #include "tools/vortan_convert.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/test_support.h"
 #include "view/streamline_reader.h"
 
 namespace vortan::convert {
@@ -306,6 +311,94 @@ TEST(WriteStreamlineFile, ThreeColumnsOfFiveDrawnInTwoDimensions) {
     EXPECT_EQ(w.text.find("z ->"), std::string::npos);
     ASSERT_EQ(r.streamlines.size(), 1u);
     EXPECT_EQ(r.streamlines[0][1].y, 4.0f);
+}
+
+// While alive, files of this process cannot grow beyond limit bytes (0: no
+// lower limit): writes beyond it fail with EFBIG, the signal is ignored.
+class FileSizeCap {
+  public:
+    explicit FileSizeCap(rlim_t limit) {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = m_saved;
+        if (limit > 0) lower.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeCap() {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+
+  private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+};
+
+struct SaveCase {
+    const char* name;
+    const char* file;   // in a fresh folder holding "old.math"
+    std::size_t bytes;  // written by the writer
+    bool writerFails;   // the writer gives up with "in.csv: bad data"
+    rlim_t limit;       // file size limit while saving (0: none)
+    const char* error;  // expected, after "cannot write PATH: " unless it starts with "in.csv"
+};
+
+TEST(WriteAtomically, ReplacesOnlyAfterACompleteWrite) {
+    const SaveCase cases[] = {
+        {"a complete write replaces", "old.math", 5000, false, 0, ""},
+        {"a new file is made", "new.math", 3, false, 0, ""},
+        {"the writer's own failure is its message", "old.math", 100, true, 0, "in.csv: bad data"},
+        {"a missing folder names the output", "none/x.math", 10, false, 0,
+         "No such file or directory"},
+        {"a full disk at the end names the output", "old.math", 1000, false, 100, "File too large"},
+        {"a full disk while writing names the output, not the input", "old.math", 300000, false,
+         100, "File too large"},
+    };
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        vortan::test::TempDir dir;
+        const std::string old = dir.file("old.math");
+        vortan::test::WriteTextFile(old, "previous");
+        const std::string path = dir.file(c.file);
+        const std::string text(c.bytes, 'z');
+        std::string error;
+        bool ok = false;
+        {
+            FileSizeCap cap(c.limit);
+            ok = WriteAtomically(
+                path,
+                [&](std::ostream& out, std::string& why) {
+                    out << text;
+                    if (c.writerFails || !out) {
+                        why = c.writerFails ? "in.csv: bad data" : "in.csv: write error";
+                        return false;
+                    }
+                    return true;
+                },
+                error);
+        }
+        const std::string want = std::string(c.error).rfind("in.csv", 0) == 0
+                                     ? c.error
+                                     : "cannot write " + path + ": " + c.error;
+        EXPECT_EQ(ok, *c.error == '\0');
+        EXPECT_EQ(error, ok ? "" : want);
+        EXPECT_EQ(vortan::test::ReadWholeFile(old),
+                  ok && path == old ? text : std::string("previous"));
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        const bool added = ok && path != old;
+        const std::vector<std::string> wantNames =
+            added ? std::vector<std::string>{c.file, "old.math"}
+                  : std::vector<std::string>{"old.math"};
+        EXPECT_EQ(names, wantNames);
+        if (added) {
+            EXPECT_EQ(vortan::test::ReadWholeFile(path), text);
+        }
+    }
 }
 
 }  // namespace

@@ -2,14 +2,11 @@
 // ParaView, MATLAB, ...) into a streamline file that vortan draws.
 #include "tools/vortan_convert.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -72,48 +69,6 @@ bool ParseInt(std::string_view s, int& v) {
 bool ParseDouble(std::string_view s, double& v) {
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
     return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(v);
-}
-
-// Writes text next to path under a temporary name, then renames it over
-// path, so that a failure leaves an existing file as it was.
-template <typename Writer>
-bool WriteAtomically(const std::string& path, Writer write, std::string& error) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    const fs::path temp = target.parent_path() /
-                          ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()));
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        std::string why;
-        if (!write(out, why)) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            error = why;
-            return false;
-        }
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(temp, ec);
-            error = "cannot write " + path + ": " + std::strerror(errno);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        error = "cannot write " + path + ": " + ec.message();
-        return false;
-    }
-    return true;
 }
 
 }  // namespace

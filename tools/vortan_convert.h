@@ -14,11 +14,14 @@
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/atomic_file.h"
 
 namespace vortan::convert {
 
@@ -354,6 +357,50 @@ inline bool WriteStreamlineFile(const Table& table, const Options& options, std:
         error = "write error";
         return false;
     }
+    return true;
+}
+
+// An output stream's buffer that writes into an AtomicFile (which buffers).
+class AtomicFileBuf : public std::streambuf {
+  public:
+    explicit AtomicFileBuf(AtomicFile& file) : m_file(file) {}
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char byte = traits_type::to_char_type(c);
+        return m_file.Write(&byte, 1) ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* data, std::streamsize n) override {
+        return n <= 0 || m_file.Write(data, static_cast<std::size_t>(n)) ? n : 0;
+    }
+
+  private:
+    AtomicFile& m_file;
+};
+
+// Runs write(stream, why) into a temporary file beside path and renames it
+// over path once complete, so that a failure leaves an existing file as it
+// was. A failure of write gives its why as error; one of the file gives
+// "cannot write PATH: reason", also when it made write fail.
+template <typename Writer>
+bool WriteAtomically(const std::string& path, Writer write, std::string& error) {
+    AtomicFile file;
+    auto fileFailure = [&] {
+        const std::string reason = file.Error() ? file.ErrorText() : "write error";
+        error = "cannot write " + path + ": " + reason;
+        return false;
+    };
+    if (!file.Open(path)) return fileFailure();
+    AtomicFileBuf buffer(file);
+    std::ostream out(&buffer);
+    std::string why;
+    if (!write(out, why)) {
+        if (file.FailedStep() != AtomicFile::Step::kNone) return fileFailure();
+        error = why;
+        return false;
+    }
+    if (!out || !file.Commit()) return fileFailure();
     return true;
 }
 
