@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
+#include <QExposeEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimerEvent>
+#include <QWindow>
+#include <functional>
 #include <limits>
 
 #include "palette/palette_animation.h"
@@ -275,6 +279,111 @@ TEST_F(FrameTest, RepaintReArmsTheTimerWhateverTheCommandSaid) {
     f->OnCommand(res::ID_ANIMATION);
     EXPECT_FALSE(f->IsTimerActive());
     EXPECT_FALSE(mark->isChecked());
+}
+
+// The window system reports a part of the window uncovered (another window
+// moved away, the window restored): an exposure of the client area is a
+// repaint of it, and every repaint is a whole drawing pass.
+TEST_F(FrameTest, WindowSystemExposuresOfTheClientAreaRunAPass) {
+    CVortanFrame* f = Shown(FrameParams(m_input));
+    ASSERT_NE(f->windowHandle(), nullptr);
+    QWidget* strip = f->findChild<QWidget*>("ctl1035");
+    ASSERT_NE(strip, nullptr);
+    const QRect picture(View(f)->mapTo(f, QPoint(0, 0)), View(f)->size());
+    const QRect status(strip->mapTo(f, QPoint(0, 0)), strip->size());
+    const QRect menu = f->menuBar()->geometry();
+    ASSERT_FALSE(menu.intersects(picture));
+    const struct {
+        const char* what;
+        QRegion region;
+        int passes;
+    } cases[] = {
+        {"picture uncovered", QRegion(picture), 1},
+        {"corner of the picture", QRegion(picture.x() + 5, picture.y() + 5, 10, 10), 1},
+        {"status strip only", QRegion(status), 1},
+        {"menu bar only", QRegion(menu), 0},
+        {"nothing", QRegion(), 0},
+    };
+    for (const auto& c : cases) {
+        f->OnCommand(res::ID_ANIMATION);  // stop: only a pass can start the timer now
+        ASSERT_FALSE(f->IsTimerActive()) << c.what;
+        const int before = f->PassCount();
+        f->SetStatusText("   Printing... ", false);
+        QExposeEvent expose(c.region);
+        QCoreApplication::sendEvent(f->windowHandle(), &expose);
+        QTest::qWait(30);
+        EXPECT_EQ(f->PassCount() - before, c.passes) << c.what;
+        EXPECT_EQ(f->IsTimerActive(), c.passes > 0) << c.what;
+        EXPECT_EQ(f->StatusText().toStdString(),
+                  c.passes > 0 ? "   Drawing:   DONE" : "   Printing... ")
+            << c.what;
+        EXPECT_EQ(f->m_timerRunning, 0) << c.what;
+        f->OnCommand(res::ID_ANIMATION);  // back to running for the next case
+    }
+}
+
+// The program's own menus and dialogs give back what they covered when they
+// close, so the exposure that follows asks for no pass; a window of another
+// kind (another program's, the help window) uncovers the picture for real.
+TEST_F(FrameTest, OwnMenusAndDialogsClosingOverThePictureRunNoPass) {
+    CVortanFrame* f = Shown(FrameParams(m_input));
+    ASSERT_NE(f->windowHandle(), nullptr);
+    const QRect over(f->mapToGlobal(View(f)->mapTo(f, QPoint(10, 10))), QSize(60, 40));
+    QMenu* options = f->menuBar()->actions().value(1)->menu();
+    ASSERT_NE(options, nullptr);
+    const struct {
+        const char* what;
+        std::function<QRect()> showAndClose;  // the covered area, global
+        int passes;
+    } cases[] = {
+        {"its own menu",
+         [&] {
+             options->popup(over.topLeft());
+             EXPECT_TRUE(QTest::qWaitForWindowExposed(options));
+             const QRect covered = options->frameGeometry();
+             options->hide();
+             return covered;
+         },
+         0},
+        {"a dialog of the program",
+         [&] {
+             QDialog box(f);
+             box.setGeometry(over);
+             box.show();
+             EXPECT_TRUE(QTest::qWaitForWindowExposed(&box));
+             box.hide();
+             return box.frameGeometry();
+         },
+         0},
+        {"a window of another kind",
+         [&] {
+             QWidget other(nullptr, Qt::Window);
+             other.setGeometry(over);
+             other.show();
+             EXPECT_TRUE(QTest::qWaitForWindowExposed(&other));
+             other.hide();
+             return other.frameGeometry();
+         },
+         1},
+    };
+    for (const auto& c : cases) {
+        f->OnCommand(res::ID_ANIMATION);  // stop: only a pass can start the timer now
+        const int before = f->PassCount();
+        const QRect covered = c.showAndClose();
+        ASSERT_TRUE(covered.intersects(over)) << c.what;
+        const QPoint origin = f->windowHandle()->mapToGlobal(QPoint(0, 0));
+        QExposeEvent expose(QRegion(covered.translated(-origin)));
+        QCoreApplication::sendEvent(f->windowHandle(), &expose);
+        QTest::qWait(30);
+        EXPECT_EQ(f->PassCount() - before, c.passes) << c.what;
+        EXPECT_EQ(f->IsTimerActive(), c.passes > 0) << c.what;
+        // A later exposure of the same area has another cause: it repaints.
+        QExposeEvent again(QRegion(covered.translated(-origin)));
+        QCoreApplication::sendEvent(f->windowHandle(), &again);
+        QTest::qWait(30);
+        EXPECT_EQ(f->PassCount() - before, c.passes + 1) << c.what;
+        f->OnCommand(res::ID_ANIMATION);  // running again (with the check mark)
+    }
 }
 
 TEST_F(FrameTest, TimerPeriodIsClampedAsThePlatformClampsIt) {

@@ -1,13 +1,16 @@
 #include "view/qt/vortan_frame.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QExposeEvent>
 #include <QImage>
 #include <QLayout>
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QWindow>
 #include <algorithm>
 #include <new>
 
@@ -93,9 +96,11 @@ CVortanFrame::CVortanFrame(vortan::IUiService& ui, QWidget* owner)
                              Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       m_ui(ui) {
     setAttribute(Qt::WA_DeleteOnClose);
+    m_clock.start();
 }
 
 CVortanFrame::~CVortanFrame() {
+    if (m_watchingOwnWindows && qApp) qApp->removeEventFilter(this);
     if (m_created && !m_destroyed) OnDestroy();
     m_palette.SetAnimateListener({});
 }
@@ -272,6 +277,58 @@ void CVortanFrame::timerEvent(QTimerEvent*) {
 
 void CVortanFrame::OnTimer() {
     vortan::AnimationTick(*this);
+}
+
+void CVortanFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The platform window exists once the window is shown; its exposures and
+    // the program's own menus and dialogs closing are watched from then on,
+    // before the first exposure arrives. An application filter sees both.
+    m_watchedWindow = windowHandle();
+    if (!m_watchingOwnWindows) {
+        qApp->installEventFilter(this);
+        m_watchingOwnWindows = true;
+    }
+}
+
+bool CVortanFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType())
+        OwnWindowHidden(*static_cast<QWidget*>(watched));
+    else if (event->type() == QEvent::Expose && watched == m_watchedWindow.data())
+        WindowExposed(*static_cast<QExposeEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CVortanFrame::OwnWindowHidden(const QWidget& widget) {
+    // Menus, dialogs and message boxes of the program give back what they
+    // covered unchanged, as the screen bits saved under them did: the
+    // exposure that follows their closing asks for no pass.
+    const Qt::WindowType type = widget.windowType();
+    if (!widget.isWindow() || !isVisible() ||
+        (type != Qt::Popup && type != Qt::Dialog && type != Qt::Sheet && type != Qt::ToolTip))
+        return;
+    const QRect client(mapToGlobal(centralWidget() ? centralWidget()->pos() : QPoint()),
+                       ClientSize());
+    if (widget.frameGeometry().intersects(client))
+        m_closedOverClient.push_back({widget.frameGeometry(), m_clock.elapsed()});
+}
+
+void CVortanFrame::WindowExposed(const QExposeEvent& event) {
+    if (!m_watchedWindow->isExposed() || !centralWidget()) return;
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QRegion exposed = event.region();  // window coordinates
+    QT_WARNING_POP
+    // What closed windows of ours covered comes back with this exposure.
+    const QPoint origin = m_watchedWindow->mapToGlobal(QPoint(0, 0));
+    const qint64 now = m_clock.elapsed();
+    for (const ClosedOverClient& closed : m_closedOverClient)
+        if (now - closed.hiddenAt <= kSavedBitsLifetimeMs)
+            exposed -= closed.global.translated(-origin);
+    m_closedOverClient.clear();
+    // Any other uncovered part of the client area (picture or status strip)
+    // is a repaint of the window; the menu bar alone is not.
+    if (exposed.intersects(centralWidget()->geometry())) ExposureSeen();
 }
 
 void CVortanFrame::ExposureSeen() {

@@ -2,10 +2,14 @@
 // 256-entry palette and animates it by rotating the colour tables on a timer.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/indexed_canvas.h"
 #include "platform/message_map.h"
@@ -14,6 +18,8 @@
 #include "view/vortan_frame_state.h"
 
 class QAction;
+class QExposeEvent;
+class QWindow;
 class QImage;
 class QSize;
 class CPictureView;
@@ -106,6 +112,11 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
 
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Sees the exposures the window system reports for the window (they
+    // repaint no widget: the backing store still holds the picture) and the
+    // program's own windows closing.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Hands a period in milliseconds to the platform; the timer's id, 0 when refused.
     virtual int StartPlatformTimer(int period);
 
@@ -122,8 +133,11 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     void StopTimer();
     // Starts the timer and reports a refusal with the timer message.
     void StartTimerOrReport(std::uint32_t period);
-    // A paint of the picture that no present of ours asked for: schedule a pass.
+    // A paint of the picture that no present of ours asked for, or an
+    // exposure of the client area: schedule a pass.
     void ExposureSeen();
+    void OwnWindowHidden(const QWidget& widget);
+    void WindowExposed(const QExposeEvent& event);
     void RunScheduledPass();
 
     vortan::IUiService& m_ui;
@@ -131,6 +145,17 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     CPictureView* m_view = nullptr;
     CStatusStrip* m_status = nullptr;
     QAction* m_animationAction = nullptr;
+    QPointer<QWindow> m_watchedWindow;
+    bool m_watchingOwnWindows = false;
+    // Screen areas (global) that own menus and dialogs covered when they
+    // closed, with the time (m_clock, ms); consumed by the next exposure.
+    struct ClosedOverClient {
+        QRect global;
+        qint64 hiddenAt;
+    };
+    static constexpr qint64 kSavedBitsLifetimeMs = 5000;
+    std::vector<ClosedOverClient> m_closedOverClient;
+    QElapsedTimer m_clock;
     int m_qtTimerId = 0;
     std::uint32_t m_timerPeriod = 0;
     int m_passCount = 0;
