@@ -15,6 +15,8 @@
 namespace vortan {
 namespace {
 
+using test::CountEntries;
+using test::InChildWithFileLimit;
 using test::ReadWholeFile;
 using test::RecordedMessage;
 using test::RecordingSink;
@@ -187,10 +189,7 @@ TEST(BitmapWrite, WritesAndReplaces) {
     ASSERT_TRUE(WriteFileAtomically(path, bytes, sink, "vortan"));
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_TRUE(sink.messages.empty());
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
 TEST(BitmapWrite, CreateFailuresNameTheStep) {
@@ -206,48 +205,23 @@ TEST(BitmapWrite, CreateFailuresNameTheStep) {
         EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{"CreateFile", "cap", MB_OK}}));
     }
     EXPECT_EQ(ReadWholeFile(dir.file("folder/keep")), "k");
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
 TEST(BitmapWrite, FailedWriteKeepsThePreviousFile) {
     TempDir dir;
     const std::string path = dir.file("p.bmp");
     WriteTextFile(path, "previous picture");
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(fds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            100, 100
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string report = InChildWithFileLimit(100, [&] {
         RecordingSink sink;
         const std::vector<std::uint8_t> big(5000, 7);
-        std::string report = WriteFileAtomically(path, big, sink, "vortan") ? "true" : "false";
-        for (const auto& m : sink.messages) report += "|" + m.text + "|" + m.caption;
-        [[maybe_unused]] auto n = ::write(fds[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string report;
-    char buf[256];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
-        report.append(buf, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    ::waitpid(child, nullptr, 0);
+        std::string text = WriteFileAtomically(path, big, sink, "vortan") ? "true" : "false";
+        for (const auto& m : sink.messages) text += "|" + m.text + "|" + m.caption;
+        return text;
+    });
     EXPECT_EQ(report, "false|WriteFile|vortan");
     EXPECT_EQ(ReadWholeFile(path), "previous picture");
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
 }  // namespace

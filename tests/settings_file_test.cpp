@@ -19,6 +19,8 @@
 namespace vortan {
 namespace {
 
+using test::CountEntries;
+using test::InChildWithFileLimit;
 using test::ReadWholeFile;
 using test::RecordedMessage;
 using test::RecordingSink;
@@ -276,10 +278,7 @@ TEST(SettingsFile, SavesAndLoadsThroughAFile) {
     ExpectSameRecord(saved, loaded);
     EXPECT_TRUE(sink.messages.empty());
     // Nothing but the file itself is left in the folder.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
 TEST(SettingsFile, LoadThenSaveReproducesTheReservedLine) {
@@ -368,10 +367,7 @@ TEST(SettingsFile, SaveOverAFolderFailsAndLeavesNoTemporary) {
     EXPECT_FALSE(WriteSettingsFile(path, SettingsRecord{}, sink));
     EXPECT_EQ(sink.messages,
               (std::vector<RecordedMessage>{{"Unable to create " + path, "Error", 48}}));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
     EXPECT_EQ(ReadWholeFile(path + "/inside"), "x");
 }
 
@@ -382,41 +378,16 @@ TEST(SettingsFile, FailedWriteKeepsThePreviousFile) {
     const std::string path = dir.file("s.dat");
     const std::string previous = "1\n2\n3\n0\n1\n0\n1\n0\n1\n0\n1\n0\n";
     WriteTextFile(path, previous);
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(fds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            10, 10
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string report = InChildWithFileLimit(10, [&] {
         RecordingSink sink;
-        const bool ok = WriteSettingsFile(path, SettingsRecord{}, sink);
-        std::string report = ok ? "true" : "false";
-        for (const auto& m : sink.messages) {
-            report += "|" + m.text + "|" + m.caption + "|" + std::to_string(m.type);
-        }
-        [[maybe_unused]] auto n = ::write(fds[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string report;
-    char buf[512];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
-        report.append(buf, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        std::string text = WriteSettingsFile(path, SettingsRecord{}, sink) ? "true" : "false";
+        for (const auto& m : sink.messages)
+            text += "|" + m.text + "|" + m.caption + "|" + std::to_string(m.type);
+        return text;
+    });
     EXPECT_EQ(report, "false|Unable to write " + path + "|Error|48");
     EXPECT_EQ(ReadWholeFile(path), previous);
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
 }  // namespace

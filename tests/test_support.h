@@ -1,6 +1,9 @@
 // Helpers shared by the tests: temporary folders, files, a recording message sink.
 #pragma once
 
+#include <sys/resource.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,5 +47,27 @@ void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadWholeFile(const std::string& path);
 // A file of the source tree (examples, fixtures).
 std::string SourcePath(const std::string& relative);
+
+// Number of entries in a folder.
+int CountEntries(const std::string& folder);
+
+// While alive, files this process writes cannot grow beyond limit bytes (0:
+// no lower limit): writes beyond it fail with EFBIG instead, the signal is
+// ignored. Stands in for a full disk, and works as root too.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t limit);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// Runs body in a child process whose files may not grow beyond limit bytes
+// and returns the text body reported ("no pipe" / "no fork" on failure).
+std::string InChildWithFileLimit(rlim_t limit, const std::function<std::string()>& body);
 
 }  // namespace vortan::test

@@ -313,29 +313,6 @@ TEST(WriteStreamlineFile, ThreeColumnsOfFiveDrawnInTwoDimensions) {
     EXPECT_EQ(r.streamlines[0][1].y, 4.0f);
 }
 
-// While alive, files of this process cannot grow beyond limit bytes (0: no
-// lower limit): writes beyond it fail with EFBIG, the signal is ignored.
-class FileSizeCap {
-  public:
-    explicit FileSizeCap(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = m_saved;
-        if (limit > 0) lower.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeCap() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeCap(const FileSizeCap&) = delete;
-    FileSizeCap& operator=(const FileSizeCap&) = delete;
-
-  private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-};
-
 struct SaveCase {
     const char* name;
     const char* file;   // in a fresh folder holding "old.math"
@@ -366,7 +343,7 @@ TEST(WriteAtomically, ReplacesOnlyAfterACompleteWrite) {
         std::string error;
         bool ok = false;
         {
-            FileSizeCap cap(c.limit);
+            test::FileSizeLimit cap(c.limit);
             ok = WriteAtomically(
                 path,
                 [&](std::ostream& out, std::string& why) {

@@ -17,6 +17,7 @@
 
 #include "palette/color_tables.h"
 #include "platform/indexed_canvas.h"
+#include "tests/test_support.h"
 #include "view/vortan_frame_state.h"
 
 namespace vortan::test {
@@ -226,28 +227,5 @@ inline std::vector<std::string> FolderNames(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// While alive, files this process writes cannot grow beyond limit bytes:
-// writes fail with EFBIG instead (the signal is ignored). Works as root too.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = m_saved;
-        lower.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 }  // namespace vortan::test
