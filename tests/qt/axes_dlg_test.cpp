@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QScreen>
 #include <array>
+#include <cstdlib>
 
 #include "tests/qt/frame_test_support.h"
 
@@ -172,6 +174,41 @@ TEST_F(FrameAxesTest, CancelWithYUncheckedCopiesTheFlagsAndShowsYZ) {
     EXPECT_EQ(Axes(cancelled), (std::array{1, 0, 0}));
     EXPECT_EQ(cancelled->Canvas().Pixels(), yz->Canvas().Pixels());
     EXPECT_TRUE(m_ui.messages.empty());
+}
+
+// The window is not shown while its axis dialog runs: the dialog opens over
+// the place the picture will take (inside the screen), not in a corner.
+TEST_F(FrameAxesTest, OpensOverThePlaceOfThePicture) {
+    const struct { int width, height; } sizes[] = {{400, 300}, {5000, 4000}};
+    for (const auto& size : sizes) {
+        auto* f = new CVortanFrame(m_ui, nullptr);
+        vortan::AnimationParameters p = vortan::test::FrameParams(m_input, 3, false);
+        p.m_imageWidth = size.width;
+        p.m_imageHeight = size.height;
+        vortan::ApplyAnimationParameters(p, *f);
+        m_frames.emplace_back(f);
+        QRect placed;
+        QRect screen;
+        ModalScript modal([&](QDialog& d) {
+            placed = d.frameGeometry();
+            screen = d.screen()->availableGeometry();
+            ClickControl(d, kOk);
+        });
+        ASSERT_TRUE(f->Create());
+        ASSERT_TRUE(modal.Ran());
+        // The dialog's window frame is not known before it shows: a few
+        // pixels of it may stick out.
+        constexpr int kFrame = 4;
+        const QRect picture(50, 50, size.width, size.height + 30);
+        EXPECT_TRUE(screen.adjusted(-kFrame, -kFrame, kFrame, kFrame).contains(placed))
+            << size.width;
+        if (screen.contains(picture)) {
+            EXPECT_LE(std::abs(placed.center().x() - picture.center().x()), kFrame) << size.width;
+            EXPECT_LE(std::abs(placed.center().y() - picture.center().y()), kFrame) << size.width;
+        }
+        f->close();
+        vortan::test::FlushDeletes();
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QLayout>
 #include <QPalette>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
@@ -160,6 +161,7 @@ void CVortanFrame::OnCreate() {
 
     if (m_dimension == 3) {
         CAxesDlg dialog(m_axesDlg, m_ui, this);
+        PlaceOverClientArea(dialog);
         dialog.DoModal();
         m_axisX = m_axesDlg.m_axisX;
         m_axisY = m_axesDlg.m_axisY;
@@ -169,6 +171,23 @@ void CVortanFrame::OnCreate() {
         m_axisY = 1;
         m_axisZ = 0;
     }
+}
+
+void CVortanFrame::PlaceOverClientArea(QWidget& dialog) const {
+    // The window is not shown yet, so Qt would centre the dialog on a window
+    // of no size in the screen's corner: centre it where the picture will be.
+    const QSize client = ClientSize();
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(kFrameLeft, kFrameTop));
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QSize size = dialog.frameGeometry().size();
+    int x = kFrameLeft + (client.width() - size.width()) / 2;
+    int y = kFrameTop + (client.height() - size.height()) / 2;
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+        y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    }
+    dialog.move(x, y);
 }
 
 bool CVortanFrame::DisplayAnimatesPalettes() const {

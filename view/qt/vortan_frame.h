@@ -128,6 +128,8 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     // Runs the command-update handlers (the check mark of Animation).
     void OnCommandUpdate();
     void BuildAccelerators();
+    // Moves a dialog shown before the window over the window's future client area.
+    void PlaceOverClientArea(QWidget& dialog) const;
     // Starts (or re-arms) the animation timer; false when the platform refuses it.
     bool StartTimer(std::uint32_t period);
     void StopTimer();
