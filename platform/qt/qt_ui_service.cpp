@@ -1,5 +1,6 @@
 #include "platform/qt/qt_ui_service.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -40,6 +41,15 @@ QString Description(QString text) {
 }
 
 }  // namespace
+
+QWidget* QtUiService::Owner() const {
+    // The window the user works in (a modal dialog, the animation window)
+    // owns the message; a minimised panel would hide a box it owned.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    if (!owner || owner->isMinimized()) owner = m_parent;
+    return owner;
+}
 
 MessageBoxStyle MessageBoxStyleFor(unsigned type) {
     QMessageBox::StandardButtons buttons;
@@ -87,7 +97,7 @@ int QtUiService::MessageBox(const std::string& text, const std::string& caption,
     const MessageBoxStyle style = MessageBoxStyleFor(type);
     QMessageBox box(QMessageBox::Icon(style.icon),
                     caption.empty() ? QString::fromLatin1(vortan::kAppName) : Q(caption), Q(text),
-                    QMessageBox::StandardButtons(style.buttons), m_parent);
+                    QMessageBox::StandardButtons(style.buttons), Owner());
     switch (box.exec()) {
         case QMessageBox::Ok:
             return vortan::IDOK;
@@ -171,7 +181,7 @@ void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& r
 
 std::optional<vortan::FileDialogResult> QtUiService::FileDialog(
     const vortan::FileDialogRequest& request) {
-    QFileDialog dialog(m_parent);
+    QFileDialog dialog(Owner());
     ConfigureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();

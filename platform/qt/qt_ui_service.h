@@ -18,11 +18,16 @@ class QtUiService : public vortan::IUiService {
     std::optional<vortan::FileDialogResult> FileDialog(
         const vortan::FileDialogRequest& request) override;
 
-    // The window that owns the dialogs shown from now on (none: top level).
+    // The window that owns the dialogs shown from now on while no other
+    // window of the program is active (none: top level).
     void setParentWidget(QWidget* parent) { m_parent = parent; }
     QWidget* parentWidget() const { return m_parent; }
 
   private:
+    // The owner of the next box or dialog: the active modal dialog or
+    // window, else the set parent.
+    QWidget* Owner() const;
+
     QPointer<QWidget> m_parent;
 };
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -84,6 +85,50 @@ TEST(QtUiService, MessageBoxShowsTextCaptionAndReturnsTheButton) {
         EXPECT_EQ(text, "Timer must be an Integer");
         EXPECT_EQ(int(icon), MessageBoxStyleFor(c.type).icon);
         EXPECT_EQ(result, c.expectedResult);
+    }
+}
+
+// A message belongs to the window the user works in (the animation window,
+// a dialog of it), not to a panel that may be minimised meanwhile; with no
+// window active it goes to the set parent.
+TEST(QtUiService, MessagesAndFileDialogsBelongToTheActiveWindow) {
+    QWidget panel;
+    panel.setWindowTitle("panel");
+    panel.resize(200, 100);
+    panel.show();
+    QWidget window;
+    window.setWindowTitle("window");
+    window.resize(200, 100);
+    QtUiService ui;
+    ui.setParentWidget(&panel);
+    const struct {
+        const char* what;
+        QWidget* active;
+        QWidget* owner;
+    } cases[] = {{"panel active", &panel, &panel}, {"other window active", &window, &window}};
+    for (const auto& c : cases) {
+        c.active->show();
+        c.active->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.active)) << c.what;
+        QWidget* boxOwner = nullptr;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            boxOwner = box->parentWidget();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ui.MessageBox("text", "", vortan::MB_OK);
+        EXPECT_EQ(boxOwner, c.owner) << c.what;
+        // The user is back in the window once the box has gone.
+        c.active->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.active)) << c.what;
+        QWidget* dialogOwner = nullptr;
+        WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+            dialogOwner = dialog->parentWidget();
+            dialog->reject();
+        });
+        FileDialogRequest request;
+        request.initialName = "*.dat";
+        EXPECT_FALSE(ui.FileDialog(request).has_value());
+        EXPECT_EQ(dialogOwner, c.owner) << c.what;
     }
 }
 
