@@ -322,6 +322,25 @@ TEST_F(FrameTest, WindowSystemExposuresOfTheClientAreaRunAPass) {
     }
 }
 
+// Counts the exposures a window receives.
+class ExposeCounter : public QObject {
+  public:
+    explicit ExposeCounter(QWindow* window) : m_window(window) {
+        m_window->installEventFilter(this);
+    }
+    ~ExposeCounter() override {
+        if (m_window) m_window->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Expose) ++count;
+        return false;
+    }
+    int count = 0;
+
+  private:
+    QPointer<QWindow> m_window;
+};
+
 // The program's own menus and dialogs give back what they covered when they
 // close, so the exposure that follows asks for no pass; a window of another
 // kind (another program's, the help window) uncovers the picture for real.
@@ -366,15 +385,22 @@ TEST_F(FrameTest, OwnMenusAndDialogsClosingOverThePictureRunNoPass) {
          },
          1},
     };
+    ExposeCounter exposures(f->windowHandle());
     for (const auto& c : cases) {
         f->OnCommand(res::ID_ANIMATION);  // stop: only a pass can start the timer now
         const int before = f->PassCount();
+        exposures.count = 0;
         const QRect covered = c.showAndClose();
         ASSERT_TRUE(covered.intersects(over)) << c.what;
+        // A window system with real exposures sends its own; the offscreen
+        // one sends none, so the test sends what it would have.
+        QTest::qWait(50);
         const QPoint origin = f->windowHandle()->mapToGlobal(QPoint(0, 0));
-        QExposeEvent expose(QRegion(covered.translated(-origin)));
-        QCoreApplication::sendEvent(f->windowHandle(), &expose);
-        QTest::qWait(30);
+        if (exposures.count == 0) {
+            QExposeEvent expose(QRegion(covered.translated(-origin)));
+            QCoreApplication::sendEvent(f->windowHandle(), &expose);
+            QTest::qWait(30);
+        }
         EXPECT_EQ(f->PassCount() - before, c.passes) << c.what;
         EXPECT_EQ(f->IsTimerActive(), c.passes > 0) << c.what;
         // A later exposure of the same area has another cause: it repaints.
