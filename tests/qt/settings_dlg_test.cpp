@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPointer>
 #include <QTest>
 #include <map>
@@ -197,10 +198,12 @@ TEST_F(Panel, StartOpensTheWindowWithTheHeaderSize) {
     EXPECT_EQ(f->windowTitle(), "Vortan - Colortableanimation");
     EXPECT_EQ(f->frameGeometry().topLeft(), QPoint(50, 50));
     EXPECT_EQ(f->ClientSize(), QSize(640, 510));
-    // Outer rectangle (50, 50)-(690, 560) where the window system adds no
-    // decoration; a decorated window keeps its corner and its client size.
+    // Outer rectangle (50, 50)-(690, 560) and the menu bar where the window
+    // system adds no decoration; a decorated window keeps its corner and its
+    // client size.
     if (f->frameGeometry() == f->geometry()) {
-        EXPECT_EQ(f->frameGeometry(), QRect(QPoint(50, 50), QPoint(689, 559)));
+        EXPECT_EQ(f->frameGeometry(),
+                  QRect(QPoint(50, 50), QPoint(689, 559 + f->menuBar()->height())));
     }
     EXPECT_TRUE(f->isVisible());
 }
@@ -468,7 +471,9 @@ TEST_F(Panel, QuitEnterAndEscape) {
     Click(vortan::IDOK);
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"Please enter a number."});
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(QApplication::focusWidget(), Edit(IDC_COLORTABLE_SHIFT));
+    // The panel's focus widget: the application's one is none where the
+    // window system has not activated the panel (no window manager).
+    EXPECT_EQ(dlg->focusWidget(), Edit(IDC_COLORTABLE_SHIFT));
 
     // Enter in an edit starts.
     Edit(IDC_COLORTABLE_SHIFT)->setText("1");
