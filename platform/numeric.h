@@ -18,4 +18,8 @@ std::int32_t TruncToInt32(double v);
 // pass, 2.5 fails, and every value outside the 32-bit range fails.
 bool IsWholeNumber(float v);
 
+// Nearest single-precision value; beyond the float range gives infinity, as
+// the hardware conversion does (a plain cast would be undefined there).
+float NarrowToFloat(double v);
+
 }  // namespace vortan

@@ -1,26 +1,18 @@
 #include "view/mathematica_expr.h"
 
-#include <charconv>
 #include <cstdint>
 #include <limits>
-#include <system_error>
+
+#include "view/number_scan.h"
 
 namespace vortan::mexpr {
 namespace {
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Letters of symbol names: ASCII letters, '$' and every byte of a multi-byte
 // UTF-8 character (Mathematica accepts Greek and other letters in names).
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '$' ||
            static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
 // Binding powers of the operators, after Mathematica's precedence table.
@@ -34,122 +26,20 @@ constexpr int kJoinPower = 600;     // <>
 constexpr int kPrimePower = 670;    // ' (postfix)
 constexpr int kApplyPower = 1200;   // f[...]
 
-// Most significant digits kept for conversion; more than the 768 that can
-// decide the rounding of a double, so the nearest value is still found.
-constexpr std::size_t kMaxDigits = 1000;
-constexpr std::int64_t kExponentLimit = 100000000;
-
 }  // namespace
 
 std::size_t ReadMathematicaNumber(std::string_view text, double& value, bool* isInteger) {
-    const std::size_t n = text.size();
-    std::size_t pos = 0;
-    const std::size_t intBegin = pos;
-    while (pos < n && IsDigit(text[pos])) ++pos;
-    const std::size_t intEnd = pos;
-    std::size_t fracBegin = pos, fracEnd = pos;
-    bool point = false;
-    if (pos < n && text[pos] == '.') {
-        point = true;
-        fracBegin = ++pos;
-        while (pos < n && IsDigit(text[pos])) ++pos;
-        fracEnd = pos;
-    }
-    if (intEnd == intBegin && fracEnd == fracBegin) return 0;
-    bool integer = !point;
-
-    // Precision (`16.) or accuracy (``20.) mark: read and passed over.
-    if (pos < n && text[pos] == '`') {
-        integer = false;
-        ++pos;
-        bool accuracy = false;
-        if (pos < n && text[pos] == '`') {
-            accuracy = true;
-            ++pos;
-        }
-        std::size_t q = pos;
-        if (accuracy && q < n && (text[q] == '-' || text[q] == '+')) ++q;
-        std::size_t digitsAt = q;
-        while (q < n && IsDigit(text[q])) ++q;
-        if (q < n && text[q] == '.') {
-            std::size_t r = q + 1;
-            while (r < n && IsDigit(text[r])) ++r;
-            if (r > q + 1 || q > digitsAt) q = r;
-        }
-        if (q > digitsAt) pos = q;
-    }
-
-    // *^ exponent; without digits after it the asterisk is left for Times.
-    std::int64_t exponent = 0;
-    if (pos + 1 < n && text[pos] == '*' && text[pos + 1] == '^') {
-        std::size_t q = pos + 2;
-        bool negative = false;
-        if (q < n && (text[q] == '-' || text[q] == '+')) negative = text[q++] == '-';
-        const std::size_t digitsAt = q;
-        while (q < n && IsDigit(text[q])) {
-            if (exponent < kExponentLimit) exponent = exponent * 10 + (text[q] - '0');
-            ++q;
-        }
-        if (q > digitsAt) {
-            pos = q;
-            if (negative) exponent = -exponent;
-        } else {
-            exponent = 0;
-        }
-    }
-    if (isInteger) *isInteger = integer;
-
-    // Significant digits: integer and fraction digits without leading zeros,
-    // the value being buffer * 10^scale. A digit dropped beyond the kept ones
-    // raises the scale by one and, when not 0, leaves a sticky 1 so that the
-    // rounding still goes the right way.
-    char buffer[kMaxDigits + 32];
-    std::size_t count = 0;
-    std::int64_t scale = exponent - static_cast<std::int64_t>(fracEnd - fracBegin);
-    bool sticky = false;
-    auto take = [&](char c) {
-        if (count == 0 && c == '0') return;
-        if (count < kMaxDigits) {
-            buffer[count++] = c;
-        } else {
-            ++scale;
-            if (c != '0') sticky = true;
-        }
-    };
-    for (std::size_t i = intBegin; i < intEnd; ++i) take(text[i]);
-    for (std::size_t i = fracBegin; i < fracEnd; ++i) take(text[i]);
-    if (count == 0) {
-        value = 0.0;
-        return pos;
-    }
-    if (sticky) {
-        buffer[count++] = '1';
-        --scale;
-    }
-
-    // Decimal magnitude of the leading digit decides overflow and underflow early.
-    const std::int64_t magnitude = scale + static_cast<std::int64_t>(count);
-    if (magnitude > 400) {
-        value = std::numeric_limits<double>::infinity();
-        return pos;
-    }
-    if (magnitude < -400) {
-        value = 0.0;
-        return pos;
-    }
-    std::size_t len = count;
-    buffer[len++] = 'e';
-    auto res = std::to_chars(buffer + len, buffer + sizeof buffer, scale);
-    len = static_cast<std::size_t>(res.ptr - buffer);
-    double v = 0.0;
-    auto conv = std::from_chars(buffer, buffer + len, v);
-    if (conv.ec == std::errc::result_out_of_range) {
-        v = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (conv.ec != std::errc()) {
-        v = 0.0;
-    }
-    value = v;
-    return pos;
+    // Signs are operators here, and Mathematica writes no e exponent.
+    if (text.empty() || !(IsDigitChar(text[0]) || text[0] == '.')) return 0;
+    const NumberScan s = ScanNumber(
+        [&](std::size_t k) -> int {
+            return k < text.size() ? static_cast<unsigned char>(text[k]) : -1;
+        },
+        /*eExponent=*/false);
+    if (!s.found) return 0;
+    value = ConvertNumber(text.data(), s);
+    if (isInteger) *isInteger = !s.point && !s.mark;
+    return s.end;
 }
 
 std::string_view Expression::SymbolName(Index i) const {
@@ -251,7 +141,7 @@ bool Expression::SkipBlank() {
     const std::size_t n = m_text.size();
     while (m_pos < n) {
         const char c = m_text[m_pos];
-        if (IsBlank(c)) {
+        if (IsBlankChar(c)) {
             ++m_pos;
         } else if (c == '(' && m_pos + 1 < n && m_text[m_pos + 1] == '*') {
             int level = 0;
@@ -297,7 +187,7 @@ bool Expression::ParseSymbol(Index& out) {
     for (;;) {
         if (m_pos < n && m_text[m_pos] == '`') ++m_pos;  // context mark
         if (m_pos >= n || !IsLetter(m_text[m_pos])) return Fail("symbol name expected");
-        while (m_pos < n && (IsLetter(m_text[m_pos]) || IsDigit(m_text[m_pos]))) ++m_pos;
+        while (m_pos < n && (IsLetter(m_text[m_pos]) || IsDigitChar(m_text[m_pos]))) ++m_pos;
         if (m_pos < n && m_text[m_pos] == '`') continue;
         break;
     }
@@ -370,7 +260,7 @@ bool Expression::ParseOperand(int depth, Index& out) {
         return true;
     }
     if (c == '"') return ParseString(out);
-    if (IsDigit(c) || (c == '.' && IsDigit(next))) return ParseNumber(out);
+    if (IsDigitChar(c) || (c == '.' && IsDigitChar(next))) return ParseNumber(out);
     if (IsLetter(c) || c == '`') return ParseSymbol(out);
     if (c == '<' && next == '>') {
         m_pos += 2;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/numeric.h"
 #include "view/mathematica_expr.h"
 
 namespace vortan {
@@ -56,19 +57,6 @@ bool HasVersionHeader(std::string_view text, std::size_t pos) {
         }
     }
     return elements == 9 || elements == 10 || elements == 13;
-}
-
-// Rounds to single precision; values beyond its range (which a plain cast
-// leaves undefined) become infinite, those just above FLT_MAX round down to it.
-float ToFloat(double v) {
-    constexpr double kMax = std::numeric_limits<float>::max();
-    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
-    if (std::isnan(v)) return std::numeric_limits<float>::quiet_NaN();
-    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
-    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
-    if (v > kMax) return std::numeric_limits<float>::max();
-    if (v < -kMax) return -std::numeric_limits<float>::max();
-    return static_cast<float>(v);
 }
 
 // A coordinate function read from the record: its grid and its value at
@@ -127,7 +115,7 @@ class RecordReader {
     SkipReason Real(Index i, double& v) const {
         if (m_e.Kind(i) != NodeKind::Number) return SkipReason::NonNumeric;
         v = m_e.Number(i);
-        if (!std::isfinite(ToFloat(v))) return SkipReason::NonNumeric;
+        if (!std::isfinite(NarrowToFloat(v))) return SkipReason::NonNumeric;
         return SkipReason::None;
     }
 
@@ -297,13 +285,13 @@ bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
         const std::size_t s = source(i);
         Knot& knot = state.m_knots[i];
         if (i > 0) {
-            const float t = ToFloat(grid[s]);
+            const float t = NarrowToFloat(grid[s]);
             knot.t = t > header.tMax ? 0.0f : t;
         }
-        if (s < coords[0].values.size()) knot.x = ToFloat(coords[0].values[s]);
-        if (s < coords[1].values.size()) knot.y = ToFloat(coords[1].values[s]);
+        if (s < coords[0].values.size()) knot.x = NarrowToFloat(coords[0].values[s]);
+        if (s < coords[1].values.size()) knot.y = NarrowToFloat(coords[1].values[s]);
         if (wanted == 3 && s < coords[2].values.size()) {
-            knot.z = ToFloat(coords[2].values[s]);
+            knot.z = NarrowToFloat(coords[2].values[s]);
         }
     }
     state.m_knotCount = static_cast<std::int32_t>(n);

@@ -7,7 +7,9 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/numeric.h"
 #include "view/modern_record.h"
+#include "view/number_scan.h"
 
 namespace vortan {
 
@@ -21,15 +23,6 @@ constexpr std::size_t kChunkLength = 16383;
 constexpr std::size_t kShortRecord = 200;
 // The last knot index the store can hold.
 constexpr std::int64_t kLastKnot = kKnotCapacity - 1;
-// Exponents are saturated here while they are scanned; far beyond any double.
-constexpr int kExponentLimit = 1000000;
-
-bool IsBlank(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool IsDigit(int c) {
-    return c >= '0' && c <= '9';
-}
 
 // Removes the CR of every CR LF pair in place; returns the new size.
 std::size_t FoldCrLf(char* data, std::size_t size) {
@@ -52,159 +45,6 @@ std::size_t FoldCrLf(char* data, std::size_t size) {
         }
     }
     return static_cast<std::size_t>(out - data);
-}
-
-// The shape of one number in the text, as offsets from where the scan began.
-struct NumberScan {
-    bool found = false;
-    bool negative = false;
-    std::size_t mantissaBegin = 0;  // first digit or point (after the sign)
-    std::size_t intDigits = 0;      // digits before the point
-    std::size_t digitsEnd = 0;      // end of digits and fraction
-    std::size_t mantissaEnd = 0;    // end of the e/E exponent, if any
-    int exponent = 0;               // e/E exponent (saturated)
-    bool starExponent = false;      // a *^ exponent follows
-    int starValue = 0;              // its value (saturated)
-    std::size_t end = 0;            // just past the whole number
-};
-
-// Scans a number: blanks, sign, digits, point, fraction, e/E exponent when
-// digits follow, a precision or accuracy mark (`16, `15.9, ``12.5), then a
-// *^ exponent when digits follow. at(k) gives the character k places ahead
-// of the start, or -1 beyond the end.
-template <class At>
-NumberScan ScanNumber(At at) {
-    NumberScan s;
-    std::size_t k = 0;
-    while (IsBlank(at(k))) ++k;
-    if (at(k) == '+' || at(k) == '-') {
-        s.negative = at(k) == '-';
-        ++k;
-    }
-    s.mantissaBegin = k;
-    while (IsDigit(at(k))) ++k;
-    s.intDigits = k - s.mantissaBegin;
-    if (at(k) == '.') {
-        std::size_t j = k + 1;
-        while (IsDigit(at(j))) ++j;
-        if (s.intDigits > 0 || j > k + 1) k = j;
-    }
-    if (k == s.mantissaBegin) return NumberScan{};  // no digit: not a number
-    s.found = true;
-    s.digitsEnd = k;
-
-    auto readExponent = [&](std::size_t j, int& value) -> std::size_t {
-        bool neg = false;
-        if (at(j) == '+' || at(j) == '-') {
-            neg = at(j) == '-';
-            ++j;
-        }
-        if (!IsDigit(at(j))) return 0;
-        int v = 0;
-        while (IsDigit(at(j))) {
-            v = v * 10 + (at(j) - '0');
-            if (v > kExponentLimit) v = kExponentLimit;
-            ++j;
-        }
-        value = neg ? -v : v;
-        return j;
-    };
-
-    if (at(k) == 'e' || at(k) == 'E') {
-        if (std::size_t j = readExponent(k + 1, s.exponent)) k = j;
-    }
-    s.mantissaEnd = k;
-
-    if (at(k) == '`') {
-        std::size_t j = k + 1;
-        if (at(j) == '`') {
-            ++j;
-            if ((at(j) == '-' || at(j) == '+') && (IsDigit(at(j + 1)) || at(j + 1) == '.')) ++j;
-        }
-        const std::size_t digits = j;
-        while (IsDigit(at(j))) ++j;
-        if (at(j) == '.' && (j > digits || IsDigit(at(j + 1)))) {
-            ++j;
-            while (IsDigit(at(j))) ++j;
-        }
-        k = j;
-    }
-    if (at(k) == '*' && at(k + 1) == '^') {
-        if (std::size_t j = readExponent(k + 2, s.starValue)) {
-            s.starExponent = true;
-            k = j;
-        }
-    }
-    s.end = k;
-    return s;
-}
-
-// Converts a scanned number whose characters start at base.
-double ConvertNumber(const char* base, const NumberScan& s) {
-    const char* first = base + s.mantissaBegin;
-    const char* last = base + s.mantissaEnd;
-    int exponent = s.exponent;
-    char small[128];
-    std::string large;
-    if (s.starExponent) {
-        // Rewrite as digits, point and one e exponent for from_chars.
-        exponent += s.starValue;
-        const std::size_t digits = s.digitsEnd - s.mantissaBegin;
-        char* buf = small;
-        if (digits + 16 > sizeof small) {
-            large.resize(digits + 16);
-            buf = large.data();
-        }
-        std::memcpy(buf, first, digits);
-        buf[digits] = 'e';
-        auto res = std::to_chars(buf + digits + 1, buf + digits + 16, exponent);
-        first = buf;
-        last = res.ptr;
-    }
-    double value = 0.0;
-    auto res = std::from_chars(first, last, value, std::chars_format::general);
-    if (res.ec == std::errc::result_out_of_range) {
-        // Beyond the double range: atof gives infinity for a large magnitude
-        // and zero for a tiny one. The decimal order of magnitude decides.
-        std::int64_t order = 0;
-        bool nonzero = false;
-        const char* d = base + s.mantissaBegin;
-        for (std::size_t i = 0; i < s.intDigits; ++i) {
-            if (d[i] != '0') {
-                order = static_cast<std::int64_t>(s.intDigits - i);
-                nonzero = true;
-                break;
-            }
-        }
-        if (!nonzero && s.digitsEnd > s.mantissaBegin + s.intDigits) {
-            // Fraction digits follow the point.
-            const char* frac = d + s.intDigits + 1;
-            const char* fracEnd = base + s.digitsEnd;
-            for (const char* f = frac; f < fracEnd; ++f) {
-                if (*f != '0') {
-                    order = -static_cast<std::int64_t>(f - frac);
-                    nonzero = true;
-                    break;
-                }
-            }
-        }
-        value = (nonzero && order + exponent > 0) ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (res.ec != std::errc()) {
-        value = 0.0;
-    }
-    return s.negative ? -value : value;
-}
-
-// Nearest single-precision value; beyond the float range gives infinity, as
-// the hardware conversion does (a plain cast would be undefined there).
-float ToFloat(double v) {
-    constexpr double kMax = std::numeric_limits<float>::max();
-    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
-    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
-    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
-    if (v > kMax) return std::numeric_limits<float>::max();
-    if (v < -kMax) return -std::numeric_limits<float>::max();
-    return static_cast<float>(v);
 }
 
 // Which knot a value of source index j (0 = the leading 0 or the first value)
@@ -287,7 +127,7 @@ bool ReadValueList(const RecordText& r, std::size_t& i, KnotMap map, Store store
         if (c == '{') {
             if (++depth == 3) {
                 std::size_t end = i + 1;
-                const float v = ToFloat(r.Number(i + 1, &end));
+                const float v = NarrowToFloat(r.Number(i + 1, &end));
                 const int knot = map.Take(k++);
                 if (knot >= 0) store(knot, v);
                 i = end - 1;  // a number holds no brace or bracket
@@ -453,14 +293,14 @@ StreamlineHeader ReadStreamlineHeader(StreamlineFile& file) {
                              &h.yMax,         &h.zMin,        &h.zMax};
     std::string digits;
     for (float* field : fields) {
-        while (IsBlank(file.Peek())) file.Get();
+        while (IsBlankChar(file.Peek())) file.Get();
         const NumberScan s = ScanNumber([&](std::size_t k) { return file.PeekAt(k); });
         if (!s.found) break;
         digits.clear();
         for (std::size_t k = 0; k < s.end; ++k) digits += static_cast<char>(file.Get());
-        *field = ToFloat(ConvertNumber(digits.data(), s));
+        *field = NarrowToFloat(ConvertNumber(digits.data(), s));
         ++h.numbersRead;
-        while (IsBlank(file.Peek())) file.Get();
+        while (IsBlankChar(file.Peek())) file.Get();
     }
     return h;
 }
@@ -547,7 +387,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
                 ++n;
                 if (n <= kLastKnot) {
                     std::size_t end = i + 1;
-                    float v = ToFloat(r.Number(i + 1, &end));
+                    float v = NarrowToFloat(r.Number(i + 1, &end));
                     knots[n].t = v > header.tMax ? 0.0f : v;
                     i = end - 1;  // a number holds no comma or brace
                 }
@@ -569,7 +409,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
             const int knot = map.Take(++j);
             if (knot < 0) continue;
             std::size_t end = p + 1;
-            const float v = ToFloat(r.Number(p + 1, &end));
+            const float v = NarrowToFloat(r.Number(p + 1, &end));
             knots[knot].t = v > header.tMax ? 0.0f : v;
         }
     }
@@ -589,7 +429,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
             if (c == '{') {
                 if (++depth == 3) {
                     std::size_t end = i + 1;
-                    const float v = ToFloat(r.Number(i + 1, &end));
+                    const float v = NarrowToFloat(r.Number(i + 1, &end));
                     const int knot = map.Take(k++);
                     if (knot >= 0) knots[knot].x = v;
                     i = end - 1;
