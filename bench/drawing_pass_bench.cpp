@@ -1,16 +1,12 @@
 // Cost of a whole drawing pass (read, parse, sample, draw into a 1024 x 768
-// picture) on a 2-D file of 2,000 smooth streamlines of 300 knots, against
-// reading and parsing the same file alone.
+// picture) on the benchmark file, against reading and parsing it alone
+// (BM_ReadAndParse in reader_bench.cpp).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
 
+#include "bench/bench_file.h"
 #include "platform/indexed_canvas.h"
 #include "view/drawing_pass.h"
 #include "view/sampler.h"
@@ -19,102 +15,11 @@
 namespace {
 
 using namespace vortan;
+using bench::File;
+using bench::kLines;
 
-constexpr int kLines = 2000;
-constexpr int kKnotsPerLine = 300;
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
-
-// A machine real as Mathematica prints it: 17 significant digits, "1." for
-// whole numbers, "*^" for the exponent.
-void AppendReal(std::string& out, double v) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
-    std::string s(buf, res.ptr);
-    std::string exponent;
-    if (auto e = s.find('e'); e != std::string::npos) {
-        exponent = s.substr(e + 1);
-        s.erase(e);
-        if (!exponent.empty() && exponent[0] == '+') exponent.erase(0, 1);
-    }
-    if (s.find('.') == std::string::npos) s += '.';
-    out += s;
-    if (!exponent.empty()) out += "*^" + exponent;
-}
-
-void AppendFunction(std::string& out, const char* name, const std::string& params, double tEnd,
-                    const std::vector<double>& values) {
-    out += name;
-    out += " -> InterpolatingFunction[{{0., ";
-    AppendReal(out, tEnd);
-    out += "}}, {3, 1, 0, 0}, " + params + ", {";
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        if (i) out += ", ";
-        out += '{';
-        AppendReal(out, values[i]);
-        out += ", ";
-        AppendReal(out, values[i] * 0.125);  // a derivative column, passed over by the reader
-        out += '}';
-    }
-    out += "}]";
-}
-
-// The benchmark file: each streamline a gently curving path through the
-// square -1..1, written once per process and removed at exit.
-class PassFile {
-  public:
-    PassFile() {
-        m_path = (std::filesystem::temp_directory_path() /
-                  ("vortan-pass-bench-" + std::to_string(::getpid()) + ".txt"))
-                     .string();
-        std::mt19937_64 rng(11);
-        std::uniform_real_distribution<double> unit(0.0, 1.0);
-        std::string text = "1024.\n768.\n2.\n10.\n0.05\n-1.\n1.\n-1.\n1.\n0.\n0.\n";
-        std::vector<double> x(kKnotsPerLine + 1), y(kKnotsPerLine + 1);
-        for (int l = 0; l < kLines; ++l) {
-            std::string params = "{{0.";
-            const double dt = 10.0 / kKnotsPerLine;
-            for (int k = 1; k <= kKnotsPerLine; ++k) {
-                params += ", ";
-                AppendReal(params, k * dt);
-            }
-            params += "}}";
-            double px = unit(rng) * 1.6 - 0.8, py = unit(rng) * 1.6 - 0.8;
-            double heading = unit(rng) * 6.283185307179586;
-            const double turn = (unit(rng) - 0.5) * 0.02;
-            for (int k = 0; k <= kKnotsPerLine; ++k) {
-                x[k] = px;
-                y[k] = py;
-                heading += turn;
-                px += 0.002 * std::cos(heading);
-                py += 0.002 * std::sin(heading);
-            }
-            text += "{{";
-            AppendFunction(text, "x", params, 10.0, x);
-            text += ", ";
-            AppendFunction(text, "y", params, 10.0, y);
-            text += "}}\n";
-        }
-        std::FILE* f = std::fopen(m_path.c_str(), "wb");
-        if (f) {
-            std::fwrite(text.data(), 1, text.size(), f);
-            std::fclose(f);
-        }
-        m_bytes = text.size();
-    }
-    ~PassFile() { std::remove(m_path.c_str()); }
-    const std::string& path() const { return m_path; }
-    std::size_t bytes() const { return m_bytes; }
-
-  private:
-    std::string m_path;
-    std::size_t m_bytes = 0;
-};
-
-const PassFile& File() {
-    static PassFile file;
-    return file;
-}
 
 class QuietHost : public IFrameHost {
   public:
@@ -137,28 +42,6 @@ VortanFrameState PassState() {
     state.m_timeDelay = 50;
     return state;
 }
-
-// Reading and parsing only: the floor of any pass.
-void BM_PassFileReadAndParse(benchmark::State& st) {
-    VortanFrameState state = PassState();
-    int parsed = 0;
-    for (auto _ : st) {
-        StreamlineFile file;
-        if (!file.Open(File().path())) {
-            st.SkipWithError("cannot open the benchmark file");
-            return;
-        }
-        const StreamlineHeader header = ReadStreamlineHeader(file);
-        std::string text;
-        parsed = 0;
-        while (ReadStreamlineRecord(file, text))
-            parsed += ParseStreamlineRecord(text, header, state);
-        benchmark::DoNotOptimize(state.m_knots.data());
-    }
-    st.counters["streamlines"] = parsed;
-    st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));
-}
-BENCHMARK(BM_PassFileReadAndParse)->Unit(benchmark::kMillisecond);
 
 // Reading, parsing and sampling, without drawing.
 void BM_PassFileReadParseSample(benchmark::State& st) {
