@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/test_support.h"
@@ -12,152 +14,88 @@ namespace vortan {
 namespace {
 
 using test::RecordedMessage;
-using test::RecordingSink;
+using Messages = std::vector<RecordedMessage>;
 
 const RecordedMessage kTimer{"Timer must be an Integer and greater or equal than 0", "Info", MB_OK};
 const RecordedMessage kDiameter{"Disk-diameter must be an Integer", "Info", MB_OK};
-const RecordedMessage kCountWhole{"Colortables must be an Integer", "", MB_OK};
-const RecordedMessage kCountLow{"Colortables must be greater or equal than 1!", "", MB_OK};
-const RecordedMessage kCountHigh{"Colortables must be smaller or equal than 7!", "", MB_OK};
+const RecordedMessage kWhole{"Colortables must be an Integer", "", MB_OK};
+const RecordedMessage kLow{"Colortables must be greater or equal than 1!", "", MB_OK};
+const RecordedMessage kHigh{"Colortables must be smaller or equal than 7!", "", MB_OK};
 const RecordedMessage kShift{"Colortable - Step must be greater than 0 and an Integer!", "Info",
                              MB_OK};
+const float kNan = std::numeric_limits<float>::quiet_NaN(),
+            kInf = std::numeric_limits<float>::infinity();
 
-struct ValidationCase {
-    const char* name;
-    float delay, diameter, count, shift;
-    std::vector<RecordedMessage> messages;
-};
-
-TEST(StartValidation, ChecksInOrderWithTheirTexts) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
-    const std::vector<ValidationCase> cases = {
-        {"defaults", 0, 2, 7, 1, {}},
-        {"delay 0, count 1, shift 1", 0, 2, 1, 1, {}},
-        {"diameter 0 and negative pass", 5, -3, 4, 9, {}},
-        {"delay -1", -1, 2, 7, 1, {kTimer}},
-        {"delay 2.5", 2.5f, 2, 7, 1, {kTimer}},
-        {"delay 3000000000", 3.0e9f, 2, 7, 1, {kTimer}},
-        {"diameter 2.5", 0, 2.5f, 7, 1, {kDiameter}},
-        {"diameter 3000000000", 0, 3.0e9f, 7, 1, {kDiameter}},
-        {"count 0.5 gives two messages", 0, 2, 0.5f, 1, {kCountWhole, kCountLow}},
-        {"count 0", 0, 2, 0, 1, {kCountLow}},
-        {"count 8", 0, 2, 8, 1, {kCountHigh}},
-        {"count 7.5", 0, 2, 7.5f, 1, {kCountWhole, kCountHigh}},
-        {"count 3000000000", 0, 2, 3.0e9f, 1, {kCountWhole, kCountHigh}},
-        {"shift 0", 0, 2, 7, 0, {kShift}},
-        {"shift 1.5", 0, 2, 7, 1.5f, {kShift}},
-        {"shift -2", 0, 2, 7, -2, {kShift}},
-        {"every field wrong: five messages in order",
-         -1,
-         1.5f,
-         0.5f,
-         0,
-         {kTimer, kDiameter, kCountWhole, kCountLow, kShift}},
-        {"not-a-number fails each whole-number check",
-         nan,
-         nan,
-         nan,
-         nan,
-         {kTimer, kDiameter, kCountWhole, kShift}},
-        {"infinities", inf, -inf, inf, inf, {kTimer, kDiameter, kCountWhole, kCountHigh, kShift}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SettingsRecord r;
-        r.m_timeDelay = c.delay;
-        r.m_diskDiameter = c.diameter;
-        r.m_colortableCount = c.count;
-        r.m_colortableShift = c.shift;
-        RecordingSink sink;
-        EXPECT_EQ(ValidateStartSettings(r, sink), c.messages.empty());
-        EXPECT_EQ(sink.messages, c.messages);
-    }
+// The messages named by the digits of code: 1 timer, 2 diameter, 3 whole count, 4 count too
+// low, 5 too high, 6 shift.
+Messages Named(int code) {
+    const RecordedMessage all[] = {kTimer, kDiameter, kWhole, kLow, kHigh, kShift};
+    Messages m;
+    for (char c : std::to_string(code))
+        if (c != '0') m.push_back(all[c - '1']);
+    return m;
 }
 
-TEST(StartValidation, CountIsCheckedWithoutOrientationToo) {
-    SettingsRecord r;
-    r.m_withOrientation = 0;
-    r.m_withoutOrientation = 1;
-    r.m_colortableCount = 9.0f;
-    RecordingSink sink;
-    EXPECT_FALSE(ValidateStartSettings(r, sink));
-    EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kCountHigh});
+TEST(StartValidation, ChecksInOrderWithTheirTexts) {
+    // {delay, diameter, count, shift, messages}; a diameter of 0 or below passes.
+    // clang-format off
+    const std::tuple<float, float, float, float, int> cases[] = {
+        {0, 2, 7, 1, 0}, {0, 2, 1, 1, 0}, {5, -3, 4, 9, 0}, {-1, 2, 7, 1, 1}, {2.5f, 2, 7, 1, 1},
+        {3.0e9f, 2, 7, 1, 1}, {0, 2.5f, 7, 1, 2}, {0, 3.0e9f, 7, 1, 2}, {0, 2, 0.5f, 1, 34}, {0, 2, 0, 1, 4},
+        {0, 2, 8, 1, 5}, {0, 2, 3.0e9f, 1, 35}, {0, 2, 7, 0, 6}, {0, 2, 7, 1.5f, 6}, {0, 2, 7, -2, 6},
+        {-1, 1.5f, 0.5f, 0, 12346},
+        {kNan, kNan, kNan, kNan, 1236}, {kInf, -kInf, kInf, kInf, 12356}};
+    // clang-format on
+    for (bool oriented : {true, false}) {  // the count is checked without orientation too
+        for (auto [delay, diameter, count, shift, named] : cases) {
+            SettingsRecord r;
+            r.m_withOrientation = oriented;
+            r.m_withoutOrientation = !oriented;
+            r.m_timeDelay = delay;
+            r.m_diskDiameter = diameter;
+            r.m_colortableCount = count;
+            r.m_colortableShift = shift;
+            test::RecordingSink sink;
+            EXPECT_EQ(ValidateStartSettings(r, sink), named == 0);
+            EXPECT_EQ(sink.messages, Named(named))
+                << delay << " " << diameter << " " << count << " " << shift;
+        }
+    }
 }
 
 TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
     SettingsRecord r;
-    r.m_colors64 = 1;
-    r.m_colors32 = 0;
-    r.m_withoutOrientation = 1;
-    r.m_withOrientation = 0;
-    r.m_animationOn = 1;
-    r.m_timeDelay = 40.0f;
-    r.m_diskDiameter = 6.0f;
-    r.m_colortableShift = 3.0f;
-    r.m_colortableCount = 5.0f;
-    r.m_diskScaleDimming = 1;
-    r.m_intensityDimming = 0;
+    r.m_colors64 = r.m_withoutOrientation = r.m_animationOn = r.m_diskScaleDimming = 1;
+    r.m_colors32 = r.m_withOrientation = r.m_intensityDimming = 0;
+    std::tie(r.m_timeDelay, r.m_diskDiameter, r.m_colortableShift, r.m_colortableCount) =
+        std::tuple{40.0f, 6.0f, 3.0f, 5.0f};
     const AnimationParameters p = MakeAnimationParameters(r, 640.9f, 480.2f, 3.0f, "/data/f.math");
-    EXPECT_EQ(p.m_animationOn, 1);
-    EXPECT_EQ(p.m_dimension, 3);
-    EXPECT_EQ(p.m_intensityDimming, 0);
-    EXPECT_EQ(p.m_diskScaleDimming, 1);
-    EXPECT_EQ(p.m_imageWidth, 640);
-    EXPECT_EQ(p.m_imageHeight, 480);
-    EXPECT_EQ(p.m_timeDelay, 40);
-    EXPECT_EQ(p.m_diskDiameter, 6);
-    EXPECT_EQ(p.m_colortableCount, 5);
-    EXPECT_EQ(p.m_withOrientation, 0);
-    EXPECT_EQ(p.m_withoutOrientation, 1);
-    EXPECT_EQ(p.m_colors32, 0);
-    EXPECT_EQ(p.m_colors64, 1);
-    EXPECT_EQ(p.m_colortableShift, 3);
+    EXPECT_EQ(
+        std::vector<int>({p.m_animationOn, p.m_dimension, p.m_intensityDimming,
+                          p.m_diskScaleDimming, p.m_imageWidth, p.m_imageHeight, p.m_timeDelay,
+                          p.m_diskDiameter, p.m_colortableCount, p.m_withOrientation,
+                          p.m_withoutOrientation, p.m_colors32, p.m_colors64, p.m_colortableShift}),
+        std::vector<int>({1, 3, 0, 1, 640, 480, 40, 6, 5, 0, 1, 0, 1, 3}));
     EXPECT_EQ(p.m_inputPath, "/data/f.math");
-}
-
-TEST(AnimationParameters, TruncationTowardZeroAndOutOfRange) {
-    struct Case {
-        float in;
-        std::int32_t out;
-    };
-    const std::vector<Case> cases = {{2.9f, 2},
-                                     {-2.9f, -2},
-                                     {0.99f, 0},
-                                     {-0.5f, 0},
-                                     {3.0e9f, INT32_MIN},
-                                     {-3.0e9f, INT32_MIN},
-                                     {std::numeric_limits<float>::quiet_NaN(), INT32_MIN}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.in);
-        SettingsRecord r;
-        r.m_diskDiameter = c.in;
-        r.m_timeDelay = c.in;
-        const AnimationParameters p = MakeAnimationParameters(r, c.in, c.in, c.in, "");
-        EXPECT_EQ(p.m_diskDiameter, c.out);
-        EXPECT_EQ(p.m_timeDelay, c.out);
-        EXPECT_EQ(p.m_imageWidth, c.out);
-        EXPECT_EQ(p.m_dimension, c.out);
+    // Toward zero; out of range gives INT32_MIN.
+    const std::pair<float, int> truncation[] = {{-2.9f, -2},          {0.99f, 0},
+                                                {-0.5f, 0},           {3.0e9f, INT32_MIN},
+                                                {-3.0e9f, INT32_MIN}, {kNan, INT32_MIN}};
+    for (auto [in, out] : truncation) {
+        r.m_diskDiameter = r.m_timeDelay = in;
+        const AnimationParameters q = MakeAnimationParameters(r, in, in, in, "");
+        for (int v : {q.m_diskDiameter, q.m_timeDelay, q.m_imageWidth, q.m_dimension})
+            EXPECT_EQ(v, out) << in;
     }
 }
 
 TEST(PictureSize, DrawableRange) {
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    struct Case {
-        float w, h;
-        bool ok;
-    };
-    const std::vector<Case> cases = {
-        {640, 480, true},   {1, 1, true},       {16384, 16384, true},  {0.99f, 480, false},
-        {640, 0, false},    {-640, 480, false}, {16384.5f, 10, false}, {10, 16385, false},
-        {inf, 480, false},  {640, -inf, false}, {nan, 480, false},     {640, nan, false},
-        {1.5f, 2.5f, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
-        EXPECT_EQ(IsDrawablePictureSize(c.w, c.h), c.ok);
-    }
+    const std::tuple<float, float, bool> cases[] = {
+        {640, 480, true},    {1, 1, true},       {16384, 16384, true}, {1.5f, 2.5f, true},
+        {0.99f, 480, false}, {640, 0, false},    {-640, 480, false},   {16384.5f, 10, false},
+        {10, 16385, false},  {kInf, 480, false}, {640, -kInf, false},  {kNan, 480, false},
+        {640, kNan, false}};
+    for (auto [w, h, ok] : cases) EXPECT_EQ(IsDrawablePictureSize(w, h), ok) << w << " x " << h;
 }
 
 }  // namespace
