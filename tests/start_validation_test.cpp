@@ -14,23 +14,20 @@ namespace vortan {
 namespace {
 
 using test::RecordedMessage;
-using Messages = std::vector<RecordedMessage>;
 
-const RecordedMessage kTimer{"Timer must be an Integer and greater or equal than 0", "Info", MB_OK};
-const RecordedMessage kDiameter{"Disk-diameter must be an Integer", "Info", MB_OK};
-const RecordedMessage kWhole{"Colortables must be an Integer", "", MB_OK};
-const RecordedMessage kLow{"Colortables must be greater or equal than 1!", "", MB_OK};
-const RecordedMessage kHigh{"Colortables must be smaller or equal than 7!", "", MB_OK};
-const RecordedMessage kShift{"Colortable - Step must be greater than 0 and an Integer!", "Info",
-                             MB_OK};
-const float kNan = std::numeric_limits<float>::quiet_NaN(),
-            kInf = std::numeric_limits<float>::infinity();
+const float kNan = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
 
-// The messages named by the digits of code: 1 timer, 2 diameter, 3 whole count, 4 count too
-// low, 5 too high, 6 shift.
-Messages Named(int code) {
-    const RecordedMessage all[] = {kTimer, kDiameter, kWhole, kLow, kHigh, kShift};
-    Messages m;
+// The messages named by the digits of code, in that order.
+std::vector<RecordedMessage> Named(int code) {
+    const RecordedMessage all[] = {
+        {"Timer must be an Integer and greater or equal than 0", "Info", MB_OK},       // 1
+        {"Disk-diameter must be an Integer", "Info", MB_OK},                           // 2
+        {"Colortables must be an Integer", "", MB_OK},                                 // 3
+        {"Colortables must be greater or equal than 1!", "", MB_OK},                   // 4
+        {"Colortables must be smaller or equal than 7!", "", MB_OK},                   // 5
+        {"Colortable - Step must be greater than 0 and an Integer!", "Info", MB_OK}};  // 6
+    std::vector<RecordedMessage> m;
     for (char c : std::to_string(code))
         if (c != '0') m.push_back(all[c - '1']);
     return m;
@@ -43,18 +40,14 @@ TEST(StartValidation, ChecksInOrderWithTheirTexts) {
         {0, 2, 7, 1, 0}, {0, 2, 1, 1, 0}, {5, -3, 4, 9, 0}, {-1, 2, 7, 1, 1}, {2.5f, 2, 7, 1, 1},
         {3.0e9f, 2, 7, 1, 1}, {0, 2.5f, 7, 1, 2}, {0, 3.0e9f, 7, 1, 2}, {0, 2, 0.5f, 1, 34}, {0, 2, 0, 1, 4},
         {0, 2, 8, 1, 5}, {0, 2, 3.0e9f, 1, 35}, {0, 2, 7, 0, 6}, {0, 2, 7, 1.5f, 6}, {0, 2, 7, -2, 6},
-        {-1, 1.5f, 0.5f, 0, 12346},
-        {kNan, kNan, kNan, kNan, 1236}, {kInf, -kInf, kInf, kInf, 12356}};
+        {-1, 1.5f, 0.5f, 0, 12346}, {kNan, kNan, kNan, kNan, 1236}, {kInf, -kInf, kInf, kInf, 12356}};
     // clang-format on
     for (bool oriented : {true, false}) {  // the count is checked without orientation too
         for (auto [delay, diameter, count, shift, named] : cases) {
             SettingsRecord r;
-            r.m_withOrientation = oriented;
-            r.m_withoutOrientation = !oriented;
-            r.m_timeDelay = delay;
-            r.m_diskDiameter = diameter;
-            r.m_colortableCount = count;
-            r.m_colortableShift = shift;
+            std::tie(r.m_withOrientation, r.m_withoutOrientation) = std::pair{oriented, !oriented};
+            std::tie(r.m_timeDelay, r.m_diskDiameter, r.m_colortableCount, r.m_colortableShift) =
+                std::tie(delay, diameter, count, shift);
             test::RecordingSink sink;
             EXPECT_EQ(ValidateStartSettings(r, sink), named == 0);
             EXPECT_EQ(sink.messages, Named(named))
@@ -78,10 +71,8 @@ TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
         std::vector<int>({1, 3, 0, 1, 640, 480, 40, 6, 5, 0, 1, 0, 1, 3}));
     EXPECT_EQ(p.m_inputPath, "/data/f.math");
     // Toward zero; out of range gives INT32_MIN.
-    const std::pair<float, int> truncation[] = {{-2.9f, -2},          {0.99f, 0},
-                                                {-0.5f, 0},           {3.0e9f, INT32_MIN},
-                                                {-3.0e9f, INT32_MIN}, {kNan, INT32_MIN}};
-    for (auto [in, out] : truncation) {
+    for (auto [in, out] :
+         {std::pair{-2.9f, -2}, {0.99f, 0}, {3.0e9f, INT32_MIN}, {kNan, INT32_MIN}}) {
         r.m_diskDiameter = r.m_timeDelay = in;
         const AnimationParameters q = MakeAnimationParameters(r, in, in, in, "");
         for (int v : {q.m_diskDiameter, q.m_timeDelay, q.m_imageWidth, q.m_dimension})
@@ -90,11 +81,12 @@ TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
 }
 
 TEST(PictureSize, DrawableRange) {
+    // clang-format off
     const std::tuple<float, float, bool> cases[] = {
-        {640, 480, true},    {1, 1, true},       {16384, 16384, true}, {1.5f, 2.5f, true},
-        {0.99f, 480, false}, {640, 0, false},    {-640, 480, false},   {16384.5f, 10, false},
-        {10, 16385, false},  {kInf, 480, false}, {640, -kInf, false},  {kNan, 480, false},
-        {640, kNan, false}};
+        {640, 480, true}, {1, 1, true}, {16384, 16384, true}, {1.5f, 2.5f, true}, {0.99f, 480, false},
+        {640, 0, false}, {-640, 480, false}, {16384.5f, 10, false}, {10, 16385, false}, {kInf, 480, false},
+        {640, -kInf, false}, {kNan, 480, false}, {640, kNan, false}};
+    // clang-format on
     for (auto [w, h, ok] : cases) EXPECT_EQ(IsDrawablePictureSize(w, h), ok) << w << " x " << h;
 }
 
