@@ -38,8 +38,7 @@ Table Levels(const PaletteEntry* e, int n) {
 
 Calls Record(VortanFrameState& s) {
     Calls calls;
-    s.m_palette.SetAnimateListener(
-        [&calls](int first, int count) { calls.emplace_back(first, count); });
+    s.m_palette.SetAnimateListener([&calls](int first, int n) { calls.emplace_back(first, n); });
     AnimationTick(s);
     s.m_palette.SetAnimateListener(nullptr);
     return calls;
@@ -63,10 +62,10 @@ TEST(RotateColorTable, DimsEachChannelByPosition) {
         r[(position + 31) % 32] = {std::uint8_t(in[0]), std::uint8_t(in[1]), std::uint8_t(in[2]),
                                    PC_RESERVED};
         RotateColorTable(*s, r.data(), o.data());  // the entry rotates onto the position
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(s->m_dimStep), 0x3E4CCCCDu);
-        EXPECT_EQ(s->m_dimLength, 5);
         EXPECT_EQ((Table{o[position].peRed, o[position].peGreen, o[position].peBlue}), out)
             << position;
+        EXPECT_EQ(std::pair(std::bit_cast<std::uint32_t>(s->m_dimStep), s->m_dimLength),
+                  std::pair(0x3E4CCCCDu, 5));
     }
 }
 
@@ -99,9 +98,8 @@ TEST(AnimationTick, AfterEStepsEveryTableIsBackWhereItBegan) {
         s->m_diskScaleDimming = !dimming;
         const auto initial = s->m_colorTables;
         for (int step = 0; step < e; ++step) {
-            ASSERT_TRUE(step == 0 ||
-                        s->m_colorTables[0].m_rotatingEntries != initial[0].m_rotatingEntries)
-                << step;
+            const auto& rotating = s->m_colorTables[0].m_rotatingEntries;
+            ASSERT_TRUE(step == 0 || rotating != initial[0].m_rotatingEntries) << step;
             AnimationTick(*s);
             for (int i = 0; i < 224 && !dimming; ++i)
                 ASSERT_EQ(s->m_palette.Entries()[i],
