@@ -3,50 +3,34 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
+#include <tuple>
 
-#include "tests/formats/format_test_support.h"
 #include "tests/test_support.h"
 
 namespace vortan::test {
 namespace {
 
-struct FailureCase {
-    const char* name;
-    const char* file;  // in a fresh folder
-    // Makes the file fail on its way to path; returns false once it did.
-    std::function<bool(AtomicFile& file, const std::string& path)> attempt;
-    const char* verb;  // the message is verb + path + ": " + reason
-    const char* reason;
-};
-
+// Creating fails (no folder), writing (the disk refuses the data), renaming
+// (a folder took the target's place).
 TEST(ExportMessages, EachFailedStepNamesTheFileAndTheReason) {
-    const FailureCase cases[] = {
-        {"no folder to create in", "missing/out.gif",
-         [](AtomicFile& f, const std::string& p) { return f.Open(p); }, "Unable to create ",
-         "No such file or directory"},
-        {"the disk refuses the data", "out.gif",
-         [](AtomicFile& f, const std::string& p) {
-             if (!f.Open(p)) return true;
-             FileSizeLimit limit(16);
-             return f.Write(std::string(100000, 'y')) && f.Commit();
-         },
-         "Unable to write ", "File too large"},
-        {"a folder took the target's place", "out.png",
-         [](AtomicFile& f, const std::string& p) {
-             if (!f.Open(p)) return true;
-             std::filesystem::create_directory(p);
-             return f.Commit();
-         },
-         "Unable to write ", "Is a directory"},
+    const std::tuple<int, const char*, const char*> cases[] = {
+        {0, "missing/out.gif", "Unable to create %: No such file or directory"},
+        {1, "out.gif", "Unable to write %: File too large"},
+        {2, "out.png", "Unable to write %: Is a directory"},
     };
-    for (const FailureCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [step, name, message] : cases) {
         TempDir dir;
-        const std::string path = dir.file(c.file);
+        const std::string path = dir.file(name);
         AtomicFile file;
-        ASSERT_FALSE(c.attempt(file, path));
-        EXPECT_EQ(FileFailureText(path, file), c.verb + path + ": " + c.reason);
+        bool ok = file.Open(path);
+        if (ok && step == 1) {
+            FileSizeLimit limit(16);
+            ok = file.Write(std::string(100000, 'y')) && file.Commit();
+        }
+        if (ok && step == 2) ok = std::filesystem::create_directory(path) && file.Commit();
+        ASSERT_FALSE(ok) << name;
+        std::string want = message;
+        EXPECT_EQ(FileFailureText(path, file), want.replace(want.find('%'), 1, path));
     }
 }
 
