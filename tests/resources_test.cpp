@@ -18,40 +18,19 @@ using Texts = std::vector<std::string>;
 // an id, the labels and the icon: "id kind text", kind E edit, P push button, D
 // default push button, C check box, R radio button, S label, I icon.
 TEST(Resources, DialogTemplates) {
-    const std::tuple<int, const char*, Texts> cases[] = {
-        {100, "About vortan 217x55, 3", {"-1 I 128", "-1 S vortan Version 1.0", "1 D OK"}},
-        {102,
-         "Vortan 311x247, 28",
-         {"1015 E ",
-          "1009 E ",
-          "1022 C Animation",
-          "1 D Quit",
-          "1007 D OK",
-          "-1 S Time Delay: (ms):",
-          "-1 S Disk-diameter",
-          "1031 P Save Settings",
-          "1032 P Load Settings",
-          "57667 P Help Topics",
-          "1027 R With Orientation",
-          "1028 R Without Orientation",
-          "1018 E ",
-          "1029 R 32 Colors",
-          "1030 R 64 Colors",
-          "1034 E ",
-          "-1 S # Colortables [1..7]:",
-          "-1 S Colortables:",
-          "-1 S Colortable - Shift:",
-          "-1 S Colortable - Entries:",
-          "-1 S Streamlet Dimming:",
-          "1042 R Intensity",
-          "1043 R Disk - Scale"}},
-        {138,
-         "Vortan 186x77, 6",
-         {"1 D OK", "2 P Cancel", "1044 C X", "1045 C Y", "1046 C Z", "-1 S Select two axes:"}},
-        {139,
-         "Vortan 186x82, 6",
-         {"1 D OK", "2 P Cancel", "1047 E ",
-          "-1 S Time Delay: (ms):", "-1 S Colortable - Shift:", "1048 E "}},
+    const std::tuple<int, const char*, const char*> cases[] = {
+        {100, "About vortan 217x55, 3", "-1 I 128|-1 S vortan Version 1.0|1 D OK|"},
+        {102, "Vortan 311x247, 28",
+         "1015 E |1009 E |1022 C Animation|1 D Quit|1007 D OK|-1 S Time Delay: (ms):|"
+         "-1 S Disk-diameter|1031 P Save Settings|1032 P Load Settings|57667 P Help Topics|"
+         "1027 R With Orientation|1028 R Without Orientation|1018 E |1029 R 32 Colors|"
+         "1030 R 64 Colors|1034 E |-1 S # Colortables [1..7]:|-1 S Colortables:|"
+         "-1 S Colortable - Shift:|-1 S Colortable - Entries:|-1 S Streamlet Dimming:|"
+         "1042 R Intensity|1043 R Disk - Scale|"},
+        {138, "Vortan 186x77, 6",
+         "1 D OK|2 P Cancel|1044 C X|1045 C Y|1046 C Z|-1 S Select two axes:|"},
+        {139, "Vortan 186x82, 6",
+         "1 D OK|2 P Cancel|1047 E |-1 S Time Delay: (ms):|-1 S Colortable - Shift:|1048 E |"},
     };
     for (const auto& [id, header, controls] : cases) {
         const DialogTemplate& d = Dialog(id);
@@ -60,12 +39,11 @@ TEST(Resources, DialogTemplates) {
                   header);
         EXPECT_EQ(std::tuple(d.id, std::string(d.fontName), d.fontPoints),
                   std::tuple(id, "MS Sans Serif", 8));
-        Texts got;
-        for (const auto& c : d.controls) {
+        std::string got;
+        for (const auto& c : d.controls)
             if (c.id != -1 || c.kind == ControlKind::Static || c.kind == ControlKind::Icon)
-                got.push_back(std::to_string(c.id) + " " + "EPDCRSGI"[int(c.kind)] + " " +
-                              std::string(c.text));
-        }
+                got += std::to_string(c.id) + " " + "EPDCRSGI"[int(c.kind)] + " " +
+                       std::string(c.text) + "|";
         EXPECT_EQ(got, controls) << id;
     }
     EXPECT_THROW(Dialog(101), std::out_of_range);
