@@ -1,5 +1,4 @@
-// A scripted stand-in for the message boxes and file dialogs: records every
-// request in order and answers from queues.
+// Scripted message boxes and file dialogs: records every request, answers from queues.
 #pragma once
 
 #include <deque>
@@ -20,7 +19,6 @@ class FakeUiService : public IUiService {
         unsigned type = 0;
         friend bool operator==(const Message&, const Message&) = default;
     };
-    // One entry per call, in call order: a message or a file dialog.
     struct Event {
         bool isFileDialog = false;
         Message message;
@@ -47,7 +45,7 @@ class FakeUiService : public IUiService {
         return answer;
     }
 
-    // Queues a file-dialog answer choosing path (title: the name after the last '/').
+    // Queues an answer choosing path (title: the name after the last '/').
     void ChooseFile(const std::string& path) {
         const auto slash = path.find_last_of('/');
         fileAnswers.push_back(
@@ -72,7 +70,6 @@ class FakeUiService : public IUiService {
     std::vector<Event> events;
     std::deque<int> messageAnswers;
     std::deque<std::optional<FileDialogResult>> fileAnswers;
-    // Called for every message before it is answered (tests may inspect the screen).
     std::function<void(const Message&)> onMessage;
 };
 
