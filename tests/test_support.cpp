@@ -1,6 +1,5 @@
 #include "tests/test_support.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -66,30 +65,6 @@ FileSizeLimit::FileSizeLimit(rlim_t limit) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &m_saved);
     std::signal(SIGXFSZ, m_oldHandler);
-}
-
-std::string InChildWithFileLimit(rlim_t limit, const std::function<std::string()>& body) {
-    int fds[2];
-    if (::pipe(fds) != 0) return "no pipe";
-    const pid_t child = ::fork();
-    if (child < 0) return "no fork";
-    if (child == 0) {
-        ::close(fds[0]);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-        const std::string report = body();
-        [[maybe_unused]] auto n = ::write(fds[1], report.data(), report.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string report;
-    char buf[256];
-    ssize_t n;
-    while ((n = ::read(fds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<size_t>(n));
-    ::close(fds[0]);
-    ::waitpid(child, nullptr, 0);
-    return report;
 }
 
 }  // namespace vortan::test

@@ -3,7 +3,6 @@
 
 #include <sys/resource.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,9 +64,5 @@ class FileSizeLimit {
     rlimit m_saved{};
     void (*m_oldHandler)(int) = nullptr;
 };
-
-// Runs body in a child process whose files may not grow beyond limit bytes
-// and returns the text body reported ("no pipe" / "no fork" on failure).
-std::string InChildWithFileLimit(rlim_t limit, const std::function<std::string()>& body);
 
 }  // namespace vortan::test

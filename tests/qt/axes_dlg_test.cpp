@@ -89,8 +89,9 @@ TEST_F(FrameAxesTest, EveryPairDrawsItsOwnPictureAndCancelCopiesTheFlags) {
         const QRect picture(50, 50, c.w, c.h + 30);
         EXPECT_TRUE(screen.adjusted(-kFrame, -kFrame, kFrame, kFrame).contains(placed)) << name;
         const QPoint off = placed.center() - picture.center();
-        if (screen.contains(picture))
+        if (screen.contains(picture)) {
             EXPECT_LE(std::max(std::abs(off.x()), std::abs(off.y())), kFrame) << name;
+        }
         if (c.w > 1000) continue;  // too large to show
         f->ActivateFrame();
         ASSERT_TRUE(QTest::qWaitFor([f] { return f->PassCount() >= 1; }, 5000)) << name;

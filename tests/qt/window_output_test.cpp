@@ -150,7 +150,9 @@ TEST_F(OutputTest, PrintCommandStatusTextsInOrderAndItsMessage) {
         EXPECT_EQ(printer.docName(), "Vortan");
         const std::string bytes = ReadWholeFile(pdf);
         EXPECT_EQ(bytes.substr(0, 5), "%PDF-") << c.what;
-        if (!c.gone) EXPECT_NE(bytes.find("/Image"), std::string::npos);  // the picture
+        if (!c.gone) {
+            EXPECT_NE(bytes.find("/Image"), std::string::npos);  // the picture
+        }
     }
     EXPECT_EQ(m_ui.messages,
               (std::vector<FakeUiService::Message>{{"Unable to open " + missing, "Error", 0x30}}));
@@ -203,8 +205,9 @@ TEST_F(OutputTest, SaveBitmapAsksOnceThenWritesTheScreenInTheLivePaletteSilently
     ASSERT_EQ(first.size(), 1078u + 120 * 120);
     for (int y = 0; y < 90; ++y)  // rows bottom first, the drawn pixels their indices
         for (int x = 0; x < 120; ++x)
-            if (const auto p = f->Canvas().Pixel(x, y); p != vortan::kClearedPixel)
+            if (const auto p = f->Canvas().Pixel(x, y); p != vortan::kClearedPixel) {
                 ASSERT_EQ(static_cast<unsigned char>(first[1078 + (119 - y) * 120 + x]), p);
+            }
     for (int i = 0; i < 7; ++i) f->OnTimer();  // the palette moves: the colour table follows
     f->OnCommand(res::ID_SAVE_BITMAP);
     EXPECT_EQ(m_ui.fileRequests.size(), 2u);
