@@ -11,7 +11,7 @@ namespace vortan {
 namespace {
 
 // Entry i grey i + add; even indices reserved, odd ones not.
-PaletteEntry E(int i, int add = 0) {
+PaletteEntry E(long long i, long long add = 0) {
     const auto b = static_cast<std::uint8_t>(i + add);
     return {b, b, b, static_cast<std::uint8_t>(i % 2 ? 0 : PC_RESERVED)};
 }
@@ -28,7 +28,8 @@ TEST(LogicalPalette, AnimateReplacesOnlyReservedEntriesInRange) {
         pal.SetAnimateListener([&](int f, int c) { calls.emplace_back(f, c); });
         // Exactly as many source entries as the call names: a stray read trips a sanitizer.
         std::vector<PaletteEntry> in(count > 0 ? count : 1);
-        for (int i = 0; i < static_cast<int>(in.size()); ++i) in[i] = E(first + i, 100 - first);
+        for (int i = 0; i < static_cast<int>(in.size()); ++i)
+            in[i] = E(static_cast<long long>(first) + i, 100 - first);
         pal.Animate(first, count, in.data());  // before Create: nothing
         PaletteEntries entries;
         for (int i = 0; i < kPaletteSize; ++i) entries[i] = E(i);
