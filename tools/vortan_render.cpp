@@ -29,6 +29,7 @@
 
 #ifdef VORTAN_HAVE_FORMATS
 #include "output/formats/formats.h"
+#include "page/animation_page.h"
 #endif
 
 namespace {
@@ -55,6 +56,8 @@ const char* const kHelp =
     "                         .png  8-bit palette PNG, the palette after --ticks\n"
     "                         .gif  animated GIF, one frame per animation tick,\n"
     "                               looping; frame delay from the time delay\n"
+    "                         .html a self-contained web page that plays the\n"
+    "                               animation, one frame per tick, from --ticks on\n"
     "  -s, --settings FILE  a settings file (.dat) as the control panel saves it;\n"
     "                       without it the control panel's defaults are used. The\n"
     "                       values are checked as the panel's OK button checks them.\n"
@@ -81,7 +84,7 @@ const char* const kHelp =
     "  2  invalid arguments, an unreadable settings file, or settings the control\n"
     "     panel would refuse (its messages are printed)\n";
 
-enum class Format { Bmp, Png, Gif };
+enum class Format { Bmp, Png, Gif, Html };
 
 struct Options {
     std::string input;
@@ -203,14 +206,14 @@ int ParseArguments(int argc, char** argv, Options& o) {
     const std::string ext = LowerExtension(o.output);
     if (ext == "bmp") {
         o.format = Format::Bmp;
-    } else if (ext == "png" || ext == "gif") {
+    } else if (ext == "png" || ext == "gif" || ext == "html") {
 #ifdef VORTAN_HAVE_FORMATS
-        o.format = ext == "png" ? Format::Png : Format::Gif;
+        o.format = ext == "png" ? Format::Png : ext == "gif" ? Format::Gif : Format::Html;
 #else
         return UsageError("this build writes no ." + ext + " files (built without giflib/libpng)");
 #endif
     } else {
-        return UsageError("unknown output type '" + o.output + "' (use .bmp, .png or .gif)");
+        return UsageError("unknown output type '" + o.output + "' (use .bmp, .png, .gif or .html)");
     }
     if (o.framesGiven && o.format != Format::Gif)
         return UsageError("--frames applies to .gif output only");
@@ -450,6 +453,12 @@ int Run(int argc, char** argv) {
 #ifdef VORTAN_HAVE_FORMATS
     else if (o.format == Format::Png) {
         written = WriteIndexedPng(o.output, canvas, state->m_palette.Entries(), height, sink);
+    } else if (o.format == Format::Html) {
+        page::PageOptions pageOptions;
+        const auto slash = o.input.find_last_of('/');
+        pageOptions.name = slash == std::string::npos ? o.input : o.input.substr(slash + 1);
+        pageOptions.pictureHeight = height;
+        written = page::WriteAnimationPage(o.output, canvas, *state, pageOptions, sink);
     } else {
         Progress progress(!o.quiet, "writing frames");
         ToolSink gifSink(&progress);

@@ -1,0 +1,250 @@
+#include "page/animation_page.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "palette/palette_animation.h"
+#include "tests/formats/format_test_support.h"
+#include "tests/page/page_test_support.h"
+#include "tests/test_support.h"
+
+namespace vortan::test {
+namespace {
+
+using page::BuildAnimationPage;
+using page::PageOptions;
+
+std::string Build(const IndexedCanvas& canvas, const VortanFrameState& state, int rows = -1,
+                  const std::string& name = "flow.math") {
+    PageOptions options;
+    options.name = name;
+    options.pictureHeight = rows;
+    std::string html, error;
+    EXPECT_TRUE(BuildAnimationPage(canvas, state, options, html, error)) << error;
+    return html;
+}
+
+std::string Attribute(const std::string& html, const std::string& name) {
+    const std::string key = name + "=\"";
+    const auto at = html.find(key);
+    if (at == std::string::npos) return "";
+    const auto begin = at + key.size();
+    return html.substr(begin, html.find('"', begin) - begin);
+}
+
+// The odd-sized picture: index 255 at the left, cleared at the right, 0 in between.
+IndexedCanvas StripCanvas() {
+    IndexedCanvas canvas(5, 3);
+    canvas.SelectPen(1, PALETTEINDEX(255));
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(0, 2);
+    canvas.SelectPen(1, PALETTEINDEX(0));
+    canvas.MoveTo(2, 0);
+    canvas.LineTo(2, 2);
+    return canvas;
+}
+
+TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
+    struct Case {
+        const char* name;
+        IndexedCanvas canvas;
+        int rowsAsked, rowsShown;
+    };
+    const Case cases[] = {
+        {"grid, all rows", GridCanvas(0, 223), -1, 72},
+        {"grid, the first 30 rows", GridCanvas(0, 223), 30, 30},
+        {"grid, more rows asked than drawn", GridCanvas(0, 223), 1000, 72},
+        {"odd strip with 255 and 0", StripCanvas(), -1, 3},
+    };
+    auto state = MakeState({"", true, 7, 0, 1, 1});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string html = Build(c.canvas, *state, c.rowsAsked);
+        const int width = c.canvas.Width();
+        EXPECT_EQ(Attribute(html, "data-width"), std::to_string(width));
+        EXPECT_EQ(Attribute(html, "data-height"), std::to_string(c.rowsShown));
+        const Decoded png = DecodePng(DecodeBase64(DataUrlOf(html, "indices")), PNG_FORMAT_GA);
+        ASSERT_TRUE(png.ok);
+        ASSERT_EQ(png.width, width);
+        ASSERT_EQ(png.height, c.rowsShown);
+        int cleared = 0;
+        for (int y = 0; y < c.rowsShown; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const CanvasPixel p = c.canvas.Pixel(x, y);
+                const std::uint8_t* s = &png.samples[2 * (static_cast<std::size_t>(y) * width + x)];
+                if (p == kClearedPixel) {
+                    ASSERT_EQ(s[1], 0) << x << "," << y;
+                    ++cleared;
+                } else {
+                    ASSERT_EQ(s[1], 255) << x << "," << y;
+                    ASSERT_EQ(s[0], p) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_GT(cleared, 0);
+    }
+}
+
+// Row k of the palette picture is the engine's palette after k ticks, and its
+// last column the colour the indexed PNG export gives cleared pixels; the row
+// after the last is the first after tick 0, so the page's wrap-around is right.
+TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
+    const LayoutCase layouts[] = {
+        {"seven tables, dimming, shift 1", true, 7, 0, 1, 1},
+        {"one table, shift 3, no dimming", true, 1, 0, 3, 0},
+        {"three tables, dimming, shift 5", true, 3, 0, 5, 1},
+        {"without orientation, 32 colours, shift 2", false, 0, 1, 2, 0},
+        {"without orientation, 64 colours, dimming", false, 0, 0, 1, 1},
+    };
+    for (const LayoutCase& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        auto state = MakeState(layout);
+        const PaletteEntries before = state->m_palette.Entries();
+        const std::string html = Build(GridCanvas(0, 40), *state);
+        EXPECT_EQ(state->m_palette.Entries(), before) << "the caller's palette moved";
+
+        const int period = AnimationPeriod(*state);
+        EXPECT_EQ(Attribute(html, "data-period"), std::to_string(period));
+        const Decoded png = DecodePng(DecodeBase64(DataUrlOf(html, "palettes")), PNG_FORMAT_RGB);
+        ASSERT_TRUE(png.ok);
+        ASSERT_EQ(png.width, 257);
+        ASSERT_EQ(png.height, period + 1);
+        auto engine = std::make_unique<VortanFrameState>(*state);
+        for (int tick = 0; tick <= period + 1; ++tick) {
+            const PaletteEntries& palette = engine->m_palette.Entries();
+            const int row = tick <= period ? tick : 1;
+            const std::uint8_t* s = &png.samples[static_cast<std::size_t>(row) * 257 * 3];
+            for (int i = 0; i <= 256; ++i) {
+                const PaletteEntry& e =
+                    palette[i < 256 ? i : NearestPaletteEntry(palette, 0, 0, 0)];
+                ASSERT_EQ(std::tuple(s[3 * i], s[3 * i + 1], s[3 * i + 2]),
+                          std::tuple(e.peRed, e.peGreen, e.peBlue))
+                    << "tick " << tick << " entry " << i;
+            }
+            AnimationTick(*engine);
+        }
+    }
+}
+
+TEST(AnimationPage, LoadsNothingFromOutside) {
+    auto state = MakeState({"", true, 7, 0, 1, 1});
+    const std::string html = Build(GridCanvas(0, 223), *state);
+    EXPECT_NE(html.find("content=\"default-src 'none'; img-src data:;"), std::string::npos);
+    for (const char* word : {"http:", "https:", "ws:", "wss:", "ftp:", "://", "url(", "@import",
+                             "fetch(", "XMLHttpRequest", "WebSocket", "<link", "<iframe", "srcset",
+                             "<object", "<embed", "<audio", "<video"}) {
+        EXPECT_EQ(html.find(word), std::string::npos) << word;
+    }
+    // Every src attribute is one of the two embedded pictures.
+    int sources = 0;
+    for (auto at = html.find("src="); at != std::string::npos; at = html.find("src=", at + 1)) {
+        if (html.compare(at - 4, 4, "-src") == 0) continue;  // inside the policy text
+        EXPECT_EQ(html.compare(at, 27, "src=\"data:image/png;base64,"), 0) << html.substr(at, 40);
+        ++sources;
+    }
+    EXPECT_EQ(sources, 2);
+}
+
+TEST(AnimationPage, NameIsEscaped) {
+    auto state = MakeState({"", true, 7, 0, 1, 1});
+    const std::string html = Build(GridCanvas(0, 3), *state, -1, "<b id=x>&\"'.math");
+    EXPECT_EQ(html.find("<b id=x>"), std::string::npos);
+    EXPECT_NE(html.find("<title>&lt;b id=x&gt;&amp;&quot;&#39;.math \u2013 Vortan</title>"),
+              std::string::npos);
+    EXPECT_NE(html.find("<b>&lt;b id=x&gt;&amp;&quot;&#39;.math</b>: "), std::string::npos);
+}
+
+TEST(AnimationPage, DescribesTheSettings) {
+    struct Case {
+        LayoutCase layout;
+        int delay;
+        std::string text;
+    };
+    const Case cases[] = {
+        {{"", true, 7, 0, 1, 1},
+         0,
+         "82 \u00d7 7 pixels, 7 colour tables of 32 entries, shift 1, intensity dimming, "
+         "10 ms a tick, period 32 ticks"},
+        {{"", true, 1, 0, 3, 0},
+         250,
+         "82 \u00d7 7 pixels, 1 colour table of 224 entries, shift 3, 250 ms a tick, period 224 "
+         "ticks"},
+        {{"", false, 0, 0, 2, 0},
+         9,
+         "82 \u00d7 7 pixels, without orientation (64 colours), shift 2, 10 ms a tick, period "
+         "128 ticks"},
+    };
+    for (const Case& c : cases) {
+        auto state = MakeState(c.layout);
+        state->m_timeDelay = c.delay;
+        EXPECT_EQ(page::DescribeAnimation(*state, 82, 7), c.text);
+        EXPECT_NE(Build(GridCanvas(0, 3), *state, 7).find(page::EscapeHtml(c.text)),
+                  std::string::npos);
+    }
+}
+
+// A page that cannot be made or written leaves the previous file as it was.
+TEST(AnimationPage, FailuresKeepThePreviousFile) {
+    auto fine = MakeState({"", true, 7, 0, 1, 1});
+    // Both layouts at once: tables of 223 entries and the whole palette turn
+    // with periods 223 and 256, so the palette comes back after 57088 ticks.
+    auto endless = MakeState({"", true, 1, 0, 1, 0});
+    endless->m_withoutOrientation = 1;
+    endless->m_entriesPerTable = 223;
+    struct Case {
+        const char* name;
+        const VortanFrameState* state;
+        IndexedCanvas canvas;
+        int rows;
+        const char* file;
+        rlim_t sizeLimit;
+        std::string message;  // after the file's path
+    };
+    const Case cases[] = {
+        {"empty canvas", fine.get(), IndexedCanvas(), -1, "p.html", 0, ": the picture is empty"},
+        {"no rows", fine.get(), GridCanvas(0, 3), 0, "p.html", 0, ": the picture is empty"},
+        {"period too long", endless.get(), GridCanvas(0, 3), -1, "p.html", 0,
+         ": the animation's period of 57088 ticks is longer than a page carries (8192)"},
+        {"full disk", fine.get(), GridCanvas(0, 223), -1, "p.html", 2000, ": File too large"},
+        {"missing folder", fine.get(), GridCanvas(0, 3), -1, "none/p.html", 0,
+         ": No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteTextFile(dir.file("p.html"), "old page");
+        RecordingSink sink;
+        PageOptions options;
+        options.pictureHeight = c.rows;
+        bool written = true;
+        {
+            FileSizeLimit limit(c.sizeLimit);
+            written = page::WriteAnimationPage(dir.file(c.file), c.canvas, *c.state, options, sink);
+        }
+        EXPECT_FALSE(written);
+        const std::string verb = std::string(c.name) == "missing folder" ? "create " : "write ";
+        EXPECT_EQ(sink.messages,
+                  (std::vector<RecordedMessage>{{"Unable to " + verb + dir.file(c.file) + c.message,
+                                                 "Error", MB_OK | MB_ICONEXCLAMATION}}));
+        EXPECT_EQ(ReadWholeFile(dir.file("p.html")), "old page");
+        EXPECT_EQ(CountEntries(dir.path()), 1);
+    }
+}
+
+TEST(AnimationPage, WritesThePageOverAnOldOne) {
+    auto state = MakeState({"", true, 7, 0, 1, 1});
+    TempDir dir;
+    WriteTextFile(dir.file("p.html"), "old page");
+    RecordingSink sink;
+    PageOptions options;
+    options.name = "flow.math";
+    ASSERT_TRUE(
+        page::WriteAnimationPage(dir.file("p.html"), GridCanvas(0, 223), *state, options, sink));
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(ReadWholeFile(dir.file("p.html")), Build(GridCanvas(0, 223), *state));
+}
+
+}  // namespace
+}  // namespace vortan::test
