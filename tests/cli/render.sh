@@ -133,6 +133,12 @@ else
     expect "PNG written" '[ "$status" -eq 0 ] && [ "$(od -An -c -j1 -N3 "$work/gyre.png" | tr -d " ")" = PNG ]'
     run "GIF" 0 "$gyre" --frames 3 --quiet -o "$work/gyre.gif" && expect "GIF written" '[ "$(head -c 6 "$work/gyre.gif")" = GIF89a ]'
     usage "frames 0" --frames 0 "$gyre" -o "$work/x.gif"
+    run "page" 0 "$gyre" --quiet -o "$work/gyre.html" &&
+        expect "page written: one document, the index picture once" '[ "$(head -c 15 "$work/gyre.html")" = "<!DOCTYPE html>" ] &&
+            [ "$(grep -o "data:image/png;base64," "$work/gyre.html" | wc -l)" -eq 2 ] && grep -q "data-period=\"32\"" "$work/gyre.html"'
+    usage "frames with a page" --frames 3 "$gyre" -o "$work/x.html"
+    run "page into a missing folder" 1 "$gyre" --quiet -o "$work/none/x.html" &&
+        expect "page into a missing folder: the reason" 'err_has "Error: Unable to create $work/none/x.html: No such file or directory"'
 fi
 
 echo "$cases cases, $failures failed"

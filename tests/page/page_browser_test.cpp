@@ -1,0 +1,274 @@
+// The page as a browser plays it: headless Chromium loads pages written by
+// vortan-render from file:// URLs, drives them through the page's own key and
+// button handlers (the #test= hook), and the canvas pixels after each step
+// are compared with vortan-render's PNG of the same tick. Skipped only when
+// no Chromium is installed.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "tests/formats/format_test_support.h"
+#include "tests/page/page_test_support.h"
+#include "tests/test_support.h"
+
+namespace vortan::test {
+namespace {
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::string ChromiumPath() {
+    const char* given = std::getenv("VORTAN_CHROMIUM");
+    const std::string path = given && *given ? given : "/usr/bin/chromium";
+    return ::access(path.c_str(), X_OK) == 0 ? path : "";
+}
+
+// Runs vortan-render with args; true when it exits 0.
+bool Render(const std::vector<std::string>& args, const TempDir& dir) {
+    std::string command = Quoted(std::string(VORTAN_BINARY_DIR) + "/vortan-render") + " --quiet";
+    for (const std::string& a : args) command += " " + Quoted(a);
+    command += " 2>" + Quoted(dir.file("render.err"));
+    const int status = std::system(command.c_str());
+    if (status != 0) ADD_FAILURE() << command << "\n" << ReadWholeFile(dir.file("render.err"));
+    return status == 0;
+}
+
+// Loads url in a fresh headless browser profile and returns the document as
+// the page left it; every run ends within two minutes.
+std::string Browse(const std::string& url, const TempDir& dir, const std::string& extra = "") {
+    const std::string profile = dir.file("profile");
+    const std::string command =
+        "timeout 120 " + Quoted(ChromiumPath()) +
+        " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+        " --disable-background-networking --disable-component-update --disable-sync"
+        " --disable-default-apps --no-pings --host-resolver-rules='MAP * ~NOTFOUND'"
+        " --window-size=800,600 --virtual-time-budget=3000 --user-data-dir=" +
+        Quoted(profile) + " " + extra + " --dump-dom " + Quoted(url) + " >" +
+        Quoted(dir.file("dom.html")) + " 2>" + Quoted(dir.file("browser.err"));
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(status, 0) << command << "\n" << ReadWholeFile(dir.file("browser.err"));
+    std::filesystem::remove_all(profile);
+    return ReadWholeFile(dir.file("dom.html"));
+}
+
+struct Snap {
+    int tick = -1;
+    int playing = -1;
+    std::string speed;
+    std::vector<std::uint8_t> rgba;
+};
+
+std::vector<Snap> Snaps(const std::string& dom) {
+    std::vector<Snap> snaps;
+    std::istringstream lines(dom);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto at = line.find("tick=");
+        if (at == std::string::npos || line.find(" rgba=") == std::string::npos) continue;
+        std::istringstream fields(line.substr(at));
+        Snap s;
+        std::string field;
+        while (fields >> field) {
+            const auto eq = field.find('=');
+            const std::string key = field.substr(0, eq), value = field.substr(eq + 1);
+            if (key == "tick") s.tick = std::stoi(value);
+            if (key == "playing") s.playing = std::stoi(value);
+            if (key == "speed") s.speed = value;
+            if (key == "rgba") s.rgba = DecodeBase64(value);
+        }
+        snaps.push_back(std::move(s));
+    }
+    return snaps;
+}
+
+// Compares the canvas with the PNG vortan-render writes after the same ticks.
+void ExpectSameAsPng(const Snap& snap, const std::vector<std::string>& renderArgs,
+                     const TempDir& dir) {
+    std::vector<std::string> args = renderArgs;
+    const std::string png = dir.file("tick.png");
+    args.insert(args.end(), {"--ticks", std::to_string(snap.tick), "-o", png});
+    ASSERT_TRUE(Render(args, dir));
+    const PngPicture picture = ReadPng(png);
+    ASSERT_TRUE(picture.ok);
+    const std::size_t pixels = picture.indices.size();
+    ASSERT_EQ(snap.rgba.size(), 4 * pixels) << "canvas size";
+    int differing = 0;
+    std::string first;
+    for (std::size_t p = 0; p < pixels; ++p) {
+        const png_color& c = picture.palette[picture.indices[p]];
+        const std::uint8_t* s = &snap.rgba[4 * p];
+        if (s[0] != c.red || s[1] != c.green || s[2] != c.blue || s[3] != 255) {
+            if (differing++ == 0) {
+                first = "pixel " + std::to_string(p % picture.width) + "," +
+                        std::to_string(p / picture.width) + ": page " + std::to_string(s[0]) + " " +
+                        std::to_string(s[1]) + " " + std::to_string(s[2]) + " " +
+                        std::to_string(s[3]) + ", PNG " + std::to_string(c.red) + " " +
+                        std::to_string(c.green) + " " + std::to_string(c.blue);
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << "tick " << snap.tick << ", first: " << first;
+}
+
+std::string WriteSettings(const TempDir& dir, const std::string& name,
+                          const SettingsRecord& record) {
+    WriteTextFile(dir.file(name), FormatSettings(record));
+    return dir.file(name);
+}
+
+// A picture of odd size with one streamline of the double gyre.
+std::string OddInput(const TempDir& dir) {
+    std::ifstream gyre(SourcePath("examples/double-gyre.math"));
+    std::string line;
+    for (int i = 0; i < 12; ++i) std::getline(gyre, line);
+    WriteTextFile(dir.file("odd.math"),
+                  "33\n17\n2.\n1.6\n1.\n0.\n2.\n0.\n1.\n0.\n0.\n" + line + "\n");
+    return dir.file("odd.math");
+}
+
+class PageInBrowser : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (ChromiumPath().empty()) {
+            GTEST_SKIP() << "Chromium is not installed (/usr/bin/chromium or $VORTAN_CHROMIUM); "
+                            "the browser tests did not run";
+        }
+    }
+};
+
+TEST_F(PageInBrowser, FramesEqualTheEnginesPictures) {
+    TempDir dir;
+    SettingsRecord without32;
+    without32.m_withOrientation = 0;
+    without32.m_withoutOrientation = 1;
+    without32.m_colortableShift = 3;
+    without32.m_timeDelay = 40;
+    SettingsRecord oneTable;
+    oneTable.m_colortableCount = 1;
+    oneTable.m_colortableShift = 5;
+    oneTable.m_intensityDimming = 0;
+    struct Case {
+        const char* name;
+        std::vector<std::string> renderArgs;
+        std::string actions;
+        std::vector<int> ticks;  // of the snapshots, in order
+    };
+    const Case cases[] = {
+        {"double gyre, seven tables, dimming, period 32",
+         {SourcePath("examples/double-gyre.math")},
+         "snap,right,snap,right*4,snap,left,snap,right*28,snap,right,snap,left*2,snap",
+         {0, 1, 5, 4, 32, 1, 32}},
+        {"lorenz along x and z, without orientation, shift 3, period 256",
+         {SourcePath("examples/lorenz.math"), "--axes", "xz", "-s",
+          WriteSettings(dir, "without.dat", without32)},
+         "snap,right*7,snap,left*8,snap,right*2,snap",
+         {0, 7, 256, 2}},
+        {"odd 33 x 17 picture, one table, shift 5, no dimming",
+         {OddInput(dir), "-s", WriteSettings(dir, "one.dat", oneTable)},
+         "snap,right*3,snap",
+         {0, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = c.renderArgs;
+        args.insert(args.end(), {"-o", dir.file("page.html")});
+        ASSERT_TRUE(Render(args, dir));
+        const std::vector<Snap> snaps =
+            Snaps(Browse("file://" + dir.file("page.html") + "#test=" + c.actions, dir));
+        ASSERT_EQ(snaps.size(), c.ticks.size());
+        for (std::size_t i = 0; i < snaps.size(); ++i) {
+            EXPECT_EQ(snaps[i].tick, c.ticks[i]) << "snapshot " << i;
+            EXPECT_EQ(snaps[i].playing, 0) << "snapshot " << i;
+            ExpectSameAsPng(snaps[i], c.renderArgs, dir);
+        }
+    }
+}
+
+// Space plays and pauses, the arrows step and change the speed, the buttons
+// do as their keys; a step pauses.
+TEST_F(PageInBrowser, KeysAndButtons) {
+    TempDir dir;
+    const std::vector<std::string> input = {SourcePath("examples/double-gyre.math")};
+    ASSERT_TRUE(Render({input[0], "-o", dir.file("page.html")}, dir));
+    const std::vector<Snap> snaps = Snaps(Browse(
+        "file://" + dir.file("page.html") +
+            "#test=snap,space,snap,up*2,snap,down*9,snap,play,snap,forward,snap,space,back,snap,"
+            "up,back,snap",
+        dir));
+    struct Want {
+        int tick, playing;
+        std::string speed;
+    };
+    const Want want[] = {
+        {0, 0, "1"},     {0, 1, "1"},     {0, 1, "4"},     {0, 1, "0.125"},
+        {0, 0, "0.125"}, {1, 0, "0.125"}, {0, 0, "0.125"}, {32, 0, "0.25"},
+    };
+    ASSERT_EQ(snaps.size(), std::size(want));
+    for (std::size_t i = 0; i < snaps.size(); ++i) {
+        EXPECT_EQ(std::tuple(snaps[i].tick, snaps[i].playing, snaps[i].speed),
+                  std::tuple(want[i].tick, want[i].playing, want[i].speed))
+            << "snapshot " << i;
+    }
+    ExpectSameAsPng(snaps.back(), input, dir);
+}
+
+// Requests the page starts, as the network log records them: those whose
+// isolation key is the file:// site (the browser's own background requests
+// have other keys).
+int PageRequests(const std::string& netLog) {
+    int requests = 0;
+    std::istringstream lines(netLog);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find("\"network_isolation_key\":\"file://") != std::string::npos &&
+            line.find("\"url\":\"") != std::string::npos) {
+            ++requests;
+        }
+    }
+    return requests;
+}
+
+TEST_F(PageInBrowser, MakesNoNetworkRequest) {
+    TempDir dir;
+    ASSERT_TRUE(
+        Render({SourcePath("examples/double-gyre.math"), "-o", dir.file("page.html")}, dir));
+    // A page that does fetch something, to show that the log sees it.
+    WriteTextFile(dir.file("probe.html"),
+                  "<!DOCTYPE html><img src=\"http://127.0.0.1:9/probe.png\" alt=\"\">");
+    for (const auto& [page, fetches] : {std::pair("page.html", false), {"probe.html", true}}) {
+        SCOPED_TRACE(page);
+        const std::string log = dir.file(std::string(page) + ".netlog");
+        const std::string dom =
+            Browse("file://" + dir.file(page), dir, "--log-net-log=" + Quoted(log));
+        const std::string text = ReadWholeFile(log);
+        ASSERT_NE(text.find("\"events\""), std::string::npos) << "no network log written";
+        EXPECT_EQ(PageRequests(text) > 0, fetches);
+        if (!fetches) {
+            EXPECT_NE(dom.find("<span id=\"tick\">tick "), std::string::npos) << "the page did not start";
+        }
+    }
+}
+
+TEST(PageSize, DoubleGyrePageIsSmall) {
+    TempDir dir;
+    const std::string gyre = SourcePath("examples/double-gyre.math");
+    ASSERT_TRUE(Render({gyre, "-o", dir.file("page.html")}, dir));
+    ASSERT_TRUE(Render({gyre, "-o", dir.file("flow.gif")}, dir));
+    const std::size_t page = ReadWholeFile(dir.file("page.html")).size();
+    const std::size_t gif = ReadWholeFile(dir.file("flow.gif")).size();
+    EXPECT_LT(page, 300u * 1024u);
+    EXPECT_LT(page * 10, gif) << "page " << page << " bytes, GIF " << gif << " bytes";
+}
+
+}  // namespace
+}  // namespace vortan::test
