@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,5 +65,21 @@ class FileSizeLimit {
     rlimit m_saved{};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// What a child process made by RunInChild wrote and how it ended.
+struct ChildResult {
+    std::string output;  // the text body returned (or what it wrote to the pipe)
+    int exitCode = -1;   // -1 when ended by a signal
+    int signal = 0;      // the signal that ended it, 0 when it exited
+};
+
+// Runs body in a forked child, whose returned text reaches the parent through
+// a pipe; the child then exits with 0. Side effects (mounts in a namespace of
+// its own, dropped privileges, signals) stay in the child. started, when
+// given, runs in the parent with the child's pid once the child has written
+// "ready\n" to the descriptor it gets as body's argument; the word is not
+// part of the output.
+ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
+                       const std::function<void(int pid)>& started = {});
 
 }  // namespace vortan::test

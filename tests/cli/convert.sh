@@ -48,6 +48,24 @@ check "standard input replaces the previous file" cmp -s "$dir/flow.math" "$dir/
 expect 0 "" "$dir/flow3.txt" -o "$dir/flow3.math"
 check "3-D: two records with z" [ "$(grep -c 'z -> Interp' "$dir/flow3.math")" -eq 2 ]
 
+# Targets that are not plain files: written into or followed, never replaced.
+if mknod "$dir/full" c 1 7 2>/dev/null && mknod "$dir/null" c 1 3 2>/dev/null; then
+    expect 1 "cannot write $dir/full: No space left on device" --size 320x200 "$dir/flow.csv" -o "$dir/full"
+    expect 0 "" --size 320x200 "$dir/flow.csv" -o "$dir/null"
+    check "the device nodes are still devices" test -c "$dir/full" -a -c "$dir/null"
+else
+    echo "skip: mknod is not allowed here, no device targets"
+fi
+mkfifo "$dir/fifo" && { timeout 60 cat "$dir/fifo" >"$dir/from-fifo" & }
+expect 0 "" --size 320x200 "$dir/flow.csv" -o "$dir/fifo"
+wait
+check "a FIFO passes the picture to its reader and stays a FIFO" \
+    sh -c "cmp -s '$dir/flow.math' '$dir/from-fifo' && test -p '$dir/fifo'"
+mkdir "$dir/real" && ln -s real/linked.math "$dir/link"
+expect 0 "" --size 320x200 "$dir/flow.csv" -o "$dir/link"
+check "a dangling link gets its file and stays a link" \
+    sh -c "test -L '$dir/link' && cmp -s '$dir/flow.math' '$dir/real/linked.math'"
+
 if [ -x "$render" ]; then
     for f in flow flow3; do
         check "vortan-render draws $f.math, nothing skipped" sh -c "'$render' '$dir/$f.math' \

@@ -1,0 +1,278 @@
+// AtomicFile on targets that are not plain files in a writable folder:
+// devices, FIFOs, sockets, symbolic links, other owners, folders that take
+// no new files and a full filesystem. All on real files in a temporary folder.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/atomic_file.h"
+#include "tests/test_support.h"
+
+namespace vortan::test {
+namespace {
+
+using Method = AtomicFile::Method;
+
+struct Outcome {
+    bool committed = false;
+    std::string error;  // ErrorText after the commit
+};
+
+Outcome Save(const std::string& target, const std::string& contents) {
+    AtomicFile file;
+    Outcome o;
+    o.committed = file.Open(target) && file.Write(contents) && file.Commit();
+    o.error = file.ErrorText();
+    return o;
+}
+
+std::string LinkText(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::read_symlink(path, ec).string();
+}
+
+// Device nodes need CAP_MKNOD; the test says so where it cannot make them.
+TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
+    const struct {
+        const char* name;
+        unsigned minor;  // of major 1: 3 discards, 7 is always full
+        bool committed;
+        const char* error;
+    } cases[] = {
+        {"a null-like device takes the data", 3, true, ""},
+        {"a full-like device reports the full disk", 7, false, "No space left on device"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string node = dir.file("dev");
+        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, c.minor)) != 0) {
+            GTEST_SKIP() << "cannot make device nodes here (" << std::strerror(errno) << ")";
+        }
+        const Outcome o = Save(node, std::string(100000, 'x'));
+        EXPECT_EQ(o.committed, c.committed);
+        EXPECT_EQ(o.error, c.error);
+        struct stat st {};
+        ASSERT_EQ(::lstat(node.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode));
+        EXPECT_EQ(st.st_rdev, makedev(1, c.minor));
+        EXPECT_EQ(CountEntries(dir.path()), 1);
+    }
+}
+
+TEST(AtomicFileTargets, AFifoIsWrittenToItsReader) {
+    TempDir dir;
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string sent = std::string(200000, 'p') + "end";
+    std::string received;
+    std::thread reader([&] {
+        const int fd = ::open(fifo.c_str(), O_RDONLY);
+        char buffer[8192];
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+        if (fd >= 0) ::close(fd);
+    });
+    AtomicFile file;
+    const bool saved = file.Open(fifo) && file.Write(sent) && file.Commit();
+    EXPECT_EQ(file.WriteMethod(), Method::kDirect);
+    reader.join();
+    EXPECT_TRUE(saved) << file.ErrorText();
+    EXPECT_EQ(received, sent);
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(CountEntries(dir.path()), 1);
+}
+
+TEST(AtomicFileTargets, ASocketIsRefusedAndKept) {
+    TempDir dir;
+    const std::string path = dir.file("sock");
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(s, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const Outcome o = Save(path, "data");
+    ::close(s);
+    EXPECT_FALSE(o.committed);
+    EXPECT_EQ(o.error, std::strerror(ENXIO));
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(CountEntries(dir.path()), 1);
+}
+
+TEST(AtomicFileTargets, LinksStayLinksAndTheirTargetIsReplaced) {
+    const struct {
+        const char* name;
+        const char* link;      // link in the folder: its text
+        const char* target;    // the file finally written, below the folder
+        const char* previous;  // its contents before (nullptr: none)
+        bool absolute;         // the link text is the absolute path of target
+    } cases[] = {
+        {"relative link", "data/real.dat", "data/real.dat", "old", false},
+        {"absolute link", "", "data/real.dat", "old", true},
+        {"dangling link", "data/new.dat", "data/new.dat", nullptr, false},
+        {"link to a link", "data/hop", "data/real.dat", "old", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::filesystem::create_directory(dir.file("data"));
+        if (c.previous) WriteTextFile(dir.file(c.target), c.previous);
+        ::chmod(dir.file(c.target).c_str(), 0640);
+        std::filesystem::create_symlink("real.dat", dir.file("data/hop"));
+        const std::string text = c.absolute ? dir.file(c.target) : c.link;
+        std::filesystem::create_symlink(text, dir.file("link"));
+
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(dir.file("link"))) << file.ErrorText();
+        ASSERT_TRUE(file.Write("new contents"));
+        // The temporary file sits beside the target, not beside the link.
+        EXPECT_EQ(CountEntries(dir.file("data")), c.previous ? 3 : 2);
+        ASSERT_TRUE(file.Commit()) << file.ErrorText();
+
+        EXPECT_EQ(LinkText(dir.file("link")), text);
+        EXPECT_EQ(LinkText(dir.file("data/hop")), "real.dat");
+        EXPECT_EQ(ReadWholeFile(dir.file(c.target)), "new contents");
+        EXPECT_EQ(CountEntries(dir.file("data")), 2);  // hop and the target
+        if (c.previous) {
+            EXPECT_EQ(static_cast<int>(std::filesystem::status(dir.file(c.target)).permissions()),
+                      0640);
+        }
+    }
+}
+
+TEST(AtomicFileTargets, LinkLoopsFailWithoutWriting) {
+    TempDir dir;
+    std::filesystem::create_symlink("b", dir.file("a"));
+    std::filesystem::create_symlink("a", dir.file("b"));
+    const Outcome o = Save(dir.file("a"), "x");
+    EXPECT_FALSE(o.committed);
+    EXPECT_EQ(o.error, std::strerror(ELOOP));
+    EXPECT_EQ(LinkText(dir.file("a")), "b");
+    EXPECT_EQ(CountEntries(dir.path()), 2);
+}
+
+TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    const struct {
+        uid_t uid;
+        gid_t gid;
+        mode_t mode;
+    } cases[] = {{12345, 23456, 0640}, {0, 23456, 02755}, {4242, 0, 0604}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uid);
+        TempDir dir;
+        const std::string target = dir.file("owned.dat");
+        WriteTextFile(target, "old");
+        ASSERT_EQ(::chown(target.c_str(), c.uid, c.gid), 0);
+        ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
+        const Outcome o = Save(target, "new");
+        ASSERT_TRUE(o.committed) << o.error;
+        struct stat st {};
+        ASSERT_EQ(::stat(target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, c.uid);
+        EXPECT_EQ(st.st_gid, c.gid);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(ReadWholeFile(target), "new");
+    }
+}
+
+// Permission bits bind a user other than root: as root the child gives up
+// its privileges (to an unused user id) before trying.
+constexpr uid_t kUnprivileged = 54321;
+
+TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
+    const struct {
+        const char* name;
+        const char* previous;
+        mode_t fileMode;
+        std::string want;  // what the child sees: commit, method, error, contents
+    } cases[] = {
+        {"a shorter save is cut to length", "a much longer previous text", 0666,
+         "committed in place, contents: new text"},
+        {"a longer save grows the file", "old", 0666, "committed in place, contents: new text"},
+        {"a file that may not be written fails and is kept", "old", 0444,
+         "failed: Permission denied, contents: old"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string folder = dir.file("locked");
+        std::filesystem::create_directory(folder);
+        const std::string target = folder + "/t.dat";
+        WriteTextFile(target, c.previous);
+        ::chmod(target.c_str(), c.fileMode);
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            // The unprivileged user owns the file, and may pass through the
+            // folders above, but not add to its folder.
+            ASSERT_EQ(::chown(target.c_str(), kUnprivileged, kUnprivileged), 0);
+            ::chmod(dir.path().c_str(), 0755);
+        }
+        ::chmod(folder.c_str(), 0555);
+        const ChildResult child = RunInChild([&](int) -> std::string {
+            if (root && (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivileged) != 0 ||
+                         ::setuid(kUnprivileged) != 0)) {
+                return std::string("cannot drop privileges: ") + std::strerror(errno);
+            }
+            AtomicFile file;
+            const bool saved = file.Open(target) && file.Write("new text") && file.Commit();
+            std::string seen = saved ? "committed" : "failed: " + file.ErrorText();
+            if (saved && file.WriteMethod() == Method::kInPlace) seen += " in place";
+            return seen + ", contents: " + ReadWholeFile(target);
+        });
+        ::chmod(folder.c_str(), 0755);
+        if (child.output.starts_with("cannot drop")) GTEST_SKIP() << child.output;
+        EXPECT_EQ(child.exitCode, 0);
+        EXPECT_EQ(child.output, c.want);
+        EXPECT_EQ(CountEntries(folder), 1);
+    }
+}
+
+// A filesystem of 64 KiB mounted in a mount namespace of a child of its own,
+// so nothing outside the test's folder ever sees it.
+TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
+    TempDir dir;
+    const std::string mountPoint = dir.file("small");
+    std::filesystem::create_directory(mountPoint);
+    const ChildResult child = RunInChild([&](int) -> std::string {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            return std::string("skip: cannot mount a small tmpfs: ") + std::strerror(errno);
+        }
+        const std::string target = mountPoint + "/t.dat";
+        WriteTextFile(target, "previous");
+        AtomicFile file;
+        const bool saved =
+            file.Open(target) && file.Write(std::string(300000, 'z')) && file.Commit();
+        return std::string(saved ? "committed" : "failed: " + file.ErrorText()) +
+               ", contents: " + ReadWholeFile(target) +
+               ", entries: " + std::to_string(CountEntries(mountPoint));
+    });
+    if (child.output.starts_with("skip: ")) GTEST_SKIP() << child.output.substr(6);
+    EXPECT_EQ(child.output, "failed: No space left on device, contents: previous, entries: 1");
+    EXPECT_EQ(CountEntries(mountPoint), 0);
+}
+
+}  // namespace
+}  // namespace vortan::test
