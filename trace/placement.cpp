@@ -50,8 +50,23 @@ bool Placer::TryLine(double px, double py, double pz, double clearance) {
     const TracedPoint seed{px, py, pz, 0.0, 0.0, 0.0};
     m_grid.Add({px, py, pz, 0.0, id});
     std::vector<TracedPoint> forward, backward;
-    const StopReason ahead = m_grower.Grow(seed, +1, id, m_grid, forward);
-    const StopReason behind = m_grower.Grow(seed, -1, id, m_grid, backward);
+    double closedAt = 0.0;
+    const StopReason ahead = m_grower.Grow(seed, +1, id, m_grid, forward, &closedAt);
+    StopReason behind = StopReason::kClosed;
+    if (ahead == StopReason::kClosed && closedAt <= m_settings.testDistance &&
+        forward.size() >= 2) {
+        // Back where it started: a closed orbit. Join its ends.
+        const TracedPoint& last = forward.back();
+        const TracedPoint& before = forward[forward.size() - 2];
+        const double gap =
+            std::sqrt((last.px - px) * (last.px - px) + (last.py - py) * (last.py - py) +
+                      (last.pz - pz) * (last.pz - pz));
+        const double per = gap / (last.arc - before.arc);
+        forward.push_back({px, py, pz, last.time + per * (last.time - before.time),
+                           last.length + per * (last.length - before.length), last.arc + gap});
+    } else {
+        behind = m_grower.Grow(seed, -1, id, m_grid, backward);
+    }
     const double length = (forward.empty() ? 0.0 : forward.back().arc) -
                           (backward.empty() ? 0.0 : backward.back().arc);
     if (forward.size() + backward.size() < 1 || length < m_settings.minLength) {

@@ -59,12 +59,8 @@ void PointGrid::RemoveLastLine() {
     }
 }
 
-bool PointGrid::IsFree(double x, double y, double z, double radius) const {
-    return IsFree(x, y, z, radius, kNone, 0.0, 0.0);
-}
-
-bool PointGrid::IsFree(double x, double y, double z, double radius, std::uint32_t self, double arc,
-                       double selfArc) const {
+std::uint32_t PointGrid::Blocking(double x, double y, double z, double radius, std::uint32_t self,
+                                  double arc, double selfArc) const {
     const double r2 = radius * radius;
     const std::size_t ci = Clamp(x * m_inverseCell, m_nx);
     const std::size_t cj = Clamp(y * m_inverseCell, m_ny);
@@ -72,6 +68,7 @@ bool PointGrid::IsFree(double x, double y, double z, double radius, std::uint32_
     const std::size_t i0 = ci > 0 ? ci - 1 : 0, i1 = ci + 1 < m_nx ? ci + 1 : ci;
     const std::size_t j0 = cj > 0 ? cj - 1 : 0, j1 = cj + 1 < m_ny ? cj + 1 : cj;
     const std::size_t k0 = ck > 0 ? ck - 1 : 0, k1 = ck + 1 < m_nz ? ck + 1 : ck;
+    std::uint32_t own = kNone;
     for (std::size_t k = k0; k <= k1; ++k) {
         for (std::size_t j = j0; j <= j1; ++j) {
             for (std::size_t i = i0; i <= i1; ++i) {
@@ -80,13 +77,13 @@ bool PointGrid::IsFree(double x, double y, double z, double radius, std::uint32_
                     const GridPoint& p = m_points[n];
                     const double dx = p.x - x, dy = p.y - y, dz = p.z - z;
                     if (dx * dx + dy * dy + dz * dz >= r2) continue;
-                    if (p.line == self && std::fabs(p.arc - arc) < selfArc) continue;
-                    return false;
+                    if (p.line != self) return n;
+                    if (std::fabs(p.arc - arc) >= selfArc) own = n;
                 }
             }
         }
     }
-    return true;
+    return own;
 }
 
 }  // namespace vortan::trace

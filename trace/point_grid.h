@@ -35,8 +35,17 @@ class PointGrid {
     // always close to its own recent points). radius must be at most the cell
     // size.
     bool IsFree(double x, double y, double z, double radius, std::uint32_t self, double arc,
-                double selfArc) const;
-    bool IsFree(double x, double y, double z, double radius) const;
+                double selfArc) const {
+        return Blocking(x, y, z, radius, self, arc, selfArc) == kNone;
+    }
+    bool IsFree(double x, double y, double z, double radius) const {
+        return IsFree(x, y, z, radius, kNone, 0.0, 0.0);
+    }
+    // The index of a point that makes IsFree false, points of other lines
+    // first; kNone when there is none.
+    std::uint32_t Blocking(double x, double y, double z, double radius, std::uint32_t self,
+                           double arc, double selfArc) const;
+    static constexpr std::uint32_t kNone = 0xffffffffu;
 
     std::size_t Size() const { return m_points.size(); }
     const GridPoint& Point(std::size_t i) const { return m_points[i]; }
@@ -47,7 +56,6 @@ class PointGrid {
 
     double m_inverseCell = 1.0;
     std::size_t m_nx = 1, m_ny = 1, m_nz = 1;
-    static constexpr std::uint32_t kNone = 0xffffffffu;
     std::vector<std::uint32_t> m_head;  // per cell: last point added there
     std::vector<GridPoint> m_points;
     std::vector<std::uint32_t> m_next;  // per point: previous point in its cell

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "trace/dormand_prince.h"
 
@@ -83,7 +82,8 @@ bool StreamlineGrower::CanStart(double px, double py, double pz, StopReason& why
 }
 
 StopReason StreamlineGrower::Grow(const TracedPoint& seed, int direction, std::uint32_t line,
-                                  PointGrid& grid, std::vector<TracedPoint>& out) const {
+                                  PointGrid& grid, std::vector<TracedPoint>& out,
+                                  double* closedAt) const {
     const double sign = direction < 0 ? -1.0 : 1.0;
     Derivative f(m_sampler, m_frame, m_limits.minSpeed, sign);
     State y = {seed.px, seed.py, seed.pz, seed.time, seed.length};
@@ -120,11 +120,13 @@ StopReason StreamlineGrower::Grow(const TracedPoint& seed, int direction, std::u
             continue;
         }
         const double nextArc = arc + sign * h;
-        if (!grid.IsFree(y5[0], y5[1], y5[2], m_limits.testDistance, line, nextArc,
-                         m_limits.selfArc)) {
-            const bool others = !grid.IsFree(y5[0], y5[1], y5[2], m_limits.testDistance, line,
-                                             nextArc, std::numeric_limits<double>::infinity());
-            return others ? StopReason::kNeighbour : StopReason::kClosed;
+        const std::uint32_t blocking = grid.Blocking(y5[0], y5[1], y5[2], m_limits.testDistance,
+                                                     line, nextArc, m_limits.selfArc);
+        if (blocking != PointGrid::kNone) {
+            const GridPoint& hit = grid.Point(blocking);
+            if (hit.line != line) return StopReason::kNeighbour;
+            if (closedAt) *closedAt = hit.arc;
+            return StopReason::kClosed;
         }
         const TracedPoint p{y5[0], y5[1], y5[2], y5[3], y5[4], nextArc};
         out.push_back(p);

@@ -60,9 +60,9 @@ class StreamlineGrower {
 
     // Grows from seed (already in grid) in direction +1 or -1, appending each
     // accepted point to out and to grid as part of `line`. Returns why it
-    // stopped.
+    // stopped; on kClosed, closedAt is the arc of the own point it came back to.
     StopReason Grow(const TracedPoint& seed, int direction, std::uint32_t line, PointGrid& grid,
-                    std::vector<TracedPoint>& out) const;
+                    std::vector<TracedPoint>& out, double* closedAt = nullptr) const;
 
     const PixelFrame& Frame() const { return m_frame; }
 

@@ -120,6 +120,22 @@ TEST(TraceField, StreamlinesKeepApartAndCoverThePicture) {
     }
 }
 
+TEST(TraceField, ClosedOrbitsAreJoinedAtTheirSeed) {
+    // Rotation: every circle wider than the self-closing distance (two
+    // separations along it) and inside the square ends where it began.
+    const TraceResult r = Trace(test::Rotation(), 12);
+    std::size_t joined = 0;
+    for (const auto& line : r.streamlines) {
+        const double radius = std::hypot(line.front().x, line.front().y);
+        if (radius * 400 < 12 || radius > 0.99) continue;  // 400 px a unit; inside the square
+        EXPECT_EQ(line.front().x, line.back().x) << radius;
+        EXPECT_EQ(line.front().y, line.back().y) << radius;
+        EXPECT_EQ(line.back().t, 1.0);
+        ++joined;
+    }
+    EXPECT_GT(joined, 20u);
+}
+
 TEST(TraceField, DoubleGyreNeverCrossesItsSeparatrix) {
     for (const double separation : {5.0, 12.0}) {
         const TraceResult r = Trace(test::DoubleGyre(), separation);
