@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace vortan::trace {
+namespace vortan::field {
 
 // Most grid nodes a field may have (about 24 bytes a node in 3-D): larger
 // fields are refused with a message instead of exhausting memory.
@@ -44,4 +44,4 @@ struct FieldResult {
     std::string error;
 };
 
-}  // namespace vortan::trace
+}  // namespace vortan::field

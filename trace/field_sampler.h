@@ -9,13 +9,10 @@
 
 #include "field/vector_field.h"
 
-// The field type is declared by the readers, in vortan::field (or, in older
-// trees, here in vortan::trace); either way the tracer sees it unqualified.
-namespace vortan::field {}
-
 namespace vortan::trace {
 
-using namespace vortan::field;
+using field::kMaxFieldNodes;
+using field::VectorField;
 
 // Checks what the sampler relies on: dimension 2 or 3, at least two finite,
 // strictly increasing nodes on every used axis, component arrays of the
