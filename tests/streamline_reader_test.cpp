@@ -106,6 +106,30 @@ TEST(ReadStreamlineHeader, Forms) {
     }
 }
 
+// Numbers far longer than the file's read block stay one number each.
+TEST(ReadStreamlineHeader, LongNumbersFromAFileAreOneNumberEach) {
+    const std::string million(1000000, '1');
+    const std::string zeros(600000, '0');
+    const std::tuple<std::string, std::vector<float>> cases[] = {
+        {"640\n" + million + "\n2\n", {640, HUGE_VALF, 2}},
+        {"0." + zeros + "5e600000\n480\n", {0.5f, 480}},
+        {zeros + "12.5\n" + zeros + "\n3\n", {12.5f, 0, 3}},
+        {"-" + zeros + "1*^-1\n7", {-0.1f, 7}},
+    };
+    test::TempDir dir;
+    for (const auto& [text, values] : cases) {
+        test::WriteTextFile(dir.file("h.txt"), text + "{{x");
+        StreamlineFile file;
+        ASSERT_TRUE(file.Open(dir.file("h.txt")));
+        const StreamlineHeader h = ReadStreamlineHeader(file);
+        EXPECT_EQ(h.numbersRead, static_cast<int>(values.size())) << text.substr(0, 20);
+        std::vector<float> want = values;
+        want.resize(11);
+        EXPECT_EQ(test::HeaderNumbers(h), want) << text.substr(0, 20);
+        EXPECT_EQ(file.Peek(), '{');
+    }
+}
+
 TEST(ReadStreamlineRecord, Splitting) {
     const std::string a = "{{x -> F[{{0., 1.}}, {{0., 1.}}]}}\n";
     const std::string b = "{{y -> F[{{0., 2.}}, {{0., 2.}}]}}\n";

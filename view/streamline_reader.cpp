@@ -21,6 +21,9 @@ constexpr std::size_t kReadBlock = 256 * 1024;
 constexpr std::size_t kChunkLength = 16383;
 // Records of this many characters or fewer carry no streamline.
 constexpr std::size_t kShortRecord = 200;
+// Characters of a header number the scan looks at ahead in the file; beyond
+// them they are taken out of the file into the number's own text.
+constexpr std::size_t kHeaderLookAhead = 4096;
 // The last knot index the store can hold.
 constexpr std::int64_t kLastKnot = kKnotCapacity - 1;
 
@@ -294,10 +297,27 @@ StreamlineHeader ReadStreamlineHeader(StreamlineFile& file) {
     std::string digits;
     for (float* field : fields) {
         while (IsBlankChar(file.Peek())) file.Get();
-        const NumberScan s = ScanNumber([&](std::size_t k) { return file.PeekAt(k); });
-        if (!s.found) break;
+        // The file's look-ahead is short; a longer number moves into digits
+        // as the scan passes, so that one of any length stays one number. The
+        // scan looks at most a few characters past what it has accepted.
         digits.clear();
-        for (std::size_t k = 0; k < s.end; ++k) digits += static_cast<char>(file.Get());
+        bool tooLong = false;
+        const NumberScan s = ScanNumber([&](std::size_t k) -> int {
+            while (k >= digits.size() + kHeaderLookAhead) {
+                if (digits.size() >= kMaxRecordLength) {
+                    tooLong = true;
+                    return -1;
+                }
+                const int c = file.Get();
+                if (c == EOF) return -1;
+                digits += static_cast<char>(c);
+            }
+            return k < digits.size() ? static_cast<unsigned char>(digits[k])
+                                     : file.PeekAt(k - digits.size());
+        });
+        // A number longer than a whole record ends the header there.
+        if (!s.found || tooLong) break;
+        while (digits.size() < s.end) digits += static_cast<char>(file.Get());
         *field = NarrowToFloat(ConvertNumber(digits.data(), s));
         ++h.numbersRead;
         while (IsBlankChar(file.Peek())) file.Get();
