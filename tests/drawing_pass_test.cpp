@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -117,6 +118,33 @@ TEST(DrawingPass, DiskIndicesRunDownOneColourTable) {
             sawTableZero |= a == 0;
         }
         EXPECT_TRUE(k.tables != 7 || sawTableZero) << "no streamlet of table 0 in the sample";
+    }
+}
+
+// Skipped records are named by number and starting line, the first three of
+// each reason; a record over two lines moves the lines after it.
+TEST(DrawingPass, SkippedRecordsAreNamedByRecordAndLine) {
+    const std::string printed = "{{x -> InterpolatingFunction[{{0., 1.}}, <>]}}\n";
+    const std::string records = Straight(50, 50) + "{{short\n}}]}}\n" + Straight(60, 50) +
+                                "{{short}}]}}\n" + printed + "{{a}}]}}\n{{b}}]}}\n" + printed +
+                                "{{c}}]}}\n" + Straight(70, 50);
+    const std::vector<std::string> want = {
+        "skipped 5 records: 200 characters or fewer: record 2 (line 13), record 4 (line 16), "
+        "record 6 (line 18) and 2 more",
+        "skipped 2 records: function printed without its data: record 5 (line 17), record 8 "
+        "(line 20)"};
+    const std::pair<const char*, std::string> cases[] = {
+        {"LF", Head(200, 100) + records},
+        {"CR LF", std::regex_replace(Head(200, 100) + records, std::regex("\n"), "\r\n")},
+    };
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        Fixture f;
+        IndexedCanvas canvas(200, 130);
+        const PassStats stats = f.Run(file, canvas);
+        EXPECT_EQ(stats.records, 10);
+        EXPECT_EQ(stats.drawn, 3);
+        EXPECT_EQ(SkippedRecordsLines(stats), want);
     }
 }
 

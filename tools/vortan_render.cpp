@@ -414,11 +414,9 @@ int Run(int argc, char** argv) {
     }
     if (!stats.opened) return kExitFile;  // the pass has said why
     bool anySkipped = false;
-    for (const auto& [reason, count] : stats.skipped) {
-        if (count <= 0) continue;
+    for (const std::string& line : SkippedRecordsLines(stats)) {
         anySkipped = true;
-        std::fprintf(stderr, "%s: skipped %d record%s: %s\n", kProgram, count,
-                     count == 1 ? "" : "s", SkipReasonText(reason));
+        std::fprintf(stderr, "%s: %s\n", kProgram, line.c_str());
     }
     if (anySkipped) {
         std::fprintf(stderr,

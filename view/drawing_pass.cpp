@@ -199,17 +199,23 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
         if (header.numbersRead >= needed) {
             std::string text;
             SampleArray samples{};
+            auto skip = [&stats](SkipReason why, long long line) {
+                ++stats.skipped[why];
+                auto& places = stats.firstSkipped[why];
+                if (places.size() < kSkippedPlacesKept) places.push_back({stats.records, line});
+            };
             for (;;) {
                 bool tooLong = false;
+                const long long line = file.LineNumber();
                 if (!ReadStreamlineRecord(file, text, &tooLong)) break;
                 ++stats.records;
                 if (tooLong) {
-                    ++stats.skipped[SkipReason::TooLong];
+                    skip(SkipReason::TooLong, line);
                     continue;
                 }
                 SkipReason reason = SkipReason::None;
                 if (!ParseStreamlineRecord(text, header, state, &reason)) {
-                    ++stats.skipped[reason == SkipReason::None ? SkipReason::Malformed : reason];
+                    skip(reason == SkipReason::None ? SkipReason::Malformed : reason, line);
                     continue;
                 }
                 SampleAll(state, samples);
@@ -234,6 +240,29 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
                             MB_ICONEXCLAMATION);
     }
     return stats;
+}
+
+std::vector<std::string> SkippedRecordsLines(const PassStats& stats) {
+    std::vector<std::string> lines;
+    for (const auto& [reason, count] : stats.skipped) {
+        if (count <= 0) continue;
+        std::string line = "skipped " + std::to_string(count) +
+                           (count == 1 ? " record: " : " records: ") + SkipReasonText(reason);
+        const auto found = stats.firstSkipped.find(reason);
+        std::size_t named = 0;
+        if (found != stats.firstSkipped.end()) {
+            for (const RecordPlace& place : found->second) {
+                line += named++ == 0 ? ": " : ", ";
+                line += "record " + std::to_string(place.record) + " (line " +
+                        std::to_string(place.line) + ")";
+            }
+        }
+        if (named > 0 && static_cast<std::size_t>(count) > named) {
+            line += " and " + std::to_string(static_cast<std::size_t>(count) - named) + " more";
+        }
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace vortan

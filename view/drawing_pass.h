@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/crt_rand.h"
 #include "platform/indexed_canvas.h"
@@ -18,6 +19,17 @@ namespace vortan {
 // progress with its own texts and starts no timer.
 enum class PassKind { Screen, Print };
 
+// Where a skipped record stood: its number among the records (from 1) and
+// the line of the file it starts on.
+struct RecordPlace {
+    int record = 0;
+    long long line = 0;
+    friend bool operator==(const RecordPlace&, const RecordPlace&) = default;
+};
+
+// Skipped records named by place, per reason; the rest are only counted.
+inline constexpr std::size_t kSkippedPlacesKept = 3;
+
 // What one pass met, for tools that explain an empty picture.
 struct PassStats {
     bool opened = false;
@@ -25,7 +37,12 @@ struct PassStats {
     int records = 0;
     int drawn = 0;
     std::map<SkipReason, int> skipped;
+    std::map<SkipReason, std::vector<RecordPlace>> firstSkipped;  // at most kSkippedPlacesKept each
 };
+
+// One line per reason: "skipped 4 records: malformed: record 2 (line 13),
+// record 5 (line 16), record 9 (line 20) and 1 more".
+std::vector<std::string> SkippedRecordsLines(const PassStats& stats);
 
 // Runs one whole pass over state.m_inputPath into canvas, whose size is the
 // client area (picture on top, status strip of 30 pixels below it).

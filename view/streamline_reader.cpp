@@ -189,6 +189,7 @@ bool StreamlineFile::Open(const std::string& path) {
     m_pos = m_end = 0;
     m_eof = false;
     m_pendingCr = false;
+    m_lineEnds = 0;
     return true;
 }
 
@@ -199,6 +200,7 @@ void StreamlineFile::OpenText(std::string text) {
     m_pos = 0;
     m_memory = true;
     m_eof = true;
+    m_lineEnds = 0;
 }
 
 void StreamlineFile::Close() {
@@ -243,7 +245,9 @@ bool StreamlineFile::Fill() {
 
 int StreamlineFile::Get() {
     if (m_pos == m_end && !Fill()) return EOF;
-    return static_cast<unsigned char>(m_buffer[m_pos++]);
+    const char c = m_buffer[m_pos++];
+    if (c == '\n') ++m_lineEnds;
+    return static_cast<unsigned char>(c);
 }
 
 int StreamlineFile::Peek() {
@@ -269,7 +273,10 @@ std::size_t StreamlineFile::ReadChunk(std::string& out, std::size_t maxChars) {
         out.append(from, n);
         m_pos += n;
         count += n;
-        if (nl) break;
+        if (nl) {
+            ++m_lineEnds;
+            break;
+        }
     }
     return count;
 }

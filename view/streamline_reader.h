@@ -64,6 +64,8 @@ class StreamlineFile {
     // Appends the characters up to and including the next line end, but at
     // most maxChars of them, to out; returns how many (0 at end of file).
     std::size_t ReadChunk(std::string& out, std::size_t maxChars);
+    // The line (from 1) of the next character: line ends consumed so far + 1.
+    long long LineNumber() const { return m_lineEnds + 1; }
 
   private:
     bool Fill();
@@ -75,6 +77,7 @@ class StreamlineFile {
     std::size_t m_end = 0;
     bool m_eof = false;
     bool m_pendingCr = false;
+    long long m_lineEnds = 0;
 };
 
 // Reads the eleven header numbers ("%f\n" each); stops at the first text

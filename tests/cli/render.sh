@@ -100,9 +100,9 @@ input 641 3 1 >"$work/odd.math"
 run "width 641" 0 "$work/odd.math" -o "$work/odd.bmp" &&
     expect "width 641 gives rows of 644 bytes" 'is_bmp "$work/odd.bmp" 641 3 3010'
 { input 640 320; echo "{{x -> InterpolatingFunction[{{0., 1.}}, <>]}}"; echo "{{y}}]}}"; sed -n 12p "$gyre"; } >"$work/skips.math"
-run "skipped records" 0 "$work/skips.math" -o "$work/skips.bmp" && expect "skipped records counted by reason, with the hint" \
-    'grep -qxF "vortan-render: skipped 1 record: function printed without its data" "$work/err" &&
-     grep -qxF "vortan-render: skipped 1 record: 200 characters or fewer" "$work/err" &&
+run "skipped records" 0 "$work/skips.math" -o "$work/skips.bmp" && expect "skipped records counted by reason and named by place, with the hint" \
+    'grep -qxF "vortan-render: skipped 1 record: function printed without its data: record 1 (line 12)" "$work/err" &&
+     grep -qxF "vortan-render: skipped 1 record: 200 characters or fewer: record 2 (line 13)" "$work/err" &&
      grep -qxF "vortan-render: hint: write each NDSolve solution with ToString[InputForm[sol]]; see README" "$work/err"'
 input 640 320 >"$work/empty.math"
 run "no records" 0 "$work/empty.math" -o "$work/empty.bmp" && expect "no records: a black picture" \
