@@ -122,4 +122,12 @@ bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
     return false;
 }
 
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::string& error) {
+    AtomicFile file;
+    if (file.Open(path) && file.Write(bytes.data(), bytes.size()) && file.Commit()) return true;
+    error = "cannot write " + path + ": " + (file.Error() ? file.ErrorText() : "write error");
+    return false;
+}
+
 }  // namespace vortan

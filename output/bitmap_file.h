@@ -34,4 +34,9 @@ std::vector<std::uint8_t> EncodeBitmap8(const std::uint8_t* indices, int width, 
 bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
                          IMessageSink& sink, const std::string& caption);
 
+// The same for tools: on failure error reads "cannot write PATH: reason"
+// ("cannot write out.bmp: Permission denied").
+bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::string& error);
+
 }  // namespace vortan

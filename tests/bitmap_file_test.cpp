@@ -99,5 +99,30 @@ TEST(BitmapWrite, WritesReplacesAndReportsTheStep) {
     EXPECT_EQ(CountEntries(dir.path()) + CountEntries(dir.file("folder")), 2);
 }
 
+// The tools' form names the file and the reason.
+TEST(BitmapWrite, ToolFailuresNameTheFileAndTheReason) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("folder"));
+    WriteTextFile(dir.file("plain"), "x");
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing/p.bmp", "No such file or directory"},
+        {"folder", "Is a directory"},
+        {"plain/p.bmp", "Not a directory"},
+    };
+    for (const auto& [name, reason] : cases) {
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, error));
+        EXPECT_EQ(error, "cannot write " + dir.file(name) + ": " + reason);
+    }
+    std::string error;
+    {
+        FileSizeLimit limit(100);
+        EXPECT_FALSE(
+            WriteFileAtomically(dir.file("big.bmp"), std::vector<std::uint8_t>(5000, 7), error));
+    }
+    EXPECT_EQ(error, "cannot write " + dir.file("big.bmp") + ": File too large");
+    EXPECT_EQ(CountEntries(dir.path()), 2);
+}
+
 }  // namespace
 }  // namespace vortan

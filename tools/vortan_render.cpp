@@ -327,17 +327,6 @@ std::string FormatFloat(float v) {
     return text;
 }
 
-// Writes messages of a failed save as one line naming the file.
-class WriteFailureSink : public IMessageSink {
-  public:
-    int MessageBox(const std::string& text, const std::string&, unsigned) override {
-        if (!steps.empty()) steps += ", ";
-        steps += text;
-        return IDOK;
-    }
-    std::string steps;
-};
-
 int Run(int argc, char** argv) {
     Options o;
     if (const int status = ParseArguments(argc, argv, o); status >= 0) return status;
@@ -440,12 +429,11 @@ int Run(int argc, char** argv) {
 
     bool written = false;
     if (o.format == Format::Bmp) {
-        WriteFailureSink failure;
+        std::string error;
         written = WriteFileAtomically(
-            o.output, EncodeBitmap8(canvas, state->m_palette.Entries(), height), failure, "");
+            o.output, EncodeBitmap8(canvas, state->m_palette.Entries(), height), error);
         if (!written) {
-            std::fprintf(stderr, "%s: cannot write %s (%s failed)\n", kProgram, o.output.c_str(),
-                         failure.steps.c_str());
+            std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         }
     }
 #ifdef VORTAN_HAVE_FORMATS

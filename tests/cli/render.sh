@@ -110,10 +110,10 @@ run "no records" 0 "$work/empty.math" -o "$work/empty.bmp" && expect "no records
 
 # --- output that cannot be written ---------------------------------------------
 run "output folder missing" 1 "$gyre" -o "$work/no/such/out.bmp" &&
-    expect "output folder missing" 'grep -q "^vortan-render: cannot write $work/no/such/out.bmp" "$work/err"'
+    expect "output folder missing, with the reason" 'grep -qxF "vortan-render: cannot write $work/no/such/out.bmp: No such file or directory" "$work/err"'
 mkdir -p "$work/taken.bmp/inside"
-run "output is a folder" 1 "$gyre" -o "$work/taken.bmp" && expect "output is a folder: left intact, no temporary file" \
-    '[ -d "$work/taken.bmp/inside" ] && [ "$(ls -A "$work" | grep -c "\.tmp$")" -eq 0 ]'
+run "output is a folder" 1 "$gyre" -o "$work/taken.bmp" && expect "output is a folder: said, left intact, no temporary file" \
+    'err_has "cannot write $work/taken.bmp: Is a directory" && [ -d "$work/taken.bmp/inside" ] && [ "$(ls -A "$work" | grep -c "\.tmp$")" -eq 0 ]'
 
 # --- arguments refused (status 2, a message pointing to --help) ------------------
 usage() { n=$1; shift; run "$n" 2 "$@" && expect "$n" 'grep -q "^vortan-render: " "$work/err" && err_has --help'; }
