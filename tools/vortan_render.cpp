@@ -452,6 +452,9 @@ int Run(int argc, char** argv) {
         gif.frames = static_cast<int>(o.frames);
         gif.delayMs = state->m_timeDelay;
         gif.pictureHeight = height;
+        gif.largeOutput = [&](std::uint64_t bytes) {
+            std::fprintf(stderr, "%s: %s\n", kProgram, LargeOutputText(o.output, bytes).c_str());
+        };
         gif.progress = [&](int done, int all) {
             progress.Update(all > 0 ? static_cast<int>(100LL * done / all) : 100);
         };

@@ -1,6 +1,7 @@
 // Animated GIF and indexed PNG export of a drawn picture (giflib, libpng).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -10,13 +11,24 @@
 
 namespace vortan {
 
+// Outputs from this size on are announced before they are written.
+inline constexpr std::uint64_t kLargeOutputBytes = std::uint64_t{1} << 30;
+
 struct GifOptions {
     int frames = 0;          // 0: one period of the animation (seamless loop)
     int delayMs = 0;         // frame delay; GIF stores hundredths of a second
     int pictureHeight = -1;  // rows of the canvas to write (-1: all)
     // Called after each frame with (frames written, frames in all).
     std::function<void(int, int)> progress;
+    // Called once before the file is opened with the bytes the file will
+    // take (exact when every frame shares its pixels, else from the first
+    // frame's), when that reaches largeOutputFrom.
+    std::function<void(std::uint64_t)> largeOutput;
+    std::uint64_t largeOutputFrom = kLargeOutputBytes;
 };
+
+// "writing about 12.3 GiB to PATH", for a notice before a large output.
+std::string LargeOutputText(const std::string& path, std::uint64_t bytes);
 
 // Writes the canvas as an animated GIF, one frame per palette tick of state
 // (the first frame is the palette as it is now), looping forever. The state's

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -108,6 +109,13 @@ int AppendGifBytes(GifFileType* gif, const GifByteType* bytes, int length) {
     if (length > 0) out->insert(out->end(), bytes, bytes + length);
     return length;
 }
+
+// Bytes of a GIF besides its frames: header, screen descriptor, global
+// table, loop extension, trailer. And of a frame besides its image data (as
+// CompressPicture gives it): graphics control, image descriptor, local
+// table, LZW code size.
+constexpr std::uint64_t kGifFileBytes = 6 + 7 + 3 * kPaletteSize + 19 + 1;
+constexpr std::uint64_t kGifFrameBytes = 8 + 10 + 3 * kPaletteSize + 1;
 
 // LZW-compresses the index picture once, for frames whose pixels are all
 // the same: returns the image data sub-blocks (length byte, data, ..., and
@@ -256,6 +264,20 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
         compressed = CompressPicture(picture, width, rows, *map);
     }
 
+    if (options.largeOutput) {
+        // Image data of one frame: shared by all, or a first frame's worth
+        // once the raw pixels alone could pass the limit.
+        std::uint64_t data = compressed.size();
+        if (compressed.empty() &&
+            static_cast<std::uint64_t>(pixels) * static_cast<std::uint64_t>(frames) >=
+                options.largeOutputFrom / 2) {
+            data = CompressPicture(picture, width, rows, *map).size();
+        }
+        const std::uint64_t bytes =
+            kGifFileBytes + static_cast<std::uint64_t>(frames) * (kGifFrameBytes + data);
+        if (data > 0 && bytes >= options.largeOutputFrom) options.largeOutput(bytes);
+    }
+
     AtomicFile file;
     if (!file.Open(path)) return fail(FileFailureText(path, file));
     GifEncoder encoder(file);
@@ -304,6 +326,12 @@ bool WriteAnimatedGif(const std::string& path, const IndexedCanvas& canvas, Vort
     if (!encoder.Close()) return encoderFailure();
     if (!file.Commit()) return fail(FileFailureText(path, file));
     return true;
+}
+
+std::string LargeOutputText(const std::string& path, std::uint64_t bytes) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f GiB", static_cast<double>(bytes) / (1u << 30));
+    return std::string("writing about ") + size + " to " + path;
 }
 
 }  // namespace vortan

@@ -139,6 +139,38 @@ else
     usage "frames with a page" --frames 3 "$gyre" -o "$work/x.html"
     run "page into a missing folder" 1 "$gyre" --quiet -o "$work/none/x.html" &&
         expect "page into a missing folder: the reason" 'err_has "Error: Unable to create $work/none/x.html: No such file or directory"'
+
+    # A GIF of some 12 GiB: announced before writing; a full disk stops it
+    # cleanly; a signal mid-write leaves no temporary file.
+    { input 4096 4096; sed -n '12,$p' "$gyre"; } >"$work/big.math"
+    mkdir "$work/small"
+    if unshare -m true 2>/dev/null; then
+        unshare -m sh -c "mount --make-rprivate / && mount -t tmpfs -o size=1m tmpfs '$work/small' &&
+            '$render' '$work/big.math' --frames 10000 --quiet -o '$work/small/big.gif'
+            echo \"status \$?\" >&2; ls -A '$work/small' >&2" >"$work/out" 2>"$work/err"
+        expect "huge GIF on a full disk: size said first, the reason, no file left" \
+            '[ "$(sed -n 1p "$work/err")" = "vortan-render: writing about 12.0 GiB to $work/small/big.gif" ] &&
+             [ "$(sed -n 2,3p "$work/err")" = "Error: Unable to write $work/small/big.gif: No space left on device
+status 1" ] && [ "$(wc -l <"$work/err")" -eq 3 ]'
+    else
+        echo "skip: no mount namespace here for a small full filesystem"
+    fi
+    # A background job starts with SIGINT ignored; env gives it back its
+    # default. The file size limit (100 MiB) bounds a run no signal stops.
+    for signal in INT:2 TERM:15 HUP:1; do
+        sig=${signal%:*} number=${signal#*:} folder="$work/sig$sig"
+        mkdir "$folder"
+        (ulimit -f 204800; exec env --default-signal=INT "$render" "$work/big.math" --frames 10000 --quiet \
+            -o "$folder/big.gif") 2>"$work/err" &
+        pid=$!
+        tries=0
+        while [ -z "$(ls -A "$folder")" ] && [ $tries -lt 200 ]; do sleep 0.05; tries=$((tries + 1)); done
+        kill -$sig $pid
+        wait $pid
+        status=$?
+        expect "SIG$sig mid-write: ended by it, no temporary file left" \
+            '[ $tries -lt 200 ] && [ "$status" -eq $((128 + number)) ] && [ -z "$(ls -A "$folder")" ]'
+    done
 fi
 
 echo "$cases cases, $failures failed"

@@ -130,6 +130,49 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     EXPECT_EQ(state->m_palette.Entries(), twin.m_palette.Entries());
 }
 
+// A size at or above the limit is announced before writing: exactly the
+// file's size when the frames share their pixels, near it when they do not.
+TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
+    const struct {
+        const char* name;
+        bool withOrientation;  // false: cleared pixels re-indexed per frame
+        int frames;
+        std::uint64_t from;  // the announcement limit
+        bool announced;
+    } cases[] = {
+        {"shared pixels", true, 40, 0, true},
+        {"one frame", true, 1, 0, true},
+        {"per-frame pixels", false, 40, 0, true},
+        {"below the limit", true, 40, std::uint64_t{1} << 30, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto state = MakeState({c.name, c.withOrientation, 7, 1, 1, 0});
+        const IndexedCanvas canvas = GridCanvas(0, 255);
+        TempDir dir;
+        RecordingSink sink;
+        GifOptions options;
+        options.frames = c.frames;
+        options.largeOutputFrom = c.from;
+        std::vector<std::uint64_t> said;
+        options.largeOutput = [&](std::uint64_t bytes) {
+            said.push_back(bytes);
+            EXPECT_EQ(CountEntries(dir.path()), 0);  // said before the file is made
+        };
+        ASSERT_TRUE(WriteAnimatedGif(dir.file("a.gif"), canvas, *state, options, sink));
+        const auto size = static_cast<std::uint64_t>(std::filesystem::file_size(dir.file("a.gif")));
+        ASSERT_EQ(said.size(), c.announced ? 1u : 0u);
+        if (!c.announced) continue;
+        if (c.withOrientation) {
+            EXPECT_EQ(said[0], size);
+        } else {
+            EXPECT_NEAR(static_cast<double>(said[0]), static_cast<double>(size), 0.05 * size);
+        }
+    }
+    EXPECT_EQ(LargeOutputText("out.gif", (std::uint64_t{123} << 30) / 10),
+              "writing about 12.3 GiB to out.gif");
+}
+
 TEST(GifWriter, DelayInHundredths) {
     const std::pair<int, int> cases[] = {
         {0, 2},          {1, 2},    {19, 2},  {20, 2},         {24, 2},         {25, 3},
