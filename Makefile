@@ -50,6 +50,8 @@ fuzz: fuzz-build
 
 bench: build
 	@$(BUILD)/bench/vortan_bench
+	@sh scripts/install-bench-deps.sh
+	@/usr/bin/python3 bench/streamplot_peer.py $(BUILD)
 
 install: build
 	@cmake --install $(BUILD)

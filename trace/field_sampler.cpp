@@ -64,36 +64,25 @@ bool CheckField(const VectorField& field, std::string& error) {
     return true;
 }
 
-GridAxis::GridAxis(const std::vector<double>& nodes) : m_nodes(nodes) {
-    if (m_nodes.size() < 2) return;
-    const double step =
-        (m_nodes.back() - m_nodes.front()) / static_cast<double>(m_nodes.size() - 1);
+GridAxis::GridAxis(const std::vector<double>& nodes) : m_data(nodes.data()), m_size(nodes.size()) {
+    if (m_size < 2) return;
+    m_min = nodes.front();
+    m_max = nodes.back();
+    const double step = (m_max - m_min) / static_cast<double>(m_size - 1);
     m_uniform = step > 0.0;
-    for (std::size_t i = 1; i < m_nodes.size() && m_uniform; ++i) {
-        const double d = m_nodes[i] - m_nodes[i - 1];
+    for (std::size_t i = 1; i < m_size && m_uniform; ++i) {
+        const double d = nodes[i] - nodes[i - 1];
         m_uniform = std::fabs(d - step) <= kUniformTolerance * step;
     }
     if (m_uniform) m_inverseStep = 1.0 / step;
 }
 
-bool GridAxis::Locate(double c, std::size_t& cell, double& fraction) const {
-    const std::size_t n = m_nodes.size();
-    if (n < 2 || !(c >= m_nodes.front() && c <= m_nodes.back())) return false;
-    std::size_t i = 0;
-    if (m_uniform) {
-        const double guess = std::floor((c - m_nodes.front()) * m_inverseStep);
-        i = guess <= 0.0 ? 0 : std::min(static_cast<std::size_t>(guess), n - 2);
-        // Rounding can put c one cell off near a node: step to the right cell.
-        if (c < m_nodes[i] && i > 0) --i;
-        if (c > m_nodes[i + 1] && i + 2 < n) ++i;
-    } else {
-        const auto above = std::upper_bound(m_nodes.begin(), m_nodes.end(), c);
-        i = static_cast<std::size_t>(above - m_nodes.begin());
-        i = i == 0 ? 0 : std::min(i - 1, n - 2);
-    }
+bool GridAxis::LocateUneven(double c, std::size_t& cell, double& fraction) const {
+    const double* above = std::upper_bound(m_data, m_data + m_size, c);
+    std::size_t i = static_cast<std::size_t>(above - m_data);
+    i = i == 0 ? 0 : std::min(i - 1, m_size - 2);
     cell = i;
-    fraction = (c - m_nodes[i]) / (m_nodes[i + 1] - m_nodes[i]);
-    fraction = std::clamp(fraction, 0.0, 1.0);
+    fraction = std::clamp((c - m_data[i]) / (m_data[i + 1] - m_data[i]), 0.0, 1.0);
     return true;
 }
 

@@ -3,6 +3,8 @@
 // of varying spacing.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -26,13 +28,29 @@ class GridAxis {
 
     // The cell [nodes[cell], nodes[cell + 1]] holding c and c's fraction of
     // the way across it (0..1); false when c lies outside the axis.
-    bool Locate(double c, std::size_t& cell, double& fraction) const;
-    double Min() const { return m_nodes.front(); }
-    double Max() const { return m_nodes.back(); }
+    // Inline: the tracer asks this several times for every point it takes.
+    bool Locate(double c, std::size_t& cell, double& fraction) const {
+        if (!(c >= m_min && c <= m_max)) return false;
+        if (!m_uniform) return LocateUneven(c, cell, fraction);
+        const double guess = std::floor((c - m_min) * m_inverseStep);
+        std::size_t i = guess <= 0.0 ? 0 : std::min(static_cast<std::size_t>(guess), m_size - 2);
+        // Rounding can put c one cell off near a node: step to the right cell.
+        if (c < m_data[i] && i > 0) --i;
+        if (c > m_data[i + 1] && i + 2 < m_size) ++i;
+        cell = i;
+        fraction = std::clamp((c - m_data[i]) / (m_data[i + 1] - m_data[i]), 0.0, 1.0);
+        return true;
+    }
+    double Min() const { return m_min; }
+    double Max() const { return m_max; }
     bool Uniform() const { return m_uniform; }
 
   private:
-    const std::vector<double>& m_nodes;
+    bool LocateUneven(double c, std::size_t& cell, double& fraction) const;
+
+    const double* m_data = nullptr;
+    std::size_t m_size = 0;
+    double m_min = 0.0, m_max = -1.0;  // an axis of fewer than two nodes holds nothing
     bool m_uniform = false;
     double m_inverseStep = 0.0;
 };

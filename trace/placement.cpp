@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace vortan::trace {
@@ -13,7 +14,7 @@ namespace {
 constexpr double kSeedSlack = 0.999;
 // The fallback scan of the picture looks at candidates this fraction of a
 // separation apart.
-constexpr double kScanSpacing = 0.25;
+constexpr double kScanSpacing = 0.5;
 
 // splitmix64: a small generator whose sequence is the same on every platform.
 class Random {
@@ -87,7 +88,12 @@ void Placer::SeedBeside(std::size_t index) {
     const double d = m_settings.separation;
     // Copy the points: TryLine adds lines and may move the vector's storage.
     const std::vector<TracedPoint> line = m_result.lines[index];
+    // Candidates about every half test distance along the line: closer
+    // ones would mostly fail the clearance test of their neighbours.
+    double last = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i].arc - last < 0.5 * m_settings.testDistance && i + 1 < line.size()) continue;
+        last = line[i].arc;
         const TracedPoint& a = line[i > 0 ? i - 1 : 0];
         const TracedPoint& b = line[i + 1 < line.size() ? i + 1 : i];
         const double tx = b.px - a.px, ty = b.py - a.py;

@@ -62,12 +62,14 @@ void PointGrid::RemoveLastLine() {
 std::uint32_t PointGrid::Blocking(double x, double y, double z, double radius, std::uint32_t self,
                                   double arc, double selfArc) const {
     const double r2 = radius * radius;
-    const std::size_t ci = Clamp(x * m_inverseCell, m_nx);
-    const std::size_t cj = Clamp(y * m_inverseCell, m_ny);
-    const std::size_t ck = Clamp(z * m_inverseCell, m_nz);
-    const std::size_t i0 = ci > 0 ? ci - 1 : 0, i1 = ci + 1 < m_nx ? ci + 1 : ci;
-    const std::size_t j0 = cj > 0 ? cj - 1 : 0, j1 = cj + 1 < m_ny ? cj + 1 : cj;
-    const std::size_t k0 = ck > 0 ? ck - 1 : 0, k1 = ck + 1 < m_nz ? ck + 1 : ck;
+    // The cells the box around the circle (sphere) overlaps: two or three a
+    // side, as radius is at most a cell.
+    const std::size_t i0 = Clamp((x - radius) * m_inverseCell, m_nx);
+    const std::size_t i1 = Clamp((x + radius) * m_inverseCell, m_nx);
+    const std::size_t j0 = Clamp((y - radius) * m_inverseCell, m_ny);
+    const std::size_t j1 = Clamp((y + radius) * m_inverseCell, m_ny);
+    const std::size_t k0 = Clamp((z - radius) * m_inverseCell, m_nz);
+    const std::size_t k1 = Clamp((z + radius) * m_inverseCell, m_nz);
     std::uint32_t own = kNone;
     for (std::size_t k = k0; k <= k1; ++k) {
         for (std::size_t j = j0; j <= j1; ++j) {

@@ -145,7 +145,7 @@ TraceResult TraceField(const VectorField& field, const TraceOptions& options) {
 
     GrowthLimits limits;
     limits.testDistance = settings.testDistance;
-    limits.maxStep = std::max(0.05, 0.5 * settings.testDistance);
+    limits.maxStep = std::max(0.05, 0.75 * settings.testDistance);
     limits.tolerance = options.tolerance;
     limits.maxLength = kMaxLengthPerimeters * (frame.width + frame.height + frame.depth);
     limits.selfArc = kSelfArcSeparations * separation;

@@ -112,11 +112,13 @@ inline double SegmentDistance(Pixel p, Pixel a, Pixel b) {
 // Segments of all streamlines in square buckets, for nearest-line queries.
 class SegmentIndex {
   public:
-    SegmentIndex(const TraceResult& r, double bucket) : m_bucket(bucket) {
+    // pointsOnly: the knots alone, as segments of no length.
+    SegmentIndex(const TraceResult& r, double bucket, bool pointsOnly = false) : m_bucket(bucket) {
         for (std::size_t l = 0; l < r.streamlines.size(); ++l) {
             const auto& line = r.streamlines[l];
-            for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-                const Pixel a = ToPixel(r.header, line[i]), b = ToPixel(r.header, line[i + 1]);
+            for (std::size_t i = 0; i + (pointsOnly ? 0 : 1) < line.size(); ++i) {
+                const Pixel a = ToPixel(r.header, line[i]);
+                const Pixel b = pointsOnly ? a : ToPixel(r.header, line[i + 1]);
                 m_segments.push_back({a, b, l});
                 const Pixel mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
                 m_buckets[Key(mid)].push_back(m_segments.size() - 1);
@@ -157,9 +159,9 @@ class SegmentIndex {
 };
 
 // Smallest distance, in pixels, from a point of one streamline to another
-// streamline.
-inline double ClosestApproach(const TraceResult& r, double bucket) {
-    SegmentIndex index(r, bucket);
+// streamline (or to its points).
+inline double ClosestApproach(const TraceResult& r, double bucket, bool pointsOnly = false) {
+    SegmentIndex index(r, bucket, pointsOnly);
     double best = std::numeric_limits<double>::infinity();
     for (std::size_t l = 0; l < r.streamlines.size(); ++l) {
         for (const TracePoint& p : r.streamlines[l]) {
