@@ -1,0 +1,31 @@
+// The binary encodings of VTK XML data arrays: base64 text, the byte-count
+// header (UInt32 or UInt64, either byte order) and zlib-compressed blocks.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vortan::field {
+
+// Decodes base64 text, skipping blanks; a padded group may be followed by
+// more groups (VTK encodes the header and the data separately). Decoding
+// stops at the first character that is not base64.
+std::string DecodeBase64(std::string_view text);
+
+struct BlockLayout {
+    std::size_t headerWidth = 4;  // 4 (UInt32) or 8 (UInt64)
+    bool bigEndian = false;
+    bool zlib = false;  // vtkZLibDataCompressor blocks
+};
+
+// Largest ratio of uncompressed to compressed bytes zlib can reach; a header
+// claiming more is corrupt and is refused before anything is allocated.
+inline constexpr std::size_t kMaxInflateRatio = 1032;
+
+// Unpacks one array's data (header then payload) that must hold exactly
+// `expected` bytes into out; false with a message otherwise.
+bool UnpackArray(std::string_view data, const BlockLayout& layout, std::size_t expected,
+                 std::string* out, std::string* error);
+
+}  // namespace vortan::field

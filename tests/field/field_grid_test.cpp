@@ -1,0 +1,143 @@
+// Turning what a reader found into a field: axis order, reversal, masks and
+// the node limit.
+#include "field/field_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace vortan::field {
+namespace {
+
+const double kNan = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+TEST(FieldGrid, DecreasingAxesAreReversedWithTheirData) {
+    // 3 x 2 nodes, y running down: rows swap, x running down: columns swap.
+    RawGrid g;
+    g.axis = {std::vector<double>{2, 1, 0}, std::vector<double>{10, 5}, std::vector<double>{0}};
+    g.comp[0] = {1, 2, 3, 4, 5, 6};
+    g.comp[1] = {-1, -2, -3, -4, -5, -6};
+    const FieldResult r = BuildField(g, "f", "d");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.x, (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(r.field.y, (std::vector<double>{5, 10}));
+    EXPECT_EQ(r.field.u, (std::vector<double>{6, 5, 4, 3, 2, 1}));
+    EXPECT_EQ(r.field.v, (std::vector<double>{-6, -5, -4, -3, -2, -1}));
+    EXPECT_EQ(r.field.description, "d");
+}
+
+TEST(FieldGrid, ThreeDimensionalReversalOfTheMiddleAxis) {
+    RawGrid g;
+    g.axis = {std::vector<double>{0, 1}, std::vector<double>{1, 0}, std::vector<double>{0, 1}};
+    for (auto& c : g.comp) c = {0, 1, 2, 3, 4, 5, 6, 7};
+    const FieldResult r = BuildField(g, "f", "d");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.dimension, 3);
+    EXPECT_EQ(r.field.w, (std::vector<double>{2, 3, 0, 1, 6, 7, 4, 5}));
+}
+
+TEST(FieldGrid, DegenerateAxesDropOutAndComponentsFollowTheirAxes) {
+    // An x-z plane: the y component of three is dropped, w becomes the second.
+    RawGrid g;
+    g.axis = {std::vector<double>{0, 1}, std::vector<double>{7}, std::vector<double>{0, 1}};
+    g.comp = {std::vector<double>{1, 1, 1, 1}, std::vector<double>{2, 2, 2, 2},
+              std::vector<double>{3, 3, 3, 3}};
+    FieldResult r = BuildField(g, "f", "d");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.dimension, 2);
+    EXPECT_EQ(r.field.v, (std::vector<double>{3, 3, 3, 3}));
+    EXPECT_EQ(r.field.z, std::vector<double>{0.0});
+    // With two components they are the plane's, in order.
+    g.comp[2].clear();
+    r = BuildField(g, "f", "d");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.v, (std::vector<double>{2, 2, 2, 2}));
+}
+
+TEST(FieldGrid, NonFiniteComponentsBecomeNan) {
+    RawGrid g;
+    g.axis = {std::vector<double>{0, 1}, std::vector<double>{0, 1}, std::vector<double>{0}};
+    g.comp[0] = {kInf, 1, -kInf, 2};
+    g.comp[1] = {0, kNan, 0, 3};
+    const FieldResult r = BuildField(g, "f", "d");
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(std::isnan(r.field.u[0]));
+    EXPECT_TRUE(std::isnan(r.field.u[2]));
+    EXPECT_TRUE(std::isnan(r.field.v[1]));
+    EXPECT_EQ(r.field.u[3], 2);
+}
+
+TEST(FieldGrid, GridsThatCannotBeFields) {
+    const struct {
+        std::vector<double> x, y, z;
+        bool threeComponents;
+        const char* error;
+    } cases[] = {
+        {{0, 1, 2},
+         {0},
+         {0},
+         false,
+         "f: a 1-D array (3 x 1 x 1 nodes) cannot be traced; a field needs two axes of two "
+         "nodes or more"},
+        {{0}, {0}, {0}, false, "f: a 1-D array (1 x 1 x 1 nodes)"},
+        {{0, 1},
+         {0, 1},
+         {0, 1},
+         false,
+         "f: a 3-D grid (2 x 2 x 2 nodes) with a 2-component array; a 3-D field needs three "
+         "components"},
+        {{0, 2, 1},
+         {0, 1},
+         {0},
+         false,
+         "f: the x coordinates are neither increasing nor decreasing"},
+        {{0, 1}, {1, 1}, {0}, false, "f: the y coordinates are neither increasing nor decreasing"},
+        {{0, 1}, {0, kNan}, {0}, false, "f: the y coordinates are neither"},
+        {{0, 1}, {0, 1}, {1, 0, 0}, true, "f: the z coordinates are neither"},
+    };
+    for (const auto& c : cases) {
+        RawGrid g;
+        g.axis = {c.x, c.y, c.z};
+        const std::size_t n = c.x.size() * c.y.size() * c.z.size();
+        g.comp = {std::vector<double>(n), std::vector<double>(n),
+                  std::vector<double>(c.threeComponents ? n : 0)};
+        const FieldResult r = BuildField(g, "f", "d");
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error) << r.error;
+    }
+}
+
+TEST(FieldGrid, NodeLimitWithoutOverflow) {
+    const std::size_t big = std::size_t{1} << 40;
+    const struct {
+        std::size_t n0, n1, n2;
+        bool ok;
+    } cases[] = {
+        {kMaxFieldNodes, 1, 1, true}, {kMaxFieldNodes + 1, 1, 1, false},
+        {8192, 8192, 1, true},        {8192, 8193, 1, false},
+        {big, big, big, false},  // the product wraps around in 64 bits
+        {SIZE_MAX, 2, 1, false},      {0, 5, 5, false},
+    };
+    for (const auto& c : cases) {
+        std::size_t nodes = 0;
+        std::string error;
+        EXPECT_EQ(CheckNodeCount(c.n0, c.n1, c.n2, "big.nc", &nodes, &error), c.ok)
+            << c.n0 << " " << c.n1;
+        if (c.ok) {
+            EXPECT_EQ(nodes, c.n0 * c.n1 * c.n2);
+        } else {
+            EXPECT_EQ(error.rfind("big.nc: ", 0), 0u) << error;
+        }
+    }
+    std::string error;
+    std::size_t nodes = 0;
+    CheckNodeCount(kMaxFieldNodes + 1, 1, 1, "big.nc", &nodes, &error);
+    EXPECT_EQ(error,
+              "big.nc: the grid of 67108865 x 1 x 1 nodes is larger than the limit of "
+              "67108864 nodes");
+}
+
+}  // namespace
+}  // namespace vortan::field

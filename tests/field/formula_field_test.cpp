@@ -1,0 +1,106 @@
+// Formulas sampled on grids: values at the nodes, the default grid, and the
+// messages for formulas, domains and grids that cannot be used.
+#include "field/formula_field.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "field_test_support.h"
+
+namespace vortan::field {
+namespace {
+
+TEST(FormulaField, DoubleGyreAtTheNodes) {
+    const FieldResult r =
+        SampleFormula("u = -sin(pi*x)*cos(pi*y); v = cos(pi*x)*sin(pi*y)", "0:2,0:1", "9x5");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.dimension, 2);
+    EXPECT_EQ(r.field.x, (std::vector<double>{0, 0.25, 0.5, 0.75, 1, 1.25, 1.5, 1.75, 2}));
+    EXPECT_EQ(r.field.y, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+    EXPECT_EQ(test::GyreMismatches(r.field, 1e-15), 0);
+    EXPECT_EQ(r.field.description, "u, v of a formula");
+}
+
+TEST(FormulaField, ThreeDimensionsAndLineSeparatedComponents) {
+    const FieldResult r = SampleFormula("u = -y\nv = x\nw = z*2", "-1:1, -1:1, 0:3", "3x5X4");
+    ASSERT_TRUE(r.ok) << r.error;
+    const VectorField& f = r.field;
+    EXPECT_EQ(f.dimension, 3);
+    ASSERT_EQ(f.Nodes(), 60u);
+    EXPECT_EQ(f.z, (std::vector<double>{0, 1, 2, 3}));
+    const std::size_t n = f.Index(2, 1, 3);
+    EXPECT_DOUBLE_EQ(f.u[n], 0.5);
+    EXPECT_DOUBLE_EQ(f.v[n], 1.0);
+    EXPECT_DOUBLE_EQ(f.w[n], 6.0);
+}
+
+TEST(FormulaField, DefaultGridKeepsTheAspect) {
+    const struct {
+        const char* domain;
+        std::size_t nx, ny, nz;
+    } cases[] = {
+        {"0:2,0:1", 512, 256, 1},
+        {"0:1,0:4", 128, 512, 1},
+        {"0:1000,0:1", 512, 2, 1},
+        {"0:1,0:1,0:0.5", 64, 64, 32},
+    };
+    for (const auto& c : cases) {
+        const bool three = c.nz > 1;
+        const FieldResult r = SampleFormula(three ? "u=1;v=0;w=0" : "u=1;v=0", c.domain, "");
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.field.Nx(), c.nx) << c.domain;
+        EXPECT_EQ(r.field.Ny(), c.ny) << c.domain;
+        EXPECT_EQ(r.field.Nz(), c.nz) << c.domain;
+    }
+}
+
+TEST(FormulaField, NonFiniteValuesAreMasked) {
+    const FieldResult r = SampleFormula("u = sqrt(x); v = 1/y", "-1:1,0:1", "3x2");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(std::isnan(r.field.u[0]));  // sqrt(-1)
+    EXPECT_TRUE(std::isnan(r.field.v[1]));  // 1/0
+    EXPECT_DOUBLE_EQ(r.field.u[5], 1.0);
+    EXPECT_DOUBLE_EQ(r.field.v[5], 1.0);
+}
+
+TEST(FormulaField, Messages) {
+    const struct {
+        const char* formula;
+        const char* domain;
+        const char* grid;
+        const char* error;  // the message's beginning
+    } cases[] = {
+        {"u = 1", "0:1,0:1", "", "formula: both u and v must be given"},
+        {"u = 1; u = 2; v = 0", "0:1,0:1", "", "formula: u is given twice"},
+        {"u = 1; q = 2", "0:1,0:1", "", "formula: 'q = 2' must read \"u = ...\""},
+        {"u == 1; v = 0", "0:1,0:1", "", "formula: 'u == 1' must read"},
+        {"u 1; v = 0", "0:1,0:1", "", "formula: 'u 1' must read"},
+        {"u = 1; v = 0; w = 0", "0:1,0:1", "", "formula: w is given but the domain is 2-D"},
+        {"u = 1; v = 0", "0:1,0:1,0:1", "", "formula: the domain is 3-D, so w must be given"},
+        {"u = 1 +; v = 0", "0:1,0:1", "", "formula: u = '1 +': "},
+        {"u = 1; v = q*x", "0:1,0:1", "", "formula: v = 'q*x': "},
+        {"u = z; v = 0", "0:1,0:1", "", "formula: u = 'z': "},
+        {"u = 1; v = 0", "0:1", "", "formula: the domain '0:1' must be two or three ranges"},
+        {"u = 1; v = 0", "0:1,1:0", "", "formula: the range '1:0' of the domain must run"},
+        {"u = 1; v = 0", "0:1,a:b", "", "formula: the range 'a:b' of the domain must be"},
+        {"u = 1; v = 0", "0:1,0:inf", "", "formula: the range '0:inf'"},
+        {"u = 1; v = 0", "-1e308:1e308,0:1", "", "formula: the range '-1e308:1e308'"},
+        {"u = 1; v = 0", "0:1,0:1", "10", "formula: the grid '10' must give two node counts"},
+        {"u = 1; v = 0", "0:1,0:1", "10x1", "formula: the grid '10x1' must give whole numbers"},
+        {"u = 1; v = 0", "0:1,0:1", "10x-3", "formula: the grid '10x-3' must give whole"},
+        {"u = 1; v = 0", "0:1,0:1", "99999x99999",
+         "formula: the grid of 99999 x 99999 x 1 nodes is larger than the limit"},
+        {"u = 1; v = 0", "0:1,0:1", "99999999999999x99999999999999", "formula: the grid of"},
+    };
+    for (const auto& c : cases) {
+        const FieldResult r = SampleFormula(c.formula, c.domain, c.grid);
+        EXPECT_FALSE(r.ok) << c.formula;
+        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error)
+            << c.formula << " | " << c.domain << " | " << c.grid << " -> " << r.error;
+        EXPECT_TRUE(r.field.u.empty());
+    }
+}
+
+}  // namespace
+}  // namespace vortan::field

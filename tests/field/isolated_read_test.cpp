@@ -1,0 +1,57 @@
+// A reader run in a child process: its field comes back whole, and its crash
+// becomes a message.
+#include "field/isolated_read.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace vortan::field {
+namespace {
+
+TEST(IsolatedRead, TheChildsFieldComesBackWhole) {
+    FieldResult sent;
+    sent.ok = true;
+    sent.field.dimension = 3;
+    sent.field.description = "u, v, w of deep.nc";
+    sent.field.x = {0, 1};
+    sent.field.y = {0, 2};
+    sent.field.z = {-1, 1};
+    // Large enough to need many pipe buffers.
+    sent.field.u.assign(300000, 1.25);
+    sent.field.v.assign(300000, std::nan(""));
+    sent.field.w.assign(300000, -7.0);
+    const FieldResult got = ReadIsolated("deep.nc", "NetCDF", [&] { return sent; });
+    ASSERT_TRUE(got.ok) << got.error;
+    EXPECT_EQ(got.field.dimension, 3);
+    EXPECT_EQ(got.field.description, sent.field.description);
+    EXPECT_EQ(got.field.z, sent.field.z);
+    EXPECT_EQ(got.field.u, sent.field.u);
+    EXPECT_EQ(got.field.w, sent.field.w);
+    ASSERT_EQ(got.field.v.size(), 300000u);
+    EXPECT_TRUE(std::isnan(got.field.v.back()));
+
+    FieldResult failed;
+    failed.error = "deep.nc: no velocity components";
+    const FieldResult back = ReadIsolated("deep.nc", "NetCDF", [&] { return failed; });
+    EXPECT_FALSE(back.ok);
+    EXPECT_EQ(back.error, failed.error);
+}
+
+TEST(IsolatedRead, ACrashOrExitInTheChildIsAMessage) {
+    const FieldResult crashed =
+        ReadIsolated("bad.nc", "NetCDF", []() -> FieldResult { std::abort(); });
+    EXPECT_FALSE(crashed.ok);
+    EXPECT_EQ(crashed.error,
+              "bad.nc: the NetCDF library could not read this file (it crashed with Aborted); "
+              "the file is probably damaged");
+    const FieldResult exited = ReadIsolated("bad.nc", "NetCDF", []() -> FieldResult { _exit(3); });
+    EXPECT_EQ(exited.error,
+              "bad.nc: the NetCDF library could not read this file (it ended unexpectedly); the "
+              "file is probably damaged");
+}
+
+}  // namespace
+}  // namespace vortan::field

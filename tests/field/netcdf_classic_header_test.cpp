@@ -1,0 +1,63 @@
+// The classic header walk: sound headers pass, garbage counts and cut files
+// are caught before the NetCDF library sees them.
+#include "field/netcdf_classic_header.h"
+
+#include <gtest/gtest.h>
+
+#include "field_test_support.h"
+
+namespace vortan::field {
+namespace {
+
+// Offsets in the header of gyre_classic.nc (ncdump -k: classic): the
+// dimension count follows the magic, the record count and the list tag.
+constexpr std::size_t kDimensionCount = 12;
+
+TEST(NetCdfClassicHeader, SoundHeadersPass) {
+    for (const char* file : {"gyre_classic.nc", "gyre_64bit.nc", "gyre_cdf5.nc", "gyre_packed.nc",
+                             "rotation3d.nc", "line.nc", "no_velocity.nc"}) {
+        const std::string bytes = test::ReadBytes(test::Fixture(file));
+        std::string problem;
+        EXPECT_TRUE(CheckClassicHeader(bytes, bytes.size(), &problem)) << file << ": " << problem;
+        // Only the first bytes at hand: no verdict, so no refusal.
+        EXPECT_TRUE(
+            CheckClassicHeader(std::string_view(bytes).substr(0, 40), bytes.size(), &problem))
+            << file;
+    }
+    std::string problem;
+    EXPECT_TRUE(CheckClassicHeader("\x89HDF", 4, &problem));  // not classic: not judged
+}
+
+TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
+    const std::string good = test::ReadBytes(test::Fixture("gyre_classic.nc"));
+    ASSERT_EQ(good.substr(8, 4), std::string("\0\0\0\x0A", 4));  // the dimension list tag
+    auto with = [&](std::size_t at, const std::string& bytes) {
+        std::string copy = good;
+        copy.replace(at, bytes.size(), bytes);
+        return copy;
+    };
+    const struct {
+        std::string bytes;
+        unsigned long long size;
+        const char* problem;
+    } cases[] = {
+        {with(kDimensionCount, "\x5A\x5A\x5A\x5A"), good.size(),
+         "a count of 1515870810 is larger than the file"},
+        {with(8, std::string("\0\0\0\x0B", 4)), good.size(),
+         "a damaged header (unexpected list tag)"},
+        {good.substr(0, 30), 30, "a count of 3 is larger than the file"},
+        {good.substr(0, 14), 14, "the header is cut short"},
+        {with(kDimensionCount + 4, std::string("\x7F\0\0\0", 4)), good.size(),
+         "a count of 2130706432 is larger than the file"},
+        {with(good.find("uo") + 8, std::string("\0\0\0\x09", 4)), good.size(),
+         "a variable names dimension 9 of 3"},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        EXPECT_FALSE(CheckClassicHeader(c.bytes, c.size, &problem)) << c.problem;
+        EXPECT_EQ(problem, c.problem);
+    }
+}
+
+}  // namespace
+}  // namespace vortan::field

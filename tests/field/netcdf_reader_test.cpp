@@ -1,0 +1,129 @@
+// NetCDF: component choice, extra dimensions, masks and packing, axis
+// order, and the messages that list what the file holds.
+#include "field/netcdf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "field_test_support.h"
+
+namespace vortan::field {
+namespace {
+
+using test::Fixture;
+
+ReadOptions Options(std::string u = "", std::string v = "", std::size_t time = 0,
+                    std::size_t level = 0) {
+    ReadOptions o;
+    o.u = std::move(u);
+    o.v = std::move(v);
+    o.time = time;
+    o.level = level;
+    return o;
+}
+
+TEST(NetCdf, TimeIndexPicksTheStep) {
+    for (std::size_t time : {0u, 1u}) {
+        const FieldResult r = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", time));
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(test::GyreMismatches(r.field, 1e-15, time == 0 ? 1.0 : 2.0), 0);
+        EXPECT_EQ(r.field.description, "uo, vo of gyre_classic.nc");
+    }
+    const FieldResult r = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", 2));
+    EXPECT_EQ(r.error, Fixture("gyre_classic.nc") +
+                           ": time index 2 is out of range; dimension 'time' has 2 entries");
+}
+
+TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
+    const FieldResult r = ReadNetCdfFile(Fixture("gyre_packed.nc"), Options("", "", 0, 1));
+    ASSERT_TRUE(r.ok) << r.error;
+    const VectorField& f = r.field;
+    EXPECT_EQ(f.description, "eastward, northward of gyre_packed.nc");
+    // Latitude ran north to south: the first stored row is now the last.
+    EXPECT_EQ(f.y, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+    EXPECT_TRUE(std::isnan(f.u[f.Index(0, 4)]));  // _FillValue
+    EXPECT_TRUE(std::isnan(f.v[f.Index(1, 3)]));  // missing_value
+    int masked = 0, bad = 0;
+    for (std::size_t j = 0; j < f.Ny(); ++j)
+        for (std::size_t i = 0; i < f.Nx(); ++i) {
+            const std::size_t n = f.Index(i, j);
+            if (std::isnan(f.u[n]) || std::isnan(f.v[n])) {
+                ++masked;
+                continue;
+            }
+            // Packed in steps of 1/16384.
+            bad += std::abs(f.u[n] - test::GyreU(f.x[i], f.y[j])) > 1e-4 ||
+                   std::abs(f.v[n] - test::GyreV(f.x[i], f.y[j])) > 1e-4;
+        }
+    EXPECT_EQ(masked, 2);
+    EXPECT_EQ(bad, 0);
+    // Level 0 holds zeros packed with the offset: every value is 0 * scale + 0.5.
+    const FieldResult level0 = ReadNetCdfFile(Fixture("gyre_packed.nc"), Options());
+    ASSERT_TRUE(level0.ok) << level0.error;
+    EXPECT_EQ(level0.field.u, std::vector<double>(45, 0.5));
+    EXPECT_EQ(ReadNetCdfFile(Fixture("gyre_packed.nc"), Options("", "", 0, 2)).error,
+              Fixture("gyre_packed.nc") +
+                  ": level index 2 is out of range; dimension 'depth' has 2 entries");
+}
+
+TEST(NetCdf, ComponentsByName) {
+    const struct {
+        const char* file;
+        ReadOptions options;
+        const char* error;  // after "path: "; empty when the read succeeds
+    } cases[] = {
+        {"gyre_classic.nc", Options("uo", "vo"), ""},
+        {"gyre_common.nc", Options(), ""},
+        {"gyre_classic.nc", Options("vo", "uo"), ""},
+        {"gyre_classic.nc", Options("uo", ""), "give both u and v components by name, or neither"},
+        {"gyre_classic.nc", Options("speed", "vo"),
+         "no variable named 'speed'; variables present: time(time), y(y), x(x), uo(time, y, x), "
+         "vo(time, y, x), temp(time, y, x)"},
+        {"gyre_classic.nc", Options("uo", "x"),
+         "the components lie on different grids: uo(time, y, x) and x(x)"},
+        {"no_velocity.nc", Options(),
+         "no velocity components (by standard_name or common names such as u, v); variables "
+         "present: temp(lat, lon), salt(lat, lon)"},
+        {"curvilinear.nc", Options(),
+         "a curvilinear grid cannot be traced: the coordinates lon(j, i), lat(j, i) are 2-D; a "
+         "grid with 1-D coordinate variables can be"},
+        {"line.nc", Options(),
+         "'u(time, station)' has one spatial dimension; a 1-D array cannot "
+         "be traced"},
+    };
+    for (const auto& c : cases) {
+        const FieldResult r = ReadNetCdfFile(Fixture(c.file), c.options);
+        if (*c.error == '\0') {
+            EXPECT_TRUE(r.ok) << c.file << ": " << r.error;
+        } else {
+            EXPECT_EQ(r.error, Fixture(c.file) + ": " + c.error);
+        }
+    }
+    // Swapped names give the swapped field.
+    const FieldResult swapped = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("vo", "uo"));
+    ASSERT_TRUE(swapped.ok);
+    EXPECT_DOUBLE_EQ(swapped.field.u[12], test::GyreV(swapped.field.x[3], swapped.field.y[1]));
+}
+
+TEST(NetCdf, ThreeDimensionsWhenWIsFound) {
+    const FieldResult r = ReadNetCdfFile(Fixture("rotation3d.nc"), Options());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.dimension, 3);
+    EXPECT_EQ(r.field.description, "u, v, w of rotation3d.nc");
+}
+
+TEST(NetCdf, FromMemoryAndDamaged) {
+    const std::string bytes = test::ReadBytes(Fixture("gyre_64bit.nc"));
+    const FieldResult r = ReadNetCdfMemory(bytes, "mem.nc", {});
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(test::GyreMismatches(r.field, 1e-15), 0);
+    EXPECT_EQ(ReadNetCdfMemory("CDF\x01garbage", "mem.nc", {}).error,
+              "mem.nc: a damaged NetCDF header (the header is cut short)");
+    const FieldResult bad =
+        ReadNetCdfMemory(std::string("\x89HDF\r\n\x1a\n", 8) + "garbage", "mem.nc", {});
+    EXPECT_EQ(bad.error.rfind("mem.nc: cannot be read as NetCDF (", 0), 0u) << bad.error;
+}
+
+}  // namespace
+}  // namespace vortan::field

@@ -1,0 +1,187 @@
+// Legacy VTK files in memory: choice of array, attribute sections the reader
+// must skip, and the messages for what cannot be traced.
+#include "field/vtk_legacy_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "field_test_support.h"
+
+namespace vortan::field {
+namespace {
+
+const std::string kHead = "# vtk DataFile Version 3.0\ntitle\nASCII\n";
+const std::string kGrid2x2 =
+    "DATASET STRUCTURED_POINTS\nDIMENSIONS 2 2 1\nORIGIN 0 0 0\nSPACING 1 1 1\n";
+
+FieldResult Read(const std::string& body, const std::string& vectors = "") {
+    return ReadVtkLegacy(kHead + body, "f.vtk", vectors);
+}
+
+TEST(VtkLegacy, ChoosesTheNamedThenTheActiveThenTheFirstArray) {
+    const std::string data = kGrid2x2 +
+                             "POINT_DATA 4\n"
+                             "SCALARS p float 1\nLOOKUP_TABLE default\n9 9 9 9\n"
+                             "FIELD FieldData 2\n"
+                             "flat 2 4 float\n1 1 1 1 1 1 1 1\n"
+                             "steep 3 4 double\n2 2 2 2 2 2 2 2 2 2 2 2\n"
+                             "VECTORS my%20flow float\n3 3 3 3 3 3 3 3 3 3 3 3\n";
+    const struct {
+        std::string vectors;
+        double u;
+        const char* description;
+    } cases[] = {
+        {"", 3, "my flow of f.vtk"},
+        {"steep", 2, "steep of f.vtk"},
+        {"flat", 1, "flat of f.vtk"},
+        {"my flow", 3, "my flow of f.vtk"},
+    };
+    for (const auto& c : cases) {
+        const FieldResult r = Read(data, c.vectors);
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.field.u, std::vector<double>(4, c.u)) << c.vectors;
+        EXPECT_EQ(r.field.description, c.description);
+    }
+    const FieldResult r = Read(data, "p");
+    EXPECT_EQ(r.error,
+              "f.vtk: no point array 'p' of two or three components; found: p (1 component), "
+              "flat (2 components), steep (3 components), my flow (3 components)");
+}
+
+std::string Repeat(const std::string& value, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += value + " ";
+    return out + "\n";
+}
+
+TEST(VtkLegacy, SkipsCellDataMetadataAndOtherAttributes) {
+    const std::string body =
+        "DATASET RECTILINEAR_GRID\nDIMENSIONS 2 3 1\n"
+        "X_COORDINATES 2 float\n0 5\nY_COORDINATES 3 double\n3 2 1\nZ_COORDINATES 1 float\n0\n"
+        "FIELD FieldData 1\nTIME 1 1 double\n4.5\n"
+        "CELL_DATA 2\nVECTORS cellflow float\n" +
+        Repeat("7", 6) +
+        "POINT_DATA 6\n"
+        "COLOR_SCALARS c 4\n" +
+        Repeat("0", 24) + "NORMALS n float\n" + Repeat("1", 18) +
+        "TEXTURE_COORDINATES t 2 float\n" + Repeat("0", 12) + "TENSORS s float\n" +
+        Repeat("0", 54) + "GLOBAL_IDS ids vtkIdType\n" + Repeat("1", 6) + "LOOKUP_TABLE lut 2\n" +
+        Repeat("0", 8) +
+        "VECTORS v float\n0 1 0 1 2 0 2 3 0 3 4 0 4 5 0 5 6 0\n"
+        "METADATA\nINFORMATION 1\nNAME L2_NORM_RANGE LOCATION vtkDataArray\n"
+        "DATA 2 1 7.8\n\n";
+    const FieldResult r = Read(body);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.x, (std::vector<double>{0, 5}));
+    // y ran downwards: reversed with the data.
+    EXPECT_EQ(r.field.y, (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(r.field.u, (std::vector<double>{4, 5, 2, 3, 0, 1}));
+    EXPECT_EQ(r.field.v, (std::vector<double>{5, 6, 3, 4, 1, 2}));
+}
+
+TEST(VtkLegacy, NanAndInfinityInTextBecomeMasks) {
+    const FieldResult r = Read(kGrid2x2 +
+                               "POINT_DATA 4\nVECTORS v double\n"
+                               "nan 0 0 1 inf 0 -INF 1 0 +1.5 -nan 0\n");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(std::isnan(r.field.u[0]));
+    EXPECT_TRUE(std::isnan(r.field.v[1]));
+    EXPECT_TRUE(std::isnan(r.field.u[2]));
+    EXPECT_EQ(r.field.u[3], 1.5);
+    EXPECT_TRUE(std::isnan(r.field.v[3]));
+}
+
+TEST(VtkLegacy, BinaryIsBigEndian) {
+    std::string body =
+        "# vtk DataFile Version 3.0\nt\nBINARY\n" + kGrid2x2 + "POINT_DATA 4\nVECTORS v int\n";
+    for (int i = 0; i < 12; ++i) {
+        const int value = i * 1000 - 5000;
+        const auto u = static_cast<unsigned>(value);
+        for (int shift = 24; shift >= 0; shift -= 8) body += static_cast<char>((u >> shift) & 0xFF);
+    }
+    body += "\n";
+    const FieldResult r = ReadVtkLegacy(body, "b.vtk", "");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.u, (std::vector<double>{-5000, -2000, 1000, 4000}));
+    EXPECT_EQ(r.field.v, (std::vector<double>{-4000, -1000, 2000, 5000}));
+    // One byte short of the last value.
+    const FieldResult cut = ReadVtkLegacy(body.substr(0, body.size() - 2), "b.vtk", "");
+    EXPECT_EQ(cut.error, "b.vtk: the file ends inside array 'v'");
+}
+
+TEST(VtkLegacy, Messages) {
+    const struct {
+        std::string body;
+        const char* error;
+    } cases[] = {
+        {"DATASET STRUCTURED_GRID\nDIMENSIONS 2 2 1\nPOINTS 4 float\n",
+         "f.vtk: a curvilinear grid (STRUCTURED_GRID) cannot be traced; image or rectilinear "
+         "data can"},
+        {"DATASET UNSTRUCTURED_GRID\nPOINTS 0 float\n",
+         "f.vtk: an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
+        {"DATASET POLYDATA\n", "f.vtk: an unstructured data set (POLYDATA)"},
+        {"DATASET FOO\n", "f.vtk: a data set of kind 'FOO' cannot be traced"},
+        {"DIMENSIONS 2 2 1\n", "f.vtk: no DATASET line"},
+        {"DATASET STRUCTURED_POINTS\nPOINT_DATA 4\n", "f.vtk: no DIMENSIONS line"},
+        {kGrid2x2 + "POINT_DATA 4\nSCALARS p float\nLOOKUP_TABLE default\n1 2 3 4\n",
+         "f.vtk: no vector components: no point array of two or three components; found: p (1 "
+         "component)"},
+        {kGrid2x2, "f.vtk: no point data"},
+        {kGrid2x2 + "POINT_DATA 5\nVECTORS v float\n" + Repeat("1", 15),
+         "f.vtk: POINT_DATA gives 5 points for 4 grid nodes"},
+        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 9 1 1\nPOINT_DATA 9\nVECTORS v float\n" +
+             Repeat("1", 27),
+         "f.vtk: a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
+        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 100000 100000 100\n",
+         "f.vtk: the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
+        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 -2 1\n",
+         "f.vtk: '-2' after DIMENSIONS is not a valid number"},
+        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 6 7 8 9 10 11\n",
+         "f.vtk: the file ends inside array 'v'"},
+        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 x 7 8 9 10 11 12\n",
+         "f.vtk: 'x' in array 'v' is not a number"},
+        {kGrid2x2 + "POINT_DATA 4\nVECTORS v quaternion\n", "f.vtk: a bad VECTORS line"},
+        {kGrid2x2 + "POINT_DATA 999999999999\nVECTORS v float\n1 2 3\n",
+         "f.vtk: the file ends inside array 'v'"},
+        {kGrid2x2 + "POINT_DATA 4\nFIELD f 1\nv 99999999999 99999999999 float\n",
+         "f.vtk: array 'v' is too large"},
+        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 2 1\nSPACING 0 1 1\nPOINT_DATA 4\n"
+         "VECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
+         "f.vtk: a spacing of zero"},
+        {"DATASET RECTILINEAR_GRID\nDIMENSIONS 2 2 1\nX_COORDINATES 3 float\n0 1 2\n"
+         "POINT_DATA 4\nVECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
+         "f.vtk: X_COORDINATES holds 3 values for 2 nodes"},
+        {"WHATEVER\n", "f.vtk: unexpected 'WHATEVER'"},
+    };
+    for (const auto& c : cases) {
+        const FieldResult r = Read(c.body);
+        EXPECT_FALSE(r.ok) << c.body;
+        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error) << r.error;
+    }
+    EXPECT_EQ(ReadVtkLegacy("# vtk DataFile Version 3.0\nt\nTEXT\n", "f.vtk", "").error,
+              "f.vtk: the third line must say ASCII or BINARY");
+}
+
+TEST(VtkLegacy, FixturesThatCannotBeTraced) {
+    const struct {
+        const char* file;
+        const char* error;
+    } cases[] = {
+        {"curvilinear.vtk", "a curvilinear grid (STRUCTURED_GRID) cannot be traced"},
+        {"unstructured.vtk", "an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
+        {"scalar_only.vtk",
+         "no vector components: no point array of two or three components; "
+         "found: pressure (1 component)"},
+        {"line.vtk", "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = test::Fixture(c.file);
+        const FieldResult r = ReadVtkLegacy(test::ReadBytes(path), path, "");
+        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(c.error).size()),
+                  path + ": " + c.error);
+    }
+}
+
+}  // namespace
+}  // namespace vortan::field

@@ -1,0 +1,99 @@
+// Base64 groups and the block layouts of binary VTK XML data.
+#include "field/vtk_xml_decode.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+namespace vortan::field {
+namespace {
+
+TEST(VtkXmlDecode, Base64GroupsMayFollowPadding) {
+    const struct {
+        const char* text;
+        std::string bytes;
+    } cases[] = {
+        {"TWFu", "Man"},
+        {"TWE=", "Ma"},
+        {"TQ==", "M"},
+        {"TQ==TWFu", "MMan"},   // header and data encoded one after the other
+        {"TW\nE=  TQ", "MaM"},  // blanks skipped, unpadded tail kept
+        {"TWFu!TWFu", "Man"},   // stops at a foreign character
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DecodeBase64(c.text), c.bytes) << c.text;
+}
+
+std::string Word(unsigned long long value, std::size_t width, bool big) {
+    std::string out(width, '\0');
+    for (std::size_t i = 0; i < width; ++i)
+        out[big ? width - 1 - i : i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+std::string Deflate(const std::string& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(out.data()), &size,
+             reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()));
+    out.resize(size);
+    return out;
+}
+
+TEST(VtkXmlDecode, UnpacksEveryHeaderWidthByteOrderAndCompression) {
+    const std::string payload = "0123456789abcdefghij";  // 20 bytes, blocks of 8
+    for (std::size_t width : {4u, 8u}) {
+        for (bool big : {false, true}) {
+            const BlockLayout plain{width, big, false};
+            std::string out, error;
+            ASSERT_TRUE(UnpackArray(Word(20, width, big) + payload, plain, 20, &out, &error))
+                << error;
+            EXPECT_EQ(out, payload);
+
+            const std::string b0 = Deflate(payload.substr(0, 8)),
+                              b1 = Deflate(payload.substr(8, 8)), b2 = Deflate(payload.substr(16));
+            const std::string packed = Word(3, width, big) + Word(8, width, big) +
+                                       Word(4, width, big) + Word(b0.size(), width, big) +
+                                       Word(b1.size(), width, big) + Word(b2.size(), width, big) +
+                                       b0 + b1 + b2;
+            const BlockLayout zlib{width, big, true};
+            ASSERT_TRUE(UnpackArray(packed, zlib, 20, &out, &error)) << error;
+            EXPECT_EQ(out, payload);
+            // A damaged block, a header asking for more bytes, a cut payload.
+            std::string damaged = packed;
+            damaged[damaged.size() - 3] ^= 0x55;
+            EXPECT_FALSE(UnpackArray(damaged, zlib, 20, &out, &error));
+            EXPECT_FALSE(UnpackArray(packed, zlib, 21, &out, &error));
+            EXPECT_EQ(error, "the compressed blocks do not hold the 21 bytes expected");
+            EXPECT_FALSE(UnpackArray(packed.substr(0, packed.size() - 1), zlib, 20, &out, &error));
+            EXPECT_EQ(error, "the compressed data ends early");
+        }
+    }
+}
+
+TEST(VtkXmlDecode, HeadersThatCannotBeTrue) {
+    const BlockLayout zlib{4, false, true};
+    std::string out, error;
+    // 2^31 blocks announced in a 20-byte array.
+    EXPECT_FALSE(
+        UnpackArray(Word(1u << 31, 4, false) + std::string(16, '\0'), zlib, 8, &out, &error));
+    EXPECT_EQ(error, "the header names 2147483648 blocks, more than the data holds");
+    // A block size of zero, a last block bigger than the others.
+    EXPECT_FALSE(UnpackArray(
+        Word(1, 4, false) + Word(0, 4, false) + Word(0, 4, false) + Word(1, 4, false) + "x", zlib,
+        8, &out, &error));
+    EXPECT_FALSE(UnpackArray(Word(2, 4, false) + Word(4, 4, false) + Word(6, 4, false) +
+                                 Word(1, 4, false) + Word(1, 4, false) + "xy",
+                             zlib, 10, &out, &error));
+    // A compressed size past the end, one that would wrap a 64-bit sum.
+    const BlockLayout wide{8, false, true};
+    EXPECT_FALSE(UnpackArray(Word(2, 8, false) + Word(4, 8, false) + Word(0, 8, false) +
+                                 Word(~0ull, 8, false) + Word(2, 8, false) + "xy",
+                             wide, 8, &out, &error));
+    EXPECT_EQ(error, "the compressed data ends early");
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(UnpackArray("ab", BlockLayout{}, 0, &out, &error));
+    EXPECT_EQ(error, "the data ends inside its header");
+}
+
+}  // namespace
+}  // namespace vortan::field
