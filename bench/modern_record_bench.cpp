@@ -5,9 +5,11 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "view/modern_record.h"
 #include "view/streamline_reader.h"
+#include "view/streamline_writer.h"
 
 namespace {
 
@@ -44,21 +46,15 @@ std::string ModernRecord(int knots, int seed) {
     return out + "}}\n";
 }
 
+// The same streamline as a classic record.
 std::string ClassicRecord(int knots, int seed) {
-    std::string grid = "{{0.";
-    for (int i = 1; i < knots; ++i) grid += ", " + std::to_string(i * 0.01);
-    grid += "}}";
-    std::string out = "{{";
-    for (int c = 0; c < 2; ++c) {
-        out += std::string(c ? ", " : "") + (c ? "y" : "x") +
-               " -> InterpolatingFunction[{{0., 3.}}, {3, 1, 0, 0}, " + grid + ", {";
-        for (int i = 0; i < knots; ++i) {
-            const double v = c ? std::sin(i * 0.01 + seed) : std::cos(i * 0.01 + seed);
-            out += std::string(i ? ", " : "") + "{" + std::to_string(v) + ", 0.}";
-        }
-        out += "}]";
+    std::vector<vortan::StreamlinePoint> points;
+    for (int i = 0; i < knots; ++i) {
+        points.push_back({i * 0.01, std::cos(i * 0.01 + seed), std::sin(i * 0.01 + seed)});
     }
-    return out + "}}\n";
+    vortan::StreamlineRecordForm form;
+    form.precision = vortan::StreamlinePrecision::kDouble;
+    return vortan::FormatStreamlineRecord(points, 2, form);
 }
 
 void BM_ParseModernRecord(benchmark::State& state) {

@@ -1,35 +1,21 @@
-// Builders of streamline file text for tests: a header of numbers and classic
-// records in the list syntax that Mathematica prints for an interpolated
-// solution. Header-only so that every test executable can use it.
+// Builders of streamline file text for tests: headers of any count of numbers
+// and classic records from the writer, unthinned and unpadded, so that tests
+// can hand the reader what it must thin or pass over itself.
 #pragma once
 
-#include <charconv>
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "view/streamline_reader.h"
+#include "view/streamline_writer.h"
 
 namespace vortan::test {
 
 // A number as Mathematica prints a machine real: "0.", "1.", "0.5", "-2.25",
 // "1.5*^-7" (shortest text that reads back as the same float).
 inline std::string MathematicaNumber(float v) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v);
-    std::string s(buf, res.ptr);
-    std::string exponent;
-    if (auto e = s.find('e'); e != std::string::npos) {
-        exponent = s.substr(e + 1);
-        s.erase(e);
-        if (!exponent.empty() && exponent[0] == '+') exponent.erase(0, 1);
-        // Drop leading zeros of the exponent ("-07" -> "-7").
-        std::size_t digits = (!exponent.empty() && exponent[0] == '-') ? 1 : 0;
-        while (exponent.size() > digits + 1 && exponent[digits] == '0') exponent.erase(digits, 1);
-    }
-    if (s.find('.') == std::string::npos) s += '.';
-    if (!exponent.empty()) s += "*^" + exponent;
-    return s;
+    return FormatStreamlineNumber(v);
 }
 
 // The header: the numbers in order, each followed by separator ("\n" gives the
@@ -47,35 +33,26 @@ inline std::vector<float> HeaderNumbers(const StreamlineHeader& h) {
             h.xMax,       h.yMin,        h.yMax,      h.zMin, h.zMax};
 }
 
-// One classic record, one line, with its line end:
+// One classic record, one line, with its line end, as the writer spells it
+// but neither thinned nor padded:
 //   {{x -> InterpolatingFunction[{{0., T}}, {3, 1, 0, 0}, {{0., t1, ...}},
 //     {{x0, 0.}, {x1, 0.}, ...}], y -> InterpolatingFunction[...]}}
-// t holds the parameter values of knots 0..n (t[0] is normally 0 and is then
-// written "0.", the form the reader looks for); T is the last of them.
-// coords holds the value lists x, y and optionally z (one value per knot).
+// t holds the parameter values of knots 0..n (t[0] == 0); coords holds the
+// value lists x, y and optionally z, one value per knot.
 inline std::string ClassicRecord(const std::vector<float>& t,
                                  const std::vector<std::vector<float>>& coords) {
-    static const char* const names[] = {"x", "y", "z", "w"};
-    std::string params = "{{";
+    std::vector<StreamlinePoint> points(t.size());
     for (std::size_t i = 0; i < t.size(); ++i) {
-        if (i) params += ", ";
-        params += MathematicaNumber(t[i]);
-    }
-    params += "}}";
-    const std::string range = "{{0., " + MathematicaNumber(t.empty() ? 0.0f : t.back()) + "}}";
-    std::string out = "{{";
-    for (std::size_t c = 0; c < coords.size(); ++c) {
-        if (c) out += ", ";
-        out += names[c < 4 ? c : 3];
-        out += " -> InterpolatingFunction[" + range + ", {3, 1, 0, 0}, " + params + ", {";
-        for (std::size_t i = 0; i < coords[c].size(); ++i) {
-            if (i) out += ", ";
-            out += "{" + MathematicaNumber(coords[c][i]) + ", 0.}";
+        points[i].t = t[i];
+        double* const values[] = {&points[i].x, &points[i].y, &points[i].z};
+        for (std::size_t c = 0; c < coords.size() && c < 3; ++c) {
+            if (i < coords[c].size()) *values[c] = coords[c][i];
         }
-        out += "}]";
     }
-    out += "}}\n";
-    return out;
+    StreamlineRecordForm raw;
+    raw.thin = false;
+    raw.pad = false;
+    return FormatStreamlineRecord(points, coords.size() == 2 ? 2 : 3, raw);
 }
 
 // The record padded with blanks after its two leading braces to exactly

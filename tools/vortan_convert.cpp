@@ -1,7 +1,5 @@
 // vortan-convert: turns streamlines given as plain columns (from Python,
 // ParaView, MATLAB, ...) into a streamline file that vortan draws.
-#include "tools/vortan_convert.h"
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -13,6 +11,8 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "convert/columns.h"
 
 namespace {
 
@@ -75,6 +75,7 @@ bool ParseDouble(std::string_view s, double& v) {
 
 int main(int argc, char** argv) {
     using namespace vortan::convert;
+    using vortan::StreamlineHeader;
     Options options;
     std::string input, output;
     bool haveInput = false;
@@ -171,16 +172,14 @@ int main(int argc, char** argv) {
     }
 
     std::vector<std::string> warnings;
-    const bool written = WriteAtomically(
-        output,
-        [&](std::ostream& out, std::string& why) {
-            if (WriteStreamlineFile(table, options, out, why, &warnings)) return true;
-            why = input + ": " + why;
-            return false;
-        },
-        error);
+    StreamlineHeader header;
+    const bool usable = ComputeHeader(table, options, header, error, &warnings);
     for (const auto& w : warnings) std::fprintf(stderr, "%s: %s\n", kProgram, w.c_str());
-    if (!written) {
+    if (!usable) {
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.c_str(), error.c_str());
+        return kExitFile;
+    }
+    if (!WriteStreamlineFile(table, header, output, error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return kExitFile;
     }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "view/streamline_writer.h"
+
 namespace {
 
 using Vec = std::array<double, 3>;
@@ -58,17 +60,6 @@ Vec Rk4Step(const Field& f, const Vec& p, double h) {
     return out;
 }
 
-// A real number as Mathematica's InputForm prints a machine real of that
-// value rounded to `decimals` places: "0.", "1.25", "-3.5" (never an exponent).
-std::string MathReal(double v, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    std::string s = text;
-    while (!s.empty() && s.back() == '0') s.pop_back();
-    if (s == "-0.") s = "0.";
-    return s;
-}
-
 struct Streamline {
     std::vector<double> t;
     std::vector<Vec> p;  // position at each knot
@@ -88,38 +79,6 @@ Streamline Integrate(const Field& f, Vec seed, double T, int knots, int substeps
         for (int i = 0; i < substeps; ++i) p = Rk4Step(f, p, h);
     }
     return s;
-}
-
-// One coordinate's InterpolatingFunction: domain, a fixed second group, the
-// parameter list and the value list {{value, derivative}, ...}.
-void AppendFunction(std::string& out, const char* name, const Streamline& s, int axis, double T,
-                    int decimals) {
-    out += name;
-    out += " -> InterpolatingFunction[{{0., " + MathReal(T, 6) + "}}, {3, 1, 0, 0}, {{";
-    for (std::size_t k = 0; k < s.t.size(); ++k) {
-        if (k) out += ", ";
-        out += MathReal(s.t[k], 6);
-    }
-    out += "}}, {";
-    for (std::size_t k = 0; k < s.p.size(); ++k) {
-        if (k) out += ", ";
-        out +=
-            "{" + MathReal(s.p[k][axis], decimals) + ", " + MathReal(s.v[k][axis], decimals) + "}";
-    }
-    out += "}]";
-}
-
-std::string Record(const Streamline& s, int dimension, double T, int decimals) {
-    std::string out = "{{";
-    AppendFunction(out, "x", s, 0, T, decimals);
-    out += ", ";
-    AppendFunction(out, "y", s, 1, T, decimals);
-    if (dimension == 3) {
-        out += ", ";
-        AppendFunction(out, "z", s, 2, T, decimals);
-    }
-    out += "}}\n";
-    return out;
 }
 
 struct Flow {
@@ -168,23 +127,66 @@ Flow Lorenz() {
     return flow;
 }
 
-std::string StreamlineFileText(const Flow& flow) {
-    std::string out;
-    const double step = 100.0 / static_cast<double>(flow.lines.size());
-    const double header[11] = {static_cast<double>(flow.width),
-                               static_cast<double>(flow.height),
-                               static_cast<double>(flow.dimension),
-                               flow.T,
-                               step,
-                               flow.ranges[0],
-                               flow.ranges[1],
-                               flow.ranges[2],
-                               flow.ranges[3],
-                               flow.ranges[4],
-                               flow.ranges[5]};
-    for (double v : header) out += MathReal(v, 6) + "\n";
-    for (const auto& s : flow.lines) out += Record(s, flow.dimension, flow.T, flow.decimals);
-    return out;
+// v rounded to `decimals` places, so that the examples stay short.
+double Rounded(double v, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(v * scale) / scale;
+}
+
+vortan::StreamlineHeader Header(const Flow& flow) {
+    vortan::StreamlineHeader h;
+    h.imageWidth = static_cast<float>(flow.width);
+    h.imageHeight = static_cast<float>(flow.height);
+    h.dimension = static_cast<float>(flow.dimension);
+    h.tMax = static_cast<float>(flow.T);
+    h.progressStep = static_cast<float>(100.0 / static_cast<double>(flow.lines.size()));
+    float* const ranges[] = {&h.xMin, &h.xMax, &h.yMin, &h.yMax, &h.zMin, &h.zMax};
+    for (std::size_t k = 0; k < 6; ++k) *ranges[k] = static_cast<float>(flow.ranges[k]);
+    return h;
+}
+
+// The knots of one streamline: t to six places, positions and velocities
+// to the flow's decimals.
+std::vector<vortan::StreamlinePoint> Points(const Streamline& s, int decimals) {
+    std::vector<vortan::StreamlinePoint> points;
+    for (std::size_t k = 0; k < s.t.size(); ++k) {
+        const auto r = [decimals](double v) { return Rounded(v, decimals); };
+        points.push_back({Rounded(s.t[k], 6), r(s.p[k][0]), r(s.p[k][1]), r(s.p[k][2]),
+                          r(s.v[k][0]), r(s.v[k][1]), r(s.v[k][2])});
+    }
+    return points;
+}
+
+// Writes the file to path, or to standard output when path is empty.
+bool WriteFlow(const Flow& flow, const std::string& path, std::string& error) {
+    const vortan::StreamlineHeader header = Header(flow);
+    if (!path.empty()) {
+        vortan::StreamlineWriter writer;
+        bool ok = writer.Open(path, header);
+        for (const auto& s : flow.lines) {
+            if (ok) ok = writer.Write(Points(s, flow.decimals));
+        }
+        if (ok && writer.Commit()) return true;
+        writer.Abandon();
+        error = writer.Error();
+        return false;
+    }
+    std::string text = vortan::FormatStreamlineHeader(header);
+    for (const auto& s : flow.lines) {
+        const auto points = Points(s, flow.decimals);
+        const std::string why = vortan::CheckStreamlinePoints(points, flow.dimension);
+        if (!why.empty()) {
+            error = "Cannot write a streamline: " + why + ".";
+            return false;
+        }
+        text += vortan::FormatStreamlineRecord(points, flow.dimension);
+    }
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        error = std::string("Cannot write to standard output: ") + std::strerror(errno) + ".";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -215,31 +217,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vortan-flowgen: unknown flow '%s'\n%s", flowName.c_str(), kHelp);
         return 2;
     }
-    const std::string text = StreamlineFileText(flow);
-    // Every record must be one the reader takes: over 200 characters, ending "}}]}}".
-    std::size_t start = 0;
-    int lines = 0;
-    for (std::size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', start)) {
-        if (++lines > 11) {
-            const std::string record = text.substr(start, nl - start + 1);
-            if (record.size() <= 200 || record.compare(record.size() - 6, 5, "}}]}}") != 0) {
-                std::fprintf(stderr, "vortan-flowgen: internal error: bad record %d\n", lines - 11);
-                return 1;
-            }
-        }
-        start = nl + 1;
-    }
-    std::FILE* out = output.empty() ? stdout : std::fopen(output.c_str(), "wb");
-    if (!out) {
-        std::fprintf(stderr, "vortan-flowgen: cannot create %s: %s\n", output.c_str(),
-                     std::strerror(errno));
-        return 1;
-    }
-    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    const bool closed = out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0;
-    if (!ok || !closed) {
-        std::fprintf(stderr, "vortan-flowgen: cannot write %s\n",
-                     output.empty() ? "standard output" : output.c_str());
+    std::string error;
+    if (!WriteFlow(flow, output, error)) {
+        std::fprintf(stderr, "vortan-flowgen: %s\n", error.c_str());
         return 1;
     }
     return 0;

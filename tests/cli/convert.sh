@@ -36,7 +36,7 @@ expect 1 "$dir/bad.csv:3: column 2 (t): \"zero\" is not a finite number" "$dir/b
 expect 1 "three dimensions need a z column" --dimension 3 "$dir/flow.csv" -o "$dir/keep.math"
 check "failed conversions keep the previous file" grep -qx "the previous picture file" "$dir/keep.math"
 check "no temporary file left behind" sh -c "! ls -A '$dir' | grep -q tmp"
-expect 1 "cannot write $dir/no/such/x.math" "$dir/flow.csv" -o "$dir/no/such/x.math"
+expect 1 "Cannot write $dir/no/such/x.math: No such file or directory." "$dir/flow.csv" -o "$dir/no/such/x.math"
 
 expect 0 "" --size 320x200 "$dir/flow.csv" -o "$dir/flow.math"
 check "header: size, dimension, tMax, progress, x range" \
@@ -50,7 +50,7 @@ check "3-D: two records with z" [ "$(grep -c 'z -> Interp' "$dir/flow3.math")" -
 
 # Targets that are not plain files: written into or followed, never replaced.
 if mknod "$dir/full" c 1 7 2>/dev/null && mknod "$dir/null" c 1 3 2>/dev/null; then
-    expect 1 "cannot write $dir/full: No space left on device" --size 320x200 "$dir/flow.csv" -o "$dir/full"
+    expect 1 "Cannot write $dir/full: No space left on device." --size 320x200 "$dir/flow.csv" -o "$dir/full"
     expect 0 "" --size 320x200 "$dir/flow.csv" -o "$dir/null"
     check "the device nodes are still devices" test -c "$dir/full" -a -c "$dir/null"
 else

@@ -1,4 +1,4 @@
-#include "tools/vortan_convert.h"
+#include "convert/columns.h"
 
 #include <gtest/gtest.h>
 
@@ -27,16 +27,19 @@ Converted Convert(const std::string& csv, const Options& options = {}) {
     Converted c;
     Table table;
     std::istringstream in(csv);
-    std::ostringstream out;
     if (!ReadTable(in, "in.csv", table, c.error)) return c;
-    c.ok = WriteStreamlineFile(table, options, out, c.error, &c.warnings);
+    StreamlineHeader header;
+    if (!ComputeHeader(table, options, header, c.error, &c.warnings)) return c;
+    test::TempDir dir;
+    const std::string path = dir.file("out.math");
+    c.ok = WriteStreamlineFile(table, header, path, c.error);
     StreamlineFile file;
-    file.OpenText(out.str());
+    if (!file.Open(path)) return c;
     c.header = ReadStreamlineHeader(file);
     auto state = std::make_unique<VortanFrameState>();
     for (std::string record; ReadStreamlineRecord(file, record);) {
         EXPECT_TRUE(ParseStreamlineRecord(record, c.header, *state)) << record;
-        for (const Knot& n : std::span(state->m_knots).first(state->m_knotCount + 1))
+        for (const Knot& n : std::span(state->m_knots).first(state->m_knotCount + 1u))
             c.knots.insert(c.knots.end(), {n.t, n.x, n.y, n.z});
     }
     return c;
@@ -110,35 +113,17 @@ TEST(Convert, UnusableInputIsRefusedWithItsReason) {
     EXPECT_EQ(c.header.xMax, 3.1f);
 }
 
-TEST(WriteAtomically, ReplacesOnlyAfterACompleteWrite) {
-    // In a folder holding "old.math": the file written, the bytes the writer puts
-    // out, the file size limit (0: none), the error after "cannot write PATH: ".
-    const std::tuple<const char*, std::size_t, rlim_t, std::string> cases[] = {
-        {"old.math", 5000, 0, ""},
-        {"none/x.math", 10, 0, "No such file or directory"},
-        {"old.math", 1000, 100, "File too large"},     // at the end
-        {"old.math", 300000, 100, "File too large"}};  // while writing
-    for (const auto& [file, bytes, limit, want] : cases) {
-        test::TempDir dir;
-        const std::string old = dir.file("old.math"), path = dir.file(file), text(bytes, 'z');
-        test::WriteTextFile(old, "previous");
-        std::string error;
-        bool ok = false;
-        {
-            test::FileSizeLimit cap(limit);
-            ok = WriteAtomically(
-                path,
-                [&](std::ostream& out, std::string& why) {
-                    why = "in.csv: write error";  // must not be what is reported
-                    return static_cast<bool>(out << text);
-                },
-                error);
-        }
-        EXPECT_EQ(ok, want.empty()) << file << " " << bytes;
-        EXPECT_EQ(error, ok ? "" : "cannot write " + path + ": " + want) << bytes;
-        EXPECT_EQ(test::ReadWholeFile(old), ok && path == old ? text : "previous") << bytes;
-        EXPECT_EQ(test::CountEntries(dir.path()), 1) << bytes;  // no temporary file left
-    }
+TEST(Convert, AFileThatCannotBeWrittenIsNamed) {
+    test::TempDir dir;
+    Table table;
+    std::istringstream in("1 0 1 2\n1 1 3 4\n");
+    std::string error;
+    ASSERT_TRUE(ReadTable(in, "in.csv", table, error));
+    StreamlineHeader header;
+    ASSERT_TRUE(ComputeHeader(table, {}, header, error));
+    const std::string path = dir.file("none/out.math");
+    EXPECT_FALSE(WriteStreamlineFile(table, header, path, error));
+    EXPECT_EQ(error, "Cannot write " + path + ": No such file or directory.");
 }
 
 }  // namespace
