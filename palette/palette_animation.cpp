@@ -1,6 +1,7 @@
 #include "palette/palette_animation.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 #include "platform/numeric.h"
@@ -133,6 +134,14 @@ int AnimationPeriod(const VortanFrameState& state) {
     if (state.m_withOrientation && TableLength(state) > 0) period = periodOf(TableLength(state));
     if (state.m_withoutOrientation) period = std::lcm(period, periodOf(kPaletteSize));
     return period;
+}
+
+bool PaletteOnCycle(const VortanFrameState& state) {
+    auto probe = std::make_unique<VortanFrameState>(state);
+    probe->m_palette.SetAnimateListener(nullptr);
+    const int period = AnimationPeriod(state);
+    for (int i = 0; i < period; ++i) AnimationTick(*probe);
+    return probe->m_palette.Entries() == state.m_palette.Entries();
 }
 
 }  // namespace vortan

@@ -18,4 +18,10 @@ void AnimationTick(VortanFrameState& state);
 // The fewest ticks after which the palette is back where it began.
 int AnimationPeriod(const VortanFrameState& state);
 
+// True when the palette is back at its present colours after one period. It
+// is not when it still holds the colours of creation with intensity dimming
+// on: the first tick replaces them by dimmed ones that never come back. A
+// looping export then starts one tick on, so its loop has no seam.
+bool PaletteOnCycle(const VortanFrameState& state);
+
 }  // namespace vortan

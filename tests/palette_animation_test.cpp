@@ -189,5 +189,24 @@ TEST(AnimationPeriod, ValuesAndTheTicksTheRotationTakes) {
     }
 }
 
+// Only a freshly built palette with dimming on holds colours that the
+// animation never returns to; one tick puts it on its cycle.
+TEST(PaletteOnCycle, FreshDimmedPaletteIsOffTheCycleUntilTheFirstTick) {
+    // {tables (0: without orientation), dimming, shift, on the cycle fresh}
+    const std::tuple<int, bool, int, bool> cases[] = {
+        {7, true, 1, false}, {1, true, 3, false}, {7, false, 1, true},
+        {0, false, 3, true}, {7, true, 0, true},  {7, false, 32, true},
+    };
+    for (auto [tables, dimming, shift, fresh] : cases) {
+        SCOPED_TRACE(testing::Message() << tables << " " << dimming << " " << shift);
+        auto s = Window(tables, dimming, shift);
+        const PaletteEntries before = s->m_palette.Entries();
+        EXPECT_EQ(PaletteOnCycle(*s), fresh);
+        EXPECT_EQ(s->m_palette.Entries(), before);
+        AnimationTick(*s);
+        EXPECT_TRUE(PaletteOnCycle(*s));
+    }
+}
+
 }  // namespace
 }  // namespace vortan

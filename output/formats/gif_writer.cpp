@@ -157,17 +157,6 @@ bool PutCompressedPicture(GifFileType* gif, const std::vector<GifByteType>& bloc
     return EGifPutCodeNext(gif, nullptr) == GIF_OK;
 }
 
-// True when the palette is back at its present colours after one period. It
-// is not when it still holds the colours of creation with intensity dimming
-// on: the first tick replaces them by dimmed ones that never go back.
-bool PaletteOnCycle(const VortanFrameState& state) {
-    auto probe = std::make_unique<VortanFrameState>(state);
-    probe->m_palette.SetAnimateListener(nullptr);
-    const int period = AnimationPeriod(state);
-    for (int i = 0; i < period; ++i) AnimationTick(*probe);
-    return probe->m_palette.Entries() == state.m_palette.Entries();
-}
-
 }  // namespace
 
 int GifDelayHundredths(int delayMs) {

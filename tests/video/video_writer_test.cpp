@@ -1,0 +1,202 @@
+#include "video/video_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "bench/streamlet_canvas.h"
+#include "palette/palette_animation.h"
+#include "tests/formats/format_test_support.h"
+#include "tests/test_support.h"
+#include "tests/video/video_test_support.h"
+
+namespace vortan::test {
+namespace {
+
+using video::Codec;
+using video::VideoOptions;
+using video::WriteVideo;
+
+// How far a decoded frame is from the engine's picture after some ticks:
+// the mean difference per channel over drawn pixels; and over the black
+// background at least three pixels from any drawn one (and the padding),
+// the mean level and the share of channels brighter than 4.
+struct Difference {
+    double drawnMean = 0;
+    double blackMean = 0;
+    double blackBright = 0;
+};
+
+Difference Compare(const std::vector<std::uint8_t>& rgb, int frameWidth, int frameHeight,
+                   const IndexedCanvas& canvas, const VortanFrameState& state, int ticks) {
+    auto ticked = std::make_unique<VortanFrameState>(state);
+    for (int t = 0; t < ticks; ++t) AnimationTick(*ticked);
+    const PaletteEntries& palette = ticked->m_palette.Entries();
+    auto nearDrawn = [&](int x, int y) {
+        for (int v = std::max(y - 2, 0); v <= std::min(y + 2, canvas.Height() - 1); ++v) {
+            for (int u = std::max(x - 2, 0); u <= std::min(x + 2, canvas.Width() - 1); ++u) {
+                if (canvas.Pixel(u, v) != kClearedPixel) return true;
+            }
+        }
+        return false;
+    };
+    long long drawnSum = 0, drawn = 0, blackSum = 0, black = 0, bright = 0;
+    for (int y = 0; y < frameHeight; ++y) {
+        for (int x = 0; x < frameWidth; ++x) {
+            const std::uint8_t* got = &rgb[3 * (static_cast<std::size_t>(y) * frameWidth + x)];
+            const bool inside = x < canvas.Width() && y < canvas.Height();
+            const CanvasPixel p = inside ? canvas.Pixel(x, y) : kClearedPixel;
+            if (p != kClearedPixel) {
+                const Rgb want = PixelColour(p, palette);
+                drawnSum += std::abs(got[0] - want.r) + std::abs(got[1] - want.g) +
+                            std::abs(got[2] - want.b);
+                drawn += 3;
+            } else if (!nearDrawn(x, y)) {
+                for (int k = 0; k < 3; ++k) {
+                    blackSum += got[k];
+                    bright += got[k] > 4;
+                }
+                black += 3;
+            }
+        }
+    }
+    Difference d;
+    d.drawnMean = drawn ? static_cast<double>(drawnSum) / static_cast<double>(drawn) : 0;
+    d.blackMean = black ? static_cast<double>(blackSum) / static_cast<double>(black) : 0;
+    d.blackBright = black ? static_cast<double>(bright) / static_cast<double>(black) : 0;
+    return d;
+}
+
+TEST(VideoWriter, ProbedAndDecodedFramesMatchTheAnimation) {
+    // 199 x 99: odd both ways, so the video is padded to 200 x 100.
+    const IndexedCanvas canvas = bench::DrawStreamlets(199, 99, 40);
+    auto dimming = bench::SevenTableWindow(1);  // period 32, starts one tick on
+    auto plain = bench::SevenTableWindow(0);    // period 32, starts at tick 0
+    plain->m_timeDelay = 30;
+    struct Case {
+        const char* name;
+        const VortanFrameState* state;
+        Codec codec;
+        int loops, fps;
+        const char* file;
+        std::string codecName, rate, duration;
+        int frames, firstTick;
+    };
+    const Case cases[] = {
+        {"MP4, defaults: 32 loops at 100 frames a second", dimming.get(), Codec::kH264, 0, 0,
+         "v.mp4", "h264", "100/1", "10.240000", 1024, 1},
+        {"MP4, 2 loops at 25 frames a second", dimming.get(), Codec::kH264, 2, 25, "v.mp4", "h264",
+         "25/1", "2.560000", 64, 1},
+        {"MP4, 30 ms a tick, no dimming", plain.get(), Codec::kH264, 1, 0, "v.mp4", "h264", "100/3",
+         "0.960000", 32, 0},
+        {"WebM, 3 loops at 50 frames a second", dimming.get(), Codec::kVp9, 3, 50, "v.webm", "vp9",
+         "50/1", "1.920000", 96, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        RecordingSink sink;
+        VideoOptions options;
+        options.request = {c.codec, c.loops, c.fps, -1};
+        int calls = 0, lastDone = 0, lastAll = 0;
+        options.progress = [&](int done, int all) {
+            ++calls;
+            lastDone = done;
+            lastAll = all;
+        };
+        const PaletteEntries before = c.state->m_palette.Entries();
+        ASSERT_TRUE(WriteVideo(dir.file(c.file), canvas, *c.state, options, sink));
+        EXPECT_TRUE(sink.messages.empty());
+        EXPECT_EQ(c.state->m_palette.Entries(), before);
+        EXPECT_EQ(std::tuple(calls, lastDone, lastAll), std::tuple(c.frames, c.frames, c.frames));
+
+        const auto probe = Probe(dir.file(c.file));
+        ASSERT_FALSE(probe.empty()) << "ffprobe failed";
+        EXPECT_EQ(probe.at("codec_name"), c.codecName);
+        EXPECT_EQ(probe.at("pix_fmt"), "yuv420p");
+        EXPECT_EQ(probe.at("width") + "x" + probe.at("height"), "200x100");
+        EXPECT_EQ(probe.at("nb_read_frames"), std::to_string(c.frames));
+        EXPECT_EQ(probe.at("avg_frame_rate"), c.rate);
+        EXPECT_NEAR(std::stod(probe.at("duration")), std::stod(c.duration), 0.0005);
+
+        const DecodedVideo decoded = DecodeVideo(dir.file(c.file));
+        ASSERT_TRUE(decoded.ok);
+        EXPECT_EQ(decoded.frames, c.frames);
+        // The first frame is the animation firstTick ticks on, within the
+        // codec's loss, on a black background.
+        const Difference first =
+            Compare(decoded.first, decoded.width, decoded.height, canvas, *c.state, c.firstTick);
+        EXPECT_LT(first.drawnMean, 5.0);
+        EXPECT_LT(first.blackMean, 1.0);
+        EXPECT_LT(first.blackBright, 0.01);
+        // The last frame is one tick before the first again, so the loop has
+        // no seam: it is nearer that tick than either neighbour.
+        const int lastTick = c.firstTick + c.frames - 1;
+        std::vector<double> around;
+        for (int t : {lastTick - 1, lastTick, lastTick + 1}) {
+            around.push_back(
+                Compare(decoded.last, decoded.width, decoded.height, canvas, *c.state, t)
+                    .drawnMean);
+        }
+        EXPECT_LT(around[1], 6.0);
+        EXPECT_LT(2 * around[1], around[0]);
+        EXPECT_LT(2 * around[1], around[2]);
+    }
+}
+
+TEST(VideoWriter, FailuresKeepThePreviousFile) {
+    const IndexedCanvas canvas = bench::DrawStreamlets(199, 99, 40);
+    auto state = bench::SevenTableWindow(1);
+    struct Case {
+        const char* name;
+        video::VideoRequest request;
+        int rows;
+        const char* file;
+        rlim_t sizeLimit;
+        std::string message;  // after "Unable to write|create PATH"
+    };
+    const Case cases[] = {
+        {"no rows", {}, 0, "v.mp4", 0, ": the picture is empty"},
+        {"loops out of range",
+         {Codec::kVp9, -1, 0, -1},
+         -1,
+         "v.webm",
+         0,
+         ": the loop count must be from 1 to 10000"},
+        {"full disk", {Codec::kH264, 1, 0, -1}, -1, "v.mp4", 3000, ": File too large"},
+        {"missing folder",
+         {Codec::kH264, 1, 0, -1},
+         -1,
+         "none/v.mp4",
+         0,
+         ": No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteTextFile(dir.file("v.mp4"), "old video");
+        WriteTextFile(dir.file("v.webm"), "old video");
+        RecordingSink sink;
+        VideoOptions options;
+        options.request = c.request;
+        options.pictureHeight = c.rows;
+        bool written = true;
+        {
+            FileSizeLimit limit(c.sizeLimit);
+            written = WriteVideo(dir.file(c.file), canvas, *state, options, sink);
+        }
+        EXPECT_FALSE(written);
+        const std::string verb = std::string(c.name) == "missing folder" ? "create " : "write ";
+        EXPECT_EQ(sink.messages,
+                  (std::vector<RecordedMessage>{{"Unable to " + verb + dir.file(c.file) + c.message,
+                                                 "Error", MB_OK | MB_ICONEXCLAMATION}}));
+        EXPECT_EQ(ReadWholeFile(dir.file("v.mp4")), "old video");
+        EXPECT_EQ(ReadWholeFile(dir.file("v.webm")), "old video");
+        EXPECT_EQ(CountEntries(dir.path()), 2);
+    }
+}
+
+}  // namespace
+}  // namespace vortan::test
