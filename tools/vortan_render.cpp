@@ -28,8 +28,12 @@
 #include "view/vortan_frame_state.h"
 
 #ifdef VORTAN_HAVE_FORMATS
+#include "output/formats/export_messages.h"
 #include "output/formats/formats.h"
 #include "page/animation_page.h"
+#endif
+#ifdef VORTAN_HAVE_VIDEO
+#include "video/video_writer.h"
 #endif
 
 namespace {
@@ -56,6 +60,9 @@ const char* const kHelp =
     "                         .png  8-bit palette PNG, the palette after --ticks\n"
     "                         .gif  animated GIF, one frame per animation tick,\n"
     "                               looping; frame delay from the time delay\n"
+    "                         .mp4  H.264 video (yuv420p), one frame per tick,\n"
+    "                               whole periods so that it loops without a seam\n"
+    "                         .webm VP9 video, the same frames\n"
     "                         .html a self-contained web page that plays the\n"
     "                               animation, one frame per tick, from --ticks on\n"
     "  -s, --settings FILE  a settings file (.dat) as the control panel saves it;\n"
@@ -68,6 +75,13 @@ const char* const kHelp =
     "                       dimming) before writing; default 0\n"
     "      --frames N       frames of a .gif (1 to 10000; default one period of\n"
     "                       the animation, so that the loop is seamless)\n"
+    "      --loops N        periods of a video (1 to 10000; default as many as\n"
+    "                       last at least 10 s)\n"
+    "      --fps N          frames a second of a video (1 to 240; default one\n"
+    "                       frame per timer tick: 1000 / delay, 100 for a delay\n"
+    "                       below 10 ms)\n"
+    "      --crf N          quality of a video, lower is better (.mp4 0 to 51,\n"
+    "                       default 18; .webm 0 to 63, default 30)\n"
     "      --quiet          no progress display\n"
     "  -h, --help           this text\n"
     "\n"
@@ -84,7 +98,7 @@ const char* const kHelp =
     "  2  invalid arguments, an unreadable settings file, or settings the control\n"
     "     panel would refuse (its messages are printed)\n";
 
-enum class Format { Bmp, Png, Gif, Html };
+enum class Format { Bmp, Png, Gif, Html, Mp4, Webm };
 
 struct Options {
     std::string input;
@@ -95,6 +109,8 @@ struct Options {
     unsigned long long ticks = 0;
     long long frames = 0;
     bool framesGiven = false;
+    long long loops = 0, fps = 0, crf = -1;  // video only; 0 (crf -1): the default
+    bool videoGiven = false;
     bool quiet = false;
     Format format = Format::Bmp;
 };
@@ -196,6 +212,21 @@ int ParseArguments(int argc, char** argv, Options& o) {
                 return UsageError("option '--frames' needs a whole number from 1 to 10000");
             o.frames = static_cast<long long>(n);
             o.framesGiven = true;
+        } else if (arg == "--loops" || arg == "--fps" || arg == "--crf") {
+            // Ranges: --loops 1..10000, --fps 1..240, --crf 0..63 (0..51 for .mp4, checked below).
+            const long long low = arg == "--crf" ? 0 : 1;
+            const long long high = arg == "--loops" ? 10000 : arg == "--fps" ? 240 : 63;
+            std::string text;
+            unsigned long long n = 0;
+            if (!takeValue(text) || !ParseCount(text, n) ||
+                n < static_cast<unsigned long long>(low) ||
+                n > static_cast<unsigned long long>(high))
+                return UsageError("option '" + arg + "' needs a whole number from " +
+                                  std::to_string(low) + " to " + std::to_string(high));
+            (arg == "--loops" ? o.loops
+             : arg == "--fps" ? o.fps
+                              : o.crf) = static_cast<long long>(n);
+            o.videoGiven = true;
         } else {
             return UsageError("unknown option '" + arg + "'");
         }
@@ -212,11 +243,23 @@ int ParseArguments(int argc, char** argv, Options& o) {
 #else
         return UsageError("this build writes no ." + ext + " files (built without giflib/libpng)");
 #endif
+    } else if (ext == "mp4" || ext == "webm") {
+#ifdef VORTAN_HAVE_VIDEO
+        o.format = ext == "mp4" ? Format::Mp4 : Format::Webm;
+#else
+        return UsageError("this build writes no ." + ext + " files (built without FFmpeg)");
+#endif
     } else {
-        return UsageError("unknown output type '" + o.output + "' (use .bmp, .png, .gif or .html)");
+        return UsageError("unknown output type '" + o.output +
+                          "' (use .bmp, .png, .gif, .html, .mp4 or .webm)");
     }
     if (o.framesGiven && o.format != Format::Gif)
         return UsageError("--frames applies to .gif output only");
+    const bool video = o.format == Format::Mp4 || o.format == Format::Webm;
+    if (o.videoGiven && !video)
+        return UsageError("--loops, --fps and --crf apply to .mp4 and .webm output only");
+    if (o.format == Format::Mp4 && o.crf > 51)
+        return UsageError("option '--crf' needs a whole number from 0 to 51 for .mp4");
     return -1;
 }
 
@@ -392,6 +435,22 @@ int Run(int argc, char** argv) {
 
     const int width = state->m_imageWidth;
     const int height = state->m_imageHeight;
+#ifdef VORTAN_HAVE_VIDEO
+    // A video the codec cannot take is refused before the picture is drawn.
+    video::VideoRequest videoRequest;
+    videoRequest.codec = o.format == Format::Webm ? video::Codec::kVp9 : video::Codec::kH264;
+    videoRequest.loops = static_cast<int>(o.loops);
+    videoRequest.fps = static_cast<int>(o.fps);
+    videoRequest.crf = static_cast<int>(o.crf);
+    if (o.format == Format::Mp4 || o.format == Format::Webm) {
+        video::VideoPlan plan;
+        std::string problem;
+        if (!video::PlanVideo(width, height, *state, videoRequest, plan, problem)) {
+            sink.MessageBox(UnableToWriteText(o.output, problem), "Error", 0);
+            return kExitFile;
+        }
+    }
+#endif
     IndexedCanvas canvas(width, height + kStatusBarHeight);
 
     PassStats stats;
@@ -439,7 +498,21 @@ int Run(int argc, char** argv) {
 #ifdef VORTAN_HAVE_FORMATS
     else if (o.format == Format::Png) {
         written = WriteIndexedPng(o.output, canvas, state->m_palette.Entries(), height, sink);
-    } else if (o.format == Format::Html) {
+    }
+#ifdef VORTAN_HAVE_VIDEO
+    else if (o.format == Format::Mp4 || o.format == Format::Webm) {
+        Progress progress(!o.quiet, "writing frames");
+        ToolSink videoSink(&progress);
+        video::VideoOptions options;
+        options.request = videoRequest;
+        options.pictureHeight = height;
+        options.progress = [&](int done, int all) {
+            progress.Update(all > 0 ? static_cast<int>(100LL * done / all) : 100);
+        };
+        written = video::WriteVideo(o.output, canvas, *state, options, videoSink);
+    }
+#endif
+    else if (o.format == Format::Html) {
         page::PageOptions pageOptions;
         const auto slash = o.input.find_last_of('/');
         pageOptions.name = slash == std::string::npos ? o.input : o.input.substr(slash + 1);

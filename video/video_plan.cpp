@@ -26,7 +26,7 @@ int MaxCrf(Codec codec) {
 }
 
 int DefaultCrf(Codec codec) {
-    return codec == Codec::kH264 ? 14 : 30;
+    return codec == Codec::kH264 ? 18 : 30;
 }
 
 bool PlanVideo(int width, int height, const VortanFrameState& state, const VideoRequest& request,

@@ -22,7 +22,7 @@ inline constexpr int kMaxFrames = 100000;  // the whole video, held in memory un
 inline constexpr int kDefaultSeconds = 10;
 
 int MaxCrf(Codec codec);      // 51 for H.264, 63 for VP9
-int DefaultCrf(Codec codec);  // 14 for H.264, 30 for VP9
+int DefaultCrf(Codec codec);  // 18 for H.264, 30 for VP9
 
 struct VideoRequest {
     Codec codec = Codec::kH264;

@@ -173,5 +173,42 @@ status 1" ] && [ "$(wc -l <"$work/err")" -eq 3 ]'
     done
 fi
 
+# --- video ----------------------------------------------------------------------
+# probe FILE: ffprobe's codec, size, pixel format, frames, rate and duration on one line.
+probe() {
+    ffprobe -v error -count_frames -select_streams v:0 -show_entries \
+        stream=codec_name,width,height,pix_fmt,nb_read_frames,avg_frame_rate:format=duration \
+        -of default=noprint_wrappers=1:nokey=1 "$1" | tr '\n' ' '
+}
+"$render" "$gyre" --quiet --loops 1 --fps 25 -o "$work/gyre.mp4" >"$work/out" 2>"$work/err"
+status=$?
+if [ "$status" -eq 2 ] && err_has "writes no .mp4 files"; then
+    echo "skip video: built without FFmpeg"
+else
+    expect "MP4: one period at 25 frames a second" '[ "$status" -eq 0 ] &&
+        [ "$(probe "$work/gyre.mp4")" = "h264 640 320 yuv420p 25/1 32 1.280000 " ]'
+    run "WebM" 0 "$gyre" --quiet --loops 2 --fps 50 --crf 40 -o "$work/gyre.webm" &&
+        expect "WebM: two periods at 50 frames a second" '[ "$(probe "$work/gyre.webm")" = "vp9 640 320 yuv420p 50/1 64 1.280000 " ]'
+    input 33 17 record >"$work/odd.math"
+    printf '%s\n' 2 40 7 0 1 0 1 0 1 0 1 0 >"$work/slow.dat"
+    run "odd picture" 0 "$work/odd.math" -s "$work/slow.dat" --quiet -o "$work/odd.mp4" &&
+        expect "odd picture: padded to 34 x 18, 25 frames a second from the 40 ms delay, 8 loops for 10.24 s" \
+            '[ "$(probe "$work/odd.mp4")" = "h264 34 18 yuv420p 25/1 256 10.240000 " ]'
+    for args in "--loops 0" "--loops 10001" "--fps 0" "--fps 241" "--crf 52" "--crf=-1" "--loops"; do
+        usage "video: refused $args" $args "$gyre" -o "$work/bad.mp4"
+    done
+    usage "video: --crf 64 for WebM" --crf 64 "$gyre" -o "$work/bad.webm"
+    usage "video: --loops with a GIF" --loops 2 "$gyre" -o "$work/bad.gif"
+    expect "video: refused arguments write nothing" '[ ! -e "$work/bad.mp4" ] && [ ! -e "$work/bad.webm" ] && [ ! -e "$work/bad.gif" ]'
+    input 16384 16384 >"$work/huge.math"
+    printf 'old' >"$work/huge.mp4"
+    run "video: too large for H.264" 1 "$work/huge.math" -o "$work/huge.mp4" &&
+        expect "video: too large for H.264: the reason, the old file kept" \
+            'err_has "Error: Unable to write $work/huge.mp4: a 16384 × 16384 picture is larger than H.264 allows" &&
+             [ "$(cat "$work/huge.mp4")" = old ]'
+    run "video: missing folder" 1 "$gyre" --quiet --loops 1 -o "$work/none/x.webm" &&
+        expect "video: missing folder" 'err_has "Error: Unable to create $work/none/x.webm: No such file or directory"'
+fi
+
 echo "$cases cases, $failures failed"
 [ "$failures" -eq 0 ]

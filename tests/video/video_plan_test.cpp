@@ -30,11 +30,11 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTick) {
     const PlanCase cases[] = {
         // name, layout, delay, request, size, then padded size, rate, first tick, loops, frames, crf
         {"defaults: 100 frames a second, 32 loops for 10.24 s", seven, 0, {}, 640, 320,
-         640, 320, 100, 1, 1, 32, 1024, 14},
+         640, 320, 100, 1, 1, 32, 1024, 18},
         {"a delay below the 10 ms floor", seven, 4, {Codec::kVp9}, 641, 321,
          642, 322, 100, 1, 1, 32, 1024, 30},
         {"30 ms: 100/3 frames a second, 11 loops", plain, 30, {}, 33, 17,
-         34, 18, 100, 3, 0, 11, 352, 14},
+         34, 18, 100, 3, 0, 11, 352, 18},
         {"--fps and --loops given", plain, 30, {Codec::kH264, 2, 25, 0}, 2, 2,
          2, 2, 25, 1, 0, 2, 64, 0},
         {"2 s a tick: one loop is long enough", without, 2000, {Codec::kVp9, 0, 0, 63}, 1, 1,
