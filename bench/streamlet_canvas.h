@@ -37,16 +37,16 @@ inline IndexedCanvas DrawStreamlets(int width, int height, int streamlines) {
     };
     constexpr int kTables = 7, kEntries = 32, kDisks = 64, kDiameter = 6;
     for (int s = 0; s < streamlines; ++s) {
-        float x = next() * width, y = next() * height;
+        float x = next() * static_cast<float>(width), y = next() * static_cast<float>(height);
         const float heading = next() * 6.2831853f;
         const float bend = (next() - 0.5f) * 0.1f;
         const int table = static_cast<int>(next() * kTables) % kTables;
         const float start = static_cast<float>((table + 1) * kEntries - 1);
         for (int j = 0; j < kDisks; ++j) {
-            const float a = heading + bend * j;
+            const float a = heading + bend * static_cast<float>(j);
             x += 3.0f * std::cos(a);
             y += 3.0f * std::sin(a);
-            const int index = RoundNearest(start - j * (kEntries / 64.0f));
+            const int index = RoundNearest(start - static_cast<float>(j) * (kEntries / 64.0f));
             canvas.SelectPen(1, PALETTEINDEX(static_cast<std::uint32_t>(index)));
             const int cx = static_cast<int>(x), cy = static_cast<int>(y);
             canvas.Ellipse(cx - kDiameter / 2, cy - kDiameter / 2, cx + kDiameter / 2 - 1,
