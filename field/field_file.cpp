@@ -69,7 +69,7 @@ FieldFormat DetectFieldFormatBytes(std::string_view head) {
         (head[3] == '\x01' || head[3] == '\x02' || head[3] == '\x05'))
         return FieldFormat::kNetCdf;
     constexpr std::string_view kHdf5("\x89HDF\r\n\x1a\n", 8);
-    for (std::size_t offset : {0, 512, 1024, 2048}) {
+    for (std::size_t offset : {0u, 512u, 1024u, 2048u}) {
         if (head.size() >= offset + 8 && head.substr(offset, 8) == kHdf5)
             return FieldFormat::kNetCdf;
     }

@@ -76,12 +76,13 @@ bool ParseDomain(const std::string& domain, int* dimension, std::array<double, 3
 std::array<std::size_t, 3> DefaultGrid(int dimension, const std::array<double, 3>& lo,
                                        const std::array<double, 3>& hi) {
     const double longest = dimension == 2 ? 512.0 : 64.0;
+    const auto axes = static_cast<std::size_t>(dimension);
     double widest = 0;
-    for (int a = 0; a < dimension; ++a) widest = std::max(widest, hi[a] - lo[a]);
+    for (std::size_t a = 0; a < axes; ++a) widest = std::max(widest, hi[a] - lo[a]);
     std::array<std::size_t, 3> nodes = {1, 1, 1};
-    for (int a = 0; a < dimension; ++a) {
+    for (std::size_t a = 0; a < axes; ++a) {
         const double n = std::round(longest * (hi[a] - lo[a]) / widest);
-        nodes[static_cast<std::size_t>(a)] = static_cast<std::size_t>(std::clamp(n, 2.0, longest));
+        nodes[a] = static_cast<std::size_t>(std::clamp(n, 2.0, longest));
     }
     return nodes;
 }

@@ -306,7 +306,9 @@ class NetCdfReader {
             const int c = ComponentOfStandardName(*name);
             if (c >= 0) found[static_cast<std::size_t>(c)].push_back({&v, *name});
         }
-        for (const auto& [u, uname] : found[0]) {
+        for (const auto& candidate : found[0]) {
+            const Variable* u = candidate.first;
+            const std::string& uname = candidate.second;
             auto partner = [&](int c) -> const Variable* {
                 const std::string want = PartnerName(uname, c);
                 for (const auto& [v, vname] : found[static_cast<std::size_t>(c)]) {

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -313,7 +314,7 @@ class XmlReader {
         auto& list = point ? m_pointArrays : m_coordArrays;
         list.push_back(std::move(a));
         // Inline text is kept for arrays that may be read; others are skipped.
-        if (list.back().format != "appended" &&
+        if (m_collect == nullptr && list.back().format != "appended" &&
             (!point || list.back().components == 2 || list.back().components == 3)) {
             m_collect = &list.back();
             m_collectDepth = m_path.size();
@@ -465,8 +466,9 @@ class XmlReader {
     std::array<double, 3> m_spacing = {1, 1, 1};
     BlockLayout m_layout;
     std::string m_activeVectors;
-    std::vector<ArrayInfo> m_pointArrays;
-    std::vector<ArrayInfo> m_coordArrays;
+    // Deques: m_collect points into them while more arrays are added.
+    std::deque<ArrayInfo> m_pointArrays;
+    std::deque<ArrayInfo> m_coordArrays;
     ArrayInfo* m_collect = nullptr;
     std::size_t m_collectDepth = 0;
     bool m_haveAppended = false;

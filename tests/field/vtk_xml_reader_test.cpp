@@ -86,6 +86,18 @@ TEST(VtkXml, TextOfNestedInformationKeysIsNotData) {
     EXPECT_EQ(r.field.u, (std::vector<double>{1, 3, 5, 7}));
 }
 
+TEST(VtkXml, ArraysNestedInAnArrayNeitherMoveNorSplitItsText) {
+    // Found by fuzzing: arrays added while one collects its text moved it.
+    std::string nested = "<PointData>";
+    for (int i = 0; i < 9; ++i) nested += Array("p" + std::to_string(i), 3, "9 9 9");
+    nested += "</PointData>";
+    const std::string doc =
+        Image("<PointData>" + Array("v", 2, "1 2 3 4 " + nested + " 5 6 7 8") + "</PointData>");
+    const FieldResult r = ReadVtkXml(doc, "f.vti", "");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.field.u, (std::vector<double>{1, 3, 5, 7}));
+}
+
 TEST(VtkXml, FlippedDirectionReversesTheAxis) {
     const std::string doc = Image("<PointData>" + Array("v", 2, "1 0 2 0 3 0 4 0") + "</PointData>",
                                   "", "Direction=\"-1 0 0 0 1 0 0 0 1\"");
