@@ -1,5 +1,7 @@
 #include "app/qt/help_viewer.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -16,10 +18,36 @@ constexpr qint64 kMaxHelpFileSize = 4 * 1024 * 1024;
 
 }  // namespace
 
+QStringList HelpFileCandidates() {
+    const QString name = QStringLiteral("vortan.hlp");
+    QStringList places;
+    for (const QString& folder :
+         {QDir::currentPath(), QCoreApplication::applicationDirPath(),
+          QStringLiteral(VORTAN_BUILT_FROM), QStringLiteral(VORTAN_DATADIR)}) {
+        if (folder.isEmpty()) continue;
+        const QString path = QDir::cleanPath(QDir(folder).absoluteFilePath(name));
+        if (!places.contains(path)) places.push_back(path);
+    }
+    return places;
+}
+
+QString FindHelpFile(const QStringList& candidates) {
+    for (const QString& path : candidates) {
+        if (QFileInfo(path).isFile()) return path;
+    }
+    return QString();
+}
+
 QString HelpFilePath() {
-    const QString local = QStringLiteral("./vortan.hlp");
-    if (QFileInfo(local).isFile()) return QFileInfo(local).absoluteFilePath();
-    return QStringLiteral(VORTAN_DATADIR "/vortan.hlp");
+    return FindHelpFile(HelpFileCandidates());
+}
+
+QString HelpNotFoundText(const QStringList& candidates) {
+    QString text = QCoreApplication::translate("CHelpViewer",
+                                               "The help file vortan.hlp was not found. "
+                                               "Places tried:");
+    for (const QString& path : candidates) text += QStringLiteral("\n    ") + path;
+    return text;
 }
 
 CHelpViewer::CHelpViewer() {
@@ -48,6 +76,11 @@ CHelpViewer* CHelpViewer::ShowContents(const QString& path) {
 void CHelpViewer::Load(const QString& path) {
     m_path = path;
     m_loaded = false;
+    if (path.isEmpty()) {
+        setWindowTitle(tr("vortan Help"));
+        setPlainText(HelpNotFoundText(HelpFileCandidates()));
+        return;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxHelpFileSize) {
         setWindowTitle(tr("vortan Help"));

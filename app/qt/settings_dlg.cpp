@@ -34,8 +34,11 @@ constexpr int SC_CLOSE = 0xF060;
 
 CSettingsDlg::CSettingsDlg(vortan::IUiService& ui, QWidget* parent)
     : QDialog(parent), m_ui(ui), m_hIcon(AppIcon()) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // A fixed-size panel: the title bar offers only what works on it, close
+    // and minimise (where the window manager has it), never maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     BuildDialog(*this, vortan::res::Dialog(102));
     SetCommandHandler(*this, [this](int id) { OnCommand(id); });
     // Enter starts; a focused push button still takes Enter for itself.
@@ -137,8 +140,12 @@ void CSettingsDlg::AddSystemMenu() {
     m_systemButton = new QToolButton(this);
     m_systemButton->setObjectName("systemMenuButton");
     m_systemButton->setText(QStringLiteral("\u2026"));
-    m_systemButton->setToolTip(tr("System menu"));
-    m_systemButton->setAutoRaise(true);
+    // A framed button named after the entry it leads to.
+    QString entry = QString::fromUtf8(about.data(), qsizetype(about.size()));
+    entry.remove(QLatin1Char('&'));
+    m_systemButton->setToolTip(entry.isEmpty() ? tr("System menu") : entry);
+    m_systemButton->setAccessibleName(m_systemButton->toolTip());
+    m_systemButton->setAutoRaise(false);
     m_systemButton->setFocusPolicy(Qt::NoFocus);
     m_systemButton->setPopupMode(QToolButton::InstantPopup);
     m_systemButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));

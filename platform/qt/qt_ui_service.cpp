@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "platform/message_sink.h"
@@ -144,6 +145,38 @@ QString WithDefaultExtension(const QString& path, const QString& extension) {
     return path + QLatin1Char('.') + extension;
 }
 
+QString ResolveOpenName(const QString& typed, const QString& extension) {
+    const QString withExtension = WithDefaultExtension(typed, extension);
+    if (withExtension == typed || QFileInfo(withExtension).isFile()) return withExtension;
+    return QFileInfo(typed).isFile() ? typed : withExtension;
+}
+
+namespace {
+
+// An open dialog that takes a name typed without extension as the file with
+// the default extension, or else as typed when that file exists.
+class OpenFileDialog : public QFileDialog {
+  public:
+    OpenFileDialog(QWidget* parent, const QString& extension)
+        : QFileDialog(parent), m_extension(extension) {}
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1) {
+            const QString resolved = ResolveOpenName(files.first(), m_extension);
+            // The name box takes a full path; Qt's own checks then see it.
+            auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (resolved != files.first() && edit) edit->setText(resolved);
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    QString m_extension;
+};
+
+}  // namespace
+
 void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setWindowTitle(request.save ? QObject::tr("Save As") : QObject::tr("Open"));
@@ -159,7 +192,8 @@ void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& r
     const QStringList filters = QtNameFilters(request);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.first());
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    // An open dialog resolves a name without extension itself (OpenFileDialog).
+    if (request.save) dialog.setDefaultSuffix(Q(request.defaultExtension));
 
     const QString initial = Q(request.initialName);
     const QFileInfo info(initial);
@@ -181,12 +215,14 @@ void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& r
 
 std::optional<vortan::FileDialogResult> QtUiService::FileDialog(
     const vortan::FileDialogRequest& request) {
-    QFileDialog dialog(Owner());
+    OpenFileDialog dialog(Owner(), Q(request.defaultExtension));
     ConfigureFileDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
-    const QString path = QFileInfo(WithDefaultExtension(files.first(), Q(request.defaultExtension)))
-                             .absoluteFilePath();
+    const QString extension = Q(request.defaultExtension);
+    const QString chosen = request.save ? WithDefaultExtension(files.first(), extension)
+                                        : ResolveOpenName(files.first(), extension);
+    const QString path = QFileInfo(chosen).absoluteFilePath();
     return vortan::FileDialogResult{path.toStdString(), QFileInfo(path).fileName().toStdString()};
 }

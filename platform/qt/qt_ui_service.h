@@ -43,6 +43,10 @@ void ConfigureFileDialog(QFileDialog& dialog, const vortan::FileDialogRequest& r
 // The chosen path with the default extension added when its name has none.
 QString WithDefaultExtension(const QString& path, const QString& extension);
 
+// The file an open dialog means by typed: with the default extension added
+// when its name has none, unless only the name as typed is an existing file.
+QString ResolveOpenName(const QString& typed, const QString& extension);
+
 // The message box's standard buttons and icon for a Windows type.
 struct MessageBoxStyle {
     int buttons;  // QMessageBox::StandardButtons

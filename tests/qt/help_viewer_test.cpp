@@ -17,7 +17,8 @@ TEST(HelpViewer, HelpFromTheButtonAndF1ShowsTheWorkingDirectorysFile) {
     vortan::test::TempDir dir;
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
-    EXPECT_EQ(HelpFilePath(), QStringLiteral(VORTAN_DATADIR "/vortan.hlp"));  // none here yet
+    // None here yet: the copy in the source tree the tests were built from.
+    EXPECT_EQ(HelpFilePath(), QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"));
     vortan::test::WriteTextFile(dir.file("vortan.hlp"),
                                 "<html><head><title>Test Help</title></head><body>"
                                 "<h1><a name=\"contents\"></a>Contents</h1><p>Disk-diameter.</p>");
@@ -38,6 +39,50 @@ TEST(HelpViewer, HelpFromTheButtonAndF1ShowsTheWorkingDirectorysFile) {
         panel.activateWindow();
     }
     QDir::setCurrent(saved);
+}
+
+// Started from any folder: the working directory first, then beside the
+// program, the source tree and the installed copy; none there is said with
+// every place tried.
+TEST(HelpViewer, TheHelpFileIsLookedForInEveryPlaceInOrder) {
+    vortan::test::TempDir dir;
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
+    const QStringList places = HelpFileCandidates();
+    QDir::setCurrent(saved);
+    const QStringList want = {
+        QString::fromStdString(dir.file("vortan.hlp")),
+        QCoreApplication::applicationDirPath() + "/vortan.hlp",
+        QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"),
+        QStringLiteral(VORTAN_DATADIR "/vortan.hlp"),
+    };
+    EXPECT_EQ(places, want);
+
+    for (const char* folder : {"a", "b", "c"})
+        QDir().mkpath(QString::fromStdString(dir.file(folder)));
+    vortan::test::WriteTextFile(dir.file("b/vortan.hlp"), "b");
+    vortan::test::WriteTextFile(dir.file("c/vortan.hlp"), "c");
+    QDir().mkpath(QString::fromStdString(dir.file("a/vortan.hlp")));  // a folder, not a file
+    auto at = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
+    const std::pair<QStringList, QString> cases[] = {
+        {{at("a/vortan.hlp"), at("b/vortan.hlp"), at("c/vortan.hlp")}, at("b/vortan.hlp")},
+        {{at("c/vortan.hlp"), at("b/vortan.hlp")}, at("c/vortan.hlp")},
+        {{at("none/vortan.hlp"), at("a/vortan.hlp")}, QString()},
+        {{}, QString()},
+    };
+    for (const auto& [candidates, found] : cases) {
+        EXPECT_EQ(FindHelpFile(candidates), found) << candidates.join(' ').toStdString();
+    }
+    EXPECT_EQ(HelpNotFoundText({at("x/vortan.hlp"), at("y/vortan.hlp")}),
+              "The help file vortan.hlp was not found. Places tried:\n    " + at("x/vortan.hlp") +
+                  "\n    " + at("y/vortan.hlp"));
+
+    CHelpViewer* viewer = CHelpViewer::ShowContents(QString());
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(viewer->Loaded());
+    EXPECT_EQ(viewer->toPlainText(), HelpNotFoundText(HelpFileCandidates()));
+    viewer->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

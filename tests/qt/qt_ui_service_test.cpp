@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -72,6 +73,48 @@ TEST(QtUiService, DefaultExtension) {
     };
     for (const auto& [path, ext, expected] : cases)
         EXPECT_EQ(WithDefaultExtension(path, ext), expected) << path << " " << ext;
+}
+
+// A name typed without extension in an open dialog: the file with the
+// default extension, else the file as typed when it exists.
+TEST(QtUiService, OpenDialogTakesANameWithoutExtensionAsTypedWhenOnlyThatExists) {
+    vortan::test::TempDir dir;
+    for (const char* name : {"hostname", "flow.math", "both", "both.math"})
+        vortan::test::WriteTextFile(dir.file(name), name);
+    QDir().mkpath(QString::fromStdString(dir.file("folder")));
+    const std::pair<const char*, const char*> cases[] = {
+        {"hostname", "hostname"}, {"flow", "flow.math"},      {"both", "both.math"},
+        {"none", "none.math"},    {"flow.math", "flow.math"}, {"folder", "folder.math"},
+        {"a.b/x", "a.b/x.math"},
+    };
+    auto at = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
+    for (const auto& [typed, meant] : cases) {
+        EXPECT_EQ(ResolveOpenName(at(typed), "math"), at(meant)) << typed;
+    }
+    EXPECT_EQ(ResolveOpenName(at("hostname"), ""), at("hostname"));
+
+    // Through the dialog: the name typed into its name box, then Open.
+    for (const auto& [typed, meant] :
+         {std::pair{"hostname", "hostname"}, std::pair{"flow", "flow.math"}}) {
+        const vortan::FileDialogRequest r{false, "math", dir.file("*.math"),
+                                          "Image Files (*.img)|*.img|All Files (*.*)|*.*||", true};
+        WhenModal<QFileDialog>([&, name = QString(typed)](QFileDialog* d) {
+            auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+            if (edit) edit->setText(name);
+            QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+            // A refusal (a "not found" box) would leave the dialog open:
+            // close both. Tied to the dialog, so nothing runs once it is gone.
+            QTimer::singleShot(500, d, [d] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->done(QMessageBox::Ok);
+                d->reject();
+            });
+        });
+        const auto result = QtUiService().FileDialog(r);
+        ASSERT_TRUE(result.has_value()) << typed;
+        EXPECT_EQ(result->path, dir.file(meant));
+        EXPECT_EQ(result->title, meant);
+    }
 }
 
 TEST(QtUiService, SaveDialogStartsOnTheRememberedNameAndAsksBeforeOverwriting) {

@@ -5,9 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QToolButton>
 #include <array>
 #include <string>
 #include <vector>
@@ -72,6 +74,31 @@ class Panel : public ::testing::Test {
     FakeUiService ui;
     std::unique_ptr<CSettingsDlg> dlg;
 };
+
+// A fixed-size panel offers close and minimise, never maximise; its system
+// menu button is a framed button named after the About entry.
+TEST_F(Panel, TitleBarAndSystemMenuButtonOfferWhatWorks) {
+    const Qt::WindowFlags flags = dlg->windowFlags();
+    const std::pair<Qt::WindowType, bool> hints[] = {
+        {Qt::WindowCloseButtonHint, true},        {Qt::WindowMinimizeButtonHint, true},
+        {Qt::CustomizeWindowHint, true},          {Qt::WindowMaximizeButtonHint, false},
+        {Qt::WindowContextHelpButtonHint, false},
+    };
+    for (const auto& [hint, on] : hints) EXPECT_EQ(flags.testFlag(hint), on) << hint;
+    EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize());
+
+    auto* button = dlg->findChild<QToolButton*>("systemMenuButton");
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->autoRaise());
+    EXPECT_EQ(button->toolTip(), "About vortan...");
+    EXPECT_TRUE(button->isVisible());
+    ASSERT_NE(button->menu(), nullptr);
+    QStringList entries;
+    for (QAction* a : button->menu()->actions()) {
+        if (!a->isSeparator()) entries << a->text();
+    }
+    EXPECT_EQ(entries, (QStringList{"Mi&nimize", "&Close", "&About vortan..."}));
+}
 
 TEST_F(Panel, StartValidationTable) {
     const Message timer{kTimerMsg, "Info", vortan::MB_OK};

@@ -6,6 +6,8 @@
 #include <QExposeEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
 #include <QWindow>
 #include <functional>
 #include <limits>
@@ -104,6 +106,47 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
     EXPECT_TRUE(std::all_of(pixels.begin() + 90 * 120, pixels.end(),
                             [](auto p) { return p == vortan::kClearedPixel; }));
     EXPECT_TRUE(m_ui.messages.empty());
+}
+
+// A picture larger than the screen's available area scrolls in a window that
+// fits it; one that fits is shown whole, without scrolling.
+TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        int width, height;
+        bool scrolls;
+    } cases[] = {
+        {120, 90, false},
+        {available.width() + 800, available.height() + 400, true},
+        {120, available.height() * 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        vortan::test::WriteTextFile(m_input,
+                                    vortan::test::FrameInputText(static_cast<float>(c.width),
+                                                                 static_cast<float>(c.height), 2));
+        auto p = FrameParams(m_input);
+        p.m_imageWidth = c.width;
+        p.m_imageHeight = c.height;
+        CVortanFrame* f = Shown(p);
+        auto* scroll = f->findChild<QScrollArea*>("pictureScroll");
+        EXPECT_EQ(scroll != nullptr, c.scrolls);
+        EXPECT_EQ(f->ClientSize(), QSize(c.width, c.height + vortan::kStatusBarHeight));
+        // The window keeps a fixed size, and a scrolled one fits the screen.
+        EXPECT_EQ(f->minimumSize(), f->maximumSize());
+        if (c.scrolls) {
+            ASSERT_NE(scroll, nullptr);
+            EXPECT_EQ(scroll->widget()->size(), f->ClientSize());
+            EXPECT_LE(f->frameGeometry().right(), available.right());
+            EXPECT_LE(f->frameGeometry().bottom(), available.bottom());
+            EXPECT_GE(scroll->width(), 100);
+        } else {
+            EXPECT_EQ(f->centralWidget()->size(), f->ClientSize());
+        }
+        EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        f->close();
+        vortan::test::FlushDeletes();
+    }
 }
 
 TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer) {

@@ -5,9 +5,11 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLayout>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
@@ -144,7 +146,23 @@ void CVortanFrame::OnCreate() {
     m_status->setObjectName(QStringLiteral("ctl%1").arg(res::IDC_STATUSBAR));
     m_status->setGeometry(0, client.height() - vortan::kStatusBarHeight, client.width(),
                           vortan::kStatusBarHeight);
-    setCentralWidget(area);
+    // A client area larger than the screen scrolls inside a window that fits.
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(kFrameLeft, kFrameTop));
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QSize visible =
+        screen ? VisibleClientSize(client, screen->availableGeometry(),
+                                   QPoint(kFrameLeft, kFrameTop), menuBar()->sizeHint().height())
+               : client;
+    if (visible == client) {
+        setCentralWidget(area);
+    } else {
+        auto* scroll = new QScrollArea(this);
+        scroll->setObjectName(QStringLiteral("pictureScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(area);
+        scroll->setFixedSize(visible);
+        setCentralWidget(scroll);
+    }
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     BuildAccelerators();
@@ -169,6 +187,16 @@ void CVortanFrame::OnCreate() {
         m_axisY = 1;
         m_axisZ = 0;
     }
+}
+
+QSize VisibleClientSize(QSize client, QRect available, QPoint topLeft, int chrome) {
+    constexpr int kSmallest = 100;
+    const int roomW = available.right() + 1 - std::max(topLeft.x(), available.left()) -
+                      kFrameDecorationAllowance / 4;
+    const int roomH = available.bottom() + 1 - std::max(topLeft.y(), available.top()) - chrome -
+                      kFrameDecorationAllowance;
+    return QSize(std::min(client.width(), std::max(roomW, kSmallest)),
+                 std::min(client.height(), std::max(roomH, kSmallest)));
 }
 
 void CVortanFrame::PlaceOverClientArea(QWidget& dialog) const {

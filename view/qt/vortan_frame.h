@@ -49,6 +49,15 @@ inline constexpr const char* kNoTimerCaption = "vortan:CVortanFrame";
 // Top-left corner of the window on the screen.
 inline constexpr int kFrameLeft = 50;
 inline constexpr int kFrameTop = 50;
+// Room kept for the title bar and borders the window manager adds, in pixels,
+// when a client area is fitted to the screen.
+inline constexpr int kFrameDecorationAllowance = 40;
+
+// The part of a client area of size client shown on a screen whose available
+// area is available, the window's top left at topLeft with chrome pixels of
+// menu bar above the client: the whole client where it fits, else what fits
+// (never below 100 x 100 pixels). The rest scrolls.
+QSize VisibleClientSize(QSize client, QRect available, QPoint topLeft, int chrome);
 
 class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     Q_OBJECT
