@@ -6,6 +6,7 @@ namespace vortan::field {
 namespace {
 
 constexpr unsigned kDimensionTag = 0x0A, kVariableTag = 0x0B, kAttributeTag = 0x0C;
+constexpr unsigned long long kMaxName = 256;
 
 class HeaderWalk {
   public:
@@ -99,9 +100,13 @@ class HeaderWalk {
 
     static unsigned long long Padded(unsigned long long n) { return (n + 3) / 4 * 4; }
 
+    // Names past 256 bytes (the library's NC_MAX_NAME) overflow the
+    // library's own name buffers.
     bool Name() {
         unsigned long long length = 0;
-        return Count(Wide(), 1, &length) && Skip(Padded(length));
+        if (!Count(Wide(), 1, &length)) return false;
+        if (length > kMaxName) return Fail("a name of " + std::to_string(length) + " bytes");
+        return Skip(Padded(length));
     }
 
     // ABSENT (two zeros) or the tag and a count.

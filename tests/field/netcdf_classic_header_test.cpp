@@ -49,6 +49,9 @@ TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
         {good.substr(0, 14), 14, "the header is cut short"},
         {with(kDimensionCount + 4, std::string("\x7F\0\0\0", 4)), good.size(),
          "a count of 2130706432 is larger than the file"},
+        // A 300-byte name overflowed the library's name buffer (found by fuzzing).
+        {with(kDimensionCount + 4, std::string("\0\0\x01\x2C", 4)), good.size(),
+         "a name of 300 bytes"},
         {with(good.find("uo") + 8, std::string("\0\0\0\x09", 4)), good.size(),
          "a variable names dimension 9 of 3"},
     };
