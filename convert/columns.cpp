@@ -30,6 +30,33 @@ std::string_view Unquote(std::string_view s) {
     return s;
 }
 
+// A field's text: without its quotes, a doubled quote inside read as one.
+std::string FieldText(std::string_view s) {
+    const bool quoted = s.size() >= 2 && s.front() == '"' && s.back() == '"';
+    if (!quoted) return std::string(s);
+    std::string text;
+    s = s.substr(1, s.size() - 2);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        text += s[i];
+        if (s[i] == '"' && i + 1 < s.size() && s[i + 1] == '"') ++i;
+    }
+    return text;
+}
+
+// Just past the quoted part that opens at line[i] (a '"'): its closing quote,
+// doubled quotes inside passed over; the line's end when it is not closed.
+std::size_t PassQuoted(std::string_view line, std::size_t i) {
+    for (++i; i < line.size(); ++i) {
+        if (line[i] != '"') continue;
+        if (i + 1 < line.size() && line[i + 1] == '"') {
+            ++i;
+        } else {
+            return i + 1;
+        }
+    }
+    return line.size();
+}
+
 // A finite decimal number filling the whole field (a leading + allowed).
 bool ParseNumber(std::string_view s, double& v) {
     s = Trim(Unquote(Trim(s)));
@@ -41,42 +68,114 @@ bool ParseNumber(std::string_view s, double& v) {
 
 // The separator of a table, from its first line: ';' when it holds one,
 // otherwise ',' when it holds one, otherwise blanks (' ').
+// Quoted text (an id holding a comma) does not count.
 char DetectSeparator(std::string_view line) {
-    if (line.find(';') != std::string_view::npos) return ';';
-    if (line.find(',') != std::string_view::npos) return ',';
-    return ' ';
+    bool comma = false;
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == '"') {
+            i = PassQuoted(line, i);
+            continue;
+        }
+        if (line[i] == ';') return ';';
+        comma = comma || line[i] == ',';
+        ++i;
+    }
+    return comma ? ',' : ' ';
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// Fields of a line; a separator (or blank) inside quotes belongs to its field.
 std::vector<std::string_view> SplitFields(std::string_view line, char separator) {
     std::vector<std::string_view> fields;
     if (separator == ' ') {
         std::size_t i = 0;
         while (i < line.size()) {
-            while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+            while (i < line.size() && IsBlank(line[i])) ++i;
             if (i >= line.size()) break;
             const std::size_t start = i;
-            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
+            while (i < line.size() && !IsBlank(line[i])) {
+                i = line[i] == '"' ? PassQuoted(line, i) : i + 1;
+            }
             fields.push_back(line.substr(start, i - start));
         }
         return fields;
     }
     std::size_t start = 0;
+    std::size_t i = 0;
     for (;;) {
-        const std::size_t cut = line.find(separator, start);
-        fields.push_back(
-            Trim(line.substr(start, cut == std::string_view::npos ? cut : cut - start)));
-        if (cut == std::string_view::npos) break;
-        start = cut + 1;
+        while (i < line.size() && line[i] != separator) {
+            i = line[i] == '"' ? PassQuoted(line, i) : i + 1;
+        }
+        fields.push_back(Trim(line.substr(start, i - start)));
+        if (i >= line.size()) break;
+        start = ++i;
     }
     return fields;
 }
+
+// The lines of a table, ended by LF, CR LF or a lone CR (classic Mac OS and
+// some spreadsheet exports), read in blocks.
+class LineReader {
+  public:
+    enum class Result { kLine, kEnd, kTooLong, kReadError };
+
+    explicit LineReader(std::istream& in) : m_in(in), m_block(64 * 1024) {}
+
+    // The next line without its end; at most kMaxLineLength characters.
+    Result Next(std::string& line) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            if (m_pos == m_end && !Fill()) {
+                if (m_in.bad()) return Result::kReadError;
+                return any ? Result::kLine : Result::kEnd;
+            }
+            if (m_afterCr) {
+                m_afterCr = false;
+                if (m_block[m_pos] == '\n') {
+                    ++m_pos;
+                    continue;
+                }
+            }
+            any = true;
+            const char* from = m_block.data() + m_pos;
+            const std::size_t avail = m_end - m_pos;
+            std::size_t n = 0;
+            while (n < avail && from[n] != '\n' && from[n] != '\r') ++n;
+            if (line.size() + n > kMaxLineLength) return Result::kTooLong;
+            line.append(from, n);
+            m_pos += n;
+            if (n < avail) {
+                m_afterCr = m_block[m_pos++] == '\r';
+                return Result::kLine;
+            }
+        }
+    }
+
+  private:
+    bool Fill() {
+        m_pos = m_end = 0;
+        if (!m_in.good()) return false;
+        m_in.read(m_block.data(), static_cast<std::streamsize>(m_block.size()));
+        m_end = static_cast<std::size_t>(m_in.gcount());
+        return m_end > 0;
+    }
+
+    std::istream& m_in;
+    std::vector<char> m_block;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_afterCr = false;  // a LF next is the second half of CR LF
+};
 
 }  // namespace
 
 bool ReadTable(std::istream& in, const std::string& name, Table& table, std::string& error) {
     table = Table{};
     std::unordered_map<std::string, std::size_t> index;
-    std::string line;
     char separator = 0;
     std::size_t lineNumber = 0;
     bool first = true;
@@ -84,29 +183,25 @@ bool ReadTable(std::istream& in, const std::string& name, Table& table, std::str
         error = name + ":" + std::to_string(lineNumber) + ": " + what;
         return false;
     };
-    std::vector<char> buffer(kMaxLineLength + 2);
+    LineReader lines(in);
+    std::string raw;
     for (;;) {
-        in.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = in.gcount();
-        if (in.bad()) {
+        const LineReader::Result got = lines.Next(raw);
+        if (got == LineReader::Result::kReadError) {
             error = name + ": read error";
             return false;
         }
-        if (in.fail() && !in.eof()) {
-            ++lineNumber;
+        if (got == LineReader::Result::kEnd) break;
+        ++lineNumber;
+        if (got == LineReader::Result::kTooLong) {
             return fail("line longer than " + std::to_string(kMaxLineLength) + " characters");
         }
-        if (got == 0 && in.eof()) break;
-        ++lineNumber;
-        // The line end was taken unless the input ended first.
-        const std::size_t length = static_cast<std::size_t>(got) - (in.eof() ? 0 : 1);
-        std::string_view text(buffer.data(), std::strlen(buffer.data()));
-        if (text.size() != length) return fail("line holds a zero byte");
+        if (raw.find('\0') != std::string::npos) return fail("line holds a zero byte");
+        std::string_view text(raw);
+        // The byte-order mark of "CSV UTF-8" files is not part of the first id.
+        if (lineNumber == 1 && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
         text = Trim(text);
-        if (text.empty() || text.front() == '#' || text.front() == '%') {
-            if (in.eof()) break;
-            continue;
-        }
+        if (text.empty() || text.front() == '#' || text.front() == '%') continue;
         if (!separator) separator = DetectSeparator(text);
         const auto fields = SplitFields(text, separator);
         if (first) {
@@ -117,10 +212,7 @@ bool ReadTable(std::istream& in, const std::string& name, Table& table, std::str
                 double v = 0.0;
                 numbers = ParseNumber(fields[k], v);
             }
-            if (!numbers) {
-                if (in.eof()) break;
-                continue;
-            }
+            if (!numbers) continue;
         }
         if (fields.size() != 4 && fields.size() != 5) {
             return fail("expected 4 or 5 columns (id, t, x, y[, z]), found " +
@@ -144,12 +236,11 @@ bool ReadTable(std::istream& in, const std::string& name, Table& table, std::str
         if (table.points >= kMaxPoints) {
             return fail("more than " + std::to_string(kMaxPoints) + " points");
         }
-        const std::string id(Unquote(fields[0]));
+        const std::string id = FieldText(fields[0]);
         auto [it, added] = index.emplace(id, table.streamlines.size());
         if (added) table.streamlines.push_back(Streamline{id, {}});
         table.streamlines[it->second].points.push_back(p);
         ++table.points;
-        if (in.eof()) break;
     }
     if (table.points == 0) {
         error = name + ": no points (expected lines of id, t, x, y[, z])";

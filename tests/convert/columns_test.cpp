@@ -74,6 +74,40 @@ TEST(Convert, TableFormsRoundTripThroughTheReader) {
     }
 }
 
+// Spreadsheet exports: a byte-order mark, old Mac line ends, ids in quotes
+// holding the separator. Each streamline's id with its count of points.
+TEST(Convert, SpreadsheetFormsKeepEveryIdAndPoint) {
+    using Ids = std::vector<std::pair<std::string, std::size_t>>;
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::tuple<const char*, std::string, Ids> cases[] = {
+        {"BOM, no header", bom + "a,0,0,0\na,1,1,1\n", {{"a", 2}}},
+        {"BOM before the header", bom + "id,t,x,y\na,0,0,0\na,1,1,1\n", {{"a", 2}}},
+        {"BOM, blanks", bom + "a 0 0 0\na 1 1 1\n", {{"a", 2}}},
+        {"CR only", "id,t,x,y\ra,0,0,0\ra,1,1,1\rb,0,2,2\rb,1,3,3", {{"a", 2}, {"b", 2}}},
+        {"CR only, ends with CR", "a;0;0;0\ra;1;1;1\r\r", {{"a", 2}}},
+        {"mixed line ends", "a,0,0,0\r\na,1,1,1\ra,2,2,2\na,3,3,3", {{"a", 4}}},
+        {"quoted ids with commas",
+         "\"id\",\"t\",\"x\",\"y\"\n\"a,1\",0,0,0\n\"a,1\",1,1,1\n\"a,2\",0,5,5\n\"a,2\",1,6,6\n",
+         {{"a,1", 2}, {"a,2", 2}}},
+        {"a quoted semicolon does not choose the separator",
+         "\"x;y\",0,0,0\n\"x;y\",1,1,1\n",
+         {{"x;y", 2}}},
+        {"doubled quotes",
+         "\"say \"\"hi\"\"\",0,0,0\n\"say \"\"hi\"\"\",1,1,1\n",
+         {{"say \"hi\"", 2}}},
+        {"quoted id with blanks", "\"left gyre\" 0 0 0\n\"left gyre\" 1 1 1\n", {{"left gyre", 2}}},
+    };
+    for (const auto& [name, text, want] : cases) {
+        Table table;
+        std::string error;
+        std::istringstream in(text);
+        ASSERT_TRUE(ReadTable(in, "in.csv", table, error)) << name << ": " << error;
+        Ids got;
+        for (const Streamline& s : table.streamlines) got.emplace_back(s.id, s.points.size());
+        EXPECT_EQ(got, want) << name;
+    }
+}
+
 TEST(Convert, LongStreamlinesAreThinnedKeepingBothEnds) {
     std::string csv;
     for (int i = 0; i < 2500; ++i)
