@@ -417,27 +417,45 @@ class XmlReader {
         const std::size_t count = tuples * a.components;
         const std::size_t size = ValueSize(*type);
         if (a.format == "ascii") {
-            const auto words = Words(a.text);
-            if (words.size() < count)
-                return Fail(what + " holds " + std::to_string(words.size()) + " values of " +
-                            std::to_string(count));
-            out->resize(count);
-            for (std::size_t i = 0; i < count; ++i) {
-                if (!ParseNumber(words[i], &(*out)[i]))
-                    return Fail("'" + std::string(words[i].substr(0, 40)) + "' in " + what +
+            // Token by token: a list of all tokens would cost 16 bytes each.
+            out->clear();
+            const std::string_view text = a.text;
+            std::size_t at = 0;
+            while (out->size() < count) {
+                at = text.find_first_not_of(" \t\r\n", at);
+                if (at == std::string_view::npos) break;
+                const std::size_t end = std::min(text.find_first_of(" \t\r\n", at), text.size());
+                const std::string_view word = text.substr(at, end - at);
+                double value = 0;
+                if (!ParseNumber(word, &value))
+                    return Fail("'" + std::string(word.substr(0, 40)) + "' in " + what +
                                 " is not a number");
+                // Each value has at least two characters of text behind it.
+                if (out->empty()) out->reserve(std::min(count, text.size() / 2 + 1));
+                out->push_back(value);
+                at = end;
             }
+            if (out->size() < count)
+                return Fail(what + " holds " + std::to_string(out->size()) + " values of " +
+                            std::to_string(count));
             return true;
         }
-        std::string data;
+        std::string decoded;
+        std::string_view data;
         if (a.format == "binary") {
-            data = DecodeBase64(a.text);
+            decoded = DecodeBase64(a.text);
+            data = decoded;
         } else if (a.format == "appended") {
             if (!m_haveAppended) return Fail(what + " is appended but there is no AppendedData");
             if (a.offset > m_appended.size())
                 return Fail(what + " starts past the end of the appended data");
             const std::string_view from = m_appended.substr(a.offset);
-            data = m_appendedBase64 ? DecodeBase64(from) : std::string(from);
+            if (m_appendedBase64) {
+                decoded = DecodeBase64(from);
+                data = decoded;
+            } else {
+                data = from;  // raw bytes are read where they lie
+            }
         } else {
             return Fail(what + " has format '" + a.format.substr(0, 40) +
                         "'; ascii, binary or appended");
