@@ -33,7 +33,7 @@ std::int64_t SeekOutput(void* opaque, std::int64_t offset, int whence) {
 
 }  // namespace
 
-MemoryOutput::MemoryOutput() {
+MemoryOutput::MemoryOutput(std::size_t maxBytes) : m_maxBytes(maxBytes) {
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer) return;
     m_context = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, WritePacket, SeekOutput);
@@ -50,6 +50,7 @@ MemoryOutput::~MemoryOutput() {
 int MemoryOutput::Write(const std::uint8_t* data, int size) {
     if (size <= 0) return 0;
     const std::size_t end = m_position + static_cast<std::size_t>(size);
+    if (end > m_maxBytes) return AVERROR(EFBIG);
     try {
         if (end > m_bytes.size()) m_bytes.resize(end);
     } catch (const std::bad_alloc&) {

@@ -3,6 +3,7 @@
 // finished bytes are then written out in one go.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace vortan::video {
 
 class MemoryOutput {
   public:
-    MemoryOutput();
+    // Holds at most maxBytes; a write beyond fails with AVERROR(EFBIG).
+    explicit MemoryOutput(std::size_t maxBytes);
     ~MemoryOutput();
     MemoryOutput(const MemoryOutput&) = delete;
     MemoryOutput& operator=(const MemoryOutput&) = delete;
@@ -23,7 +25,8 @@ class MemoryOutput {
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
 
     // Writes size bytes at the current position (growing the buffer).
-    // Returns size, or a negative FFmpeg error code when memory runs out.
+    // Returns size, or a negative FFmpeg error code when memory runs out or
+    // the limit would be passed.
     int Write(const std::uint8_t* data, int size);
     // lseek-like, plus FFmpeg's AVSEEK_SIZE; negative on a bad position.
     std::int64_t Seek(std::int64_t offset, int whence);
@@ -32,6 +35,7 @@ class MemoryOutput {
     AVIOContext* m_context = nullptr;
     std::vector<std::uint8_t> m_bytes;
     std::size_t m_position = 0;
+    std::size_t m_maxBytes;
 };
 
 }  // namespace vortan::video

@@ -90,6 +90,10 @@ bool WriteVideo(const std::string& path, const IndexedCanvas& canvas, const Vort
         return false;
     };
     auto failCode = [&](const char* step, int code) {
+        if (code == AVERROR(EFBIG)) {
+            return fail("the video would be larger than " + std::to_string(options.maxBytes) +
+                        " bytes; use fewer loops (--loops) or a higher --crf");
+        }
         return fail(std::string(step) + ": " + ErrorText(code));
     };
     const int rows = options.pictureHeight < 0 ? canvas.Height()
@@ -112,7 +116,7 @@ bool WriteVideo(const std::string& path, const IndexedCanvas& canvas, const Vort
         avformat_alloc_output_context2(&rawFormat, nullptr, h264 ? "mp4" : "webm", nullptr);
     std::unique_ptr<AVFormatContext, FormatDeleter> format(rawFormat);
     if (made < 0 || !format) return failCode("no muxer", made);
-    MemoryOutput output;
+    MemoryOutput output(options.maxBytes);
     if (!output.Context()) return fail("out of memory");
     format->pb = output.Context();
     format->flags |= AVFMT_FLAG_CUSTOM_IO;

@@ -4,6 +4,7 @@
 // redrawn; the video holds whole periods, so its loop has no seam.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,9 @@ namespace vortan::video {
 struct VideoOptions {
     VideoRequest request;
     int pictureHeight = -1;  // rows of the canvas to write (-1: all)
+    // The encoded video is held in memory until it is complete; a larger
+    // one is refused.
+    std::size_t maxBytes = std::size_t{4} << 30;
     // Called after each frame with (frames encoded, frames in all).
     std::function<void(int, int)> progress;
 };

@@ -155,24 +155,21 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
         int rows;
         const char* file;
         rlim_t sizeLimit;
+        std::size_t maxBytes;
         std::string message;  // after "Unable to write|create PATH"
     };
+    // clang-format off
     const Case cases[] = {
-        {"no rows", {}, 0, "v.mp4", 0, ": the picture is empty"},
-        {"loops out of range",
-         {Codec::kVp9, -1, 0, -1},
-         -1,
-         "v.webm",
-         0,
+        {"no rows", {}, 0, "v.mp4", 0, 1 << 30, ": the picture is empty"},
+        {"loops out of range", {Codec::kVp9, -1, 0, -1}, -1, "v.webm", 0, 1 << 30,
          ": the loop count must be from 1 to 10000"},
-        {"full disk", {Codec::kH264, 1, 0, -1}, -1, "v.mp4", 3000, ": File too large"},
-        {"missing folder",
-         {Codec::kH264, 1, 0, -1},
-         -1,
-         "none/v.mp4",
-         0,
+        {"full disk", {Codec::kH264, 1, 0, -1}, -1, "v.mp4", 3000, 1 << 30, ": File too large"},
+        {"missing folder", {Codec::kH264, 1, 0, -1}, -1, "none/v.mp4", 0, 1 << 30,
          ": No such file or directory"},
+        {"larger than the memory allowed", {Codec::kVp9, 2, 0, -1}, -1, "v.webm", 0, 5000,
+         ": the video would be larger than 5000 bytes; use fewer loops (--loops) or a higher --crf"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
@@ -182,6 +179,7 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
         VideoOptions options;
         options.request = c.request;
         options.pictureHeight = c.rows;
+        options.maxBytes = c.maxBytes;
         bool written = true;
         {
             FileSizeLimit limit(c.sizeLimit);
