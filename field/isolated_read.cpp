@@ -12,6 +12,10 @@
 namespace vortan::field {
 namespace {
 
+// A read that has not finished after this many seconds is taken for a hang
+// inside the library: the child is ended by the alarm's default action.
+constexpr unsigned kReadSeconds = 120;
+
 // The result as bytes: flag, dimension, texts and arrays, each with its length.
 void PutCount(std::string& out, std::size_t n) {
     out.append(reinterpret_cast<char*>(&n), sizeof n);
@@ -108,6 +112,8 @@ FieldResult ReadIsolated(const std::string& file, const std::string& library,
     }
     if (pid == 0) {
         close(fds[0]);
+        signal(SIGALRM, SIG_DFL);
+        alarm(kReadSeconds);
         const bool sent = WriteAll(fds[1], Serialize(read()));
         close(fds[1]);
         _exit(sent ? 0 : 1);
@@ -128,7 +134,11 @@ FieldResult ReadIsolated(const std::string& file, const std::string& library,
     FieldResult result;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && Deserialize(bytes, &result)) return result;
     std::string how = "it ended unexpectedly";
-    if (WIFSIGNALED(status)) how = std::string("it crashed with ") + strsignal(WTERMSIG(status));
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+        how = "it did not finish within " + std::to_string(kReadSeconds) + " s";
+    } else if (WIFSIGNALED(status)) {
+        how = std::string("it crashed with ") + strsignal(WTERMSIG(status));
+    }
     return FieldError(file + ": the " + library + " library could not read this file (" + how +
                       "); the file is probably damaged");
 }

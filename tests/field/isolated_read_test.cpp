@@ -53,5 +53,18 @@ TEST(IsolatedRead, ACrashOrExitInTheChildIsAMessage) {
               "file is probably damaged");
 }
 
+TEST(IsolatedRead, AReadThatHangsIsEndedByItsAlarm) {
+    // The child's own alarm is brought forward to one second, then the read
+    // waits for ever, as a library stuck in a loop would.
+    const FieldResult hung = ReadIsolated("slow.nc", "NetCDF", []() -> FieldResult {
+        alarm(1);
+        for (;;) pause();
+    });
+    EXPECT_FALSE(hung.ok);
+    EXPECT_EQ(hung.error,
+              "slow.nc: the NetCDF library could not read this file (it did not finish within "
+              "120 s); the file is probably damaged");
+}
+
 }  // namespace
 }  // namespace vortan::field
