@@ -48,6 +48,11 @@ check "standard input replaces the previous file" cmp -s "$dir/flow.math" "$dir/
 expect 0 "" "$dir/flow3.txt" -o "$dir/flow3.math"
 check "3-D: two records with z" [ "$(grep -c 'z -> Interp' "$dir/flow3.math")" -eq 2 ]
 
+# A spreadsheet's "CSV UTF-8" with old Mac line ends and a quoted id holding a comma.
+printf '\357\273\277a,0,0,0\ra,0.5,0.4,0.3\ra,1,0.8,0.9\r"b,2",10,-1,2\r"b,2",12,-0.5,1\r' >"$dir/excel.csv"
+expect 0 "" --size 320x200 "$dir/excel.csv" -o "$dir/excel.math"
+check "BOM, CR line ends and a quoted id give the same picture file" cmp -s "$dir/flow.math" "$dir/excel.math"
+
 # Targets that are not plain files: written into or followed, never replaced.
 if mknod "$dir/full" c 1 7 2>/dev/null && mknod "$dir/null" c 1 3 2>/dev/null; then
     expect 1 "Cannot write $dir/full: No space left on device." --size 320x200 "$dir/flow.csv" -o "$dir/full"
