@@ -1,0 +1,68 @@
+#include "platform/input_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "tests/test_support.h"
+
+namespace vortan::test {
+namespace {
+
+TEST(InputFileProblem, NamesWhatThePathIs) {
+    TempDir dir;
+    WriteTextFile(dir.file("plain.csv"), "a,0,0,0\n");
+    std::filesystem::create_directory(dir.file("folder"));
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("plain.csv", dir.file("link"));
+    std::filesystem::create_symlink("gone.csv", dir.file("dangling"));
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir.file("sock");
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain.csv", ""},
+        {"link", ""},
+        {"missing.csv", "No such file or directory"},
+        {"dangling", "No such file or directory"},
+        {"plain.csv/x", "Not a directory"},
+        {"folder", "Is a directory"},
+        {"fifo", "a FIFO, not a regular file"},
+        {"sock", "a socket, not a regular file"},
+    };
+    for (const auto& [name, problem] : cases) {
+        EXPECT_EQ(InputFileProblem(dir.file(name)), problem) << name;
+    }
+    EXPECT_EQ(InputFileProblem("/dev/null"), "a device, not a regular file");
+    EXPECT_EQ(InputFileProblem(""), "No such file or directory");
+    ::close(s);
+}
+
+// Permission bits bind a user other than root: as root a child gives up its
+// privileges first.
+TEST(InputFileProblem, AFileThatMayNotBeReadSaysSo) {
+    TempDir dir;
+    WriteTextFile(dir.file("secret.csv"), "a,0,0,0\n");
+    ::chmod(dir.file("secret.csv").c_str(), 0200);
+    ::chmod(dir.path().c_str(), 0755);
+    const bool root = ::geteuid() == 0;
+    const ChildResult child = RunInChild([&](int) -> std::string {
+        if (root && (::setgid(54321) != 0 || ::setuid(54321) != 0)) {
+            return std::string("skip: cannot drop privileges: ") + std::strerror(errno);
+        }
+        return InputFileProblem(dir.file("secret.csv"));
+    });
+    if (child.output.starts_with("skip: ")) GTEST_SKIP() << child.output.substr(6);
+    EXPECT_EQ(child.output, "Permission denied");
+}
+
+}  // namespace
+}  // namespace vortan::test
