@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "convert/columns.h"
+#include "platform/input_file.h"
 
 namespace {
 
@@ -159,6 +160,11 @@ int main(int argc, char** argv) {
             return kExitFile;
         }
     } else {
+        if (const std::string problem = vortan::InputFileProblem(input); !problem.empty()) {
+            std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, input.c_str(),
+                         problem.c_str());
+            return kExitFile;
+        }
         std::ifstream in(input, std::ios::binary);
         if (!in) {
             std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, input.c_str(),

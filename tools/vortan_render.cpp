@@ -1,6 +1,5 @@
 // vortan-render: draws a streamline file as the animation window would and
 // writes the picture (8-bit BMP, indexed PNG or animated GIF).
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +19,7 @@
 #include "palette/color_tables.h"
 #include "palette/palette_animation.h"
 #include "platform/indexed_canvas.h"
+#include "platform/input_file.h"
 #include "platform/message_sink.h"
 #include "platform/numeric.h"
 #include "view/drawing_pass.h"
@@ -332,6 +332,20 @@ class ToolSink : public IMessageSink {
     Progress* m_progress;
 };
 
+// Passes messages on, naming the settings file they are about (when any).
+class SettingsFileSink : public IMessageSink {
+  public:
+    SettingsFileSink(IMessageSink& to, const std::string& path) : m_to(to), m_path(path) {}
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
+        return m_to.MessageBox(m_path.empty() ? text : "settings file " + m_path + ": " + text,
+                               caption, type);
+    }
+
+  private:
+    IMessageSink& m_to;
+    const std::string& m_path;
+};
+
 // The window as the drawing pass sees it: the status text drives the progress
 // display, the timer is not needed for a still picture.
 class RenderHost : public IFrameHost {
@@ -352,18 +366,6 @@ class RenderHost : public IFrameHost {
     ToolSink m_sink;
 };
 
-// Why INPUT cannot be read, or empty when it can be opened as a regular file.
-std::string InputProblem(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
-    if (!S_ISREG(st.st_mode)) return "not a regular file";
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::strerror(errno);
-    std::fclose(f);
-    return "";
-}
-
 std::string FormatFloat(float v) {
     char text[64];
     std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
@@ -378,12 +380,19 @@ int Run(int argc, char** argv) {
     SettingsRecord settings;
     ToolSink sink;
     if (!o.settings.empty()) {
+        if (const std::string problem = InputFileProblem(o.settings); !problem.empty()) {
+            std::fprintf(stderr, "%s: cannot read settings file %s: %s\n", kProgram,
+                         o.settings.c_str(), problem.c_str());
+            return kExitUsage;
+        }
         if (!ReadSettingsFile(o.settings, settings, sink)) return kExitUsage;
     }
-    if (!ValidateStartSettings(settings, sink)) return kExitUsage;
+    // Settings refused name the file they came from.
+    SettingsFileSink settingsSink(sink, o.settings);
+    if (!ValidateStartSettings(settings, settingsSink)) return kExitUsage;
 
     // The header's picture size and dimension, as START reads them.
-    if (const std::string problem = InputProblem(o.input); !problem.empty()) {
+    if (const std::string problem = InputFileProblem(o.input); !problem.empty()) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, o.input.c_str(),
                      problem.c_str());
         return kExitFile;

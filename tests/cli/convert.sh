@@ -30,7 +30,9 @@ for bad in "--size 0x600" "--size 16385x10" "--size 800" "--margin 11" "--margin
     expect 2 "" $bad "$dir/flow.csv" -o "$dir/x.math"
 done
 check "refused arguments write nothing" test ! -e "$dir/x.math"
-expect 1 "cannot read $dir/none.csv" "$dir/none.csv" -o "$dir/x.math"
+expect 1 "cannot read $dir/none.csv: No such file or directory" "$dir/none.csv" -o "$dir/x.math"
+mkdir "$dir/folder.csv"
+expect 1 "cannot read $dir/folder.csv: Is a directory" "$dir/folder.csv" -o "$dir/x.math"
 printf 'id,t,x,y\n1,0,0,0\n1,zero,1,1\n' >"$dir/bad.csv"
 expect 1 "$dir/bad.csv:3: column 2 (t): \"zero\" is not a finite number" "$dir/bad.csv" -o "$dir/keep.math"
 expect 1 "three dimensions need a z column" --dimension 3 "$dir/flow.csv" -o "$dir/keep.math"

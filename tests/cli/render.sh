@@ -70,13 +70,18 @@ run "settings: without orientation, 64 colours" 0 -s "$work/without64.dat" "$gyr
     expect "settings: the 64-level ramp (entry 1 level 4, 255 level 28)" 'is_bmp "$work/w64.bmp" 640 320 205878 &&
         [ "$(u8 "$work/w64.bmp" 58)" = 4 ] && [ "$(u8 "$work/w64.bmp" $((54 + 4 * 255)))" = 28 ]'
 printf '%s\n' 1.5 -1 0.5 0 1 0 1 0 0 0 1 0 >"$work/bad.dat"
-printf '%s\n' "Info: Timer must be an Integer and greater or equal than 0" "Info: Disk-diameter must be an Integer" \
-    "vortan: Colortables must be an Integer" "vortan: Colortables must be greater or equal than 1!" \
-    "Info: Colortable - Step must be greater than 0 and an Integer!" >"$work/want"
+in="settings file $work/bad.dat:"
+printf '%s\n' "Info: $in Timer must be an Integer and greater or equal than 0" "Info: $in Disk-diameter must be an Integer" \
+    "vortan: $in Colortables must be an Integer" "vortan: $in Colortables must be greater or equal than 1!" \
+    "Info: $in Colortable - Step must be greater than 0 and an Integer!" >"$work/want"
 run "settings: every check fails" 2 --settings "$work/bad.dat" "$gyre" -o "$work/bad.bmp" &&
     expect "settings: every check fails, five messages in order" 'cmp -s "$work/want" "$work/err" && [ ! -e "$work/bad.bmp" ]'
-run "settings: missing file" 2 -s "$work/nothing.dat" "$gyre" -o "$work/m.bmp" &&
-    expect "settings: missing file" 'grep -qxF "Error: Unable to open $work/nothing.dat" "$work/err"'
+mkdir "$work/folder.dat"
+for c in "nothing.dat|No such file or directory" "folder.dat|Is a directory"; do
+    f=${c%%|*}
+    run "settings: $f" 2 -s "$work/$f" "$gyre" -o "$work/m.bmp" && expect "settings: $f named with the reason" \
+        "grep -qxF 'vortan-render: cannot read settings file $work/$f: ${c#*|}' '$work/err'"
+done
 
 # --- input that cannot be read or drawn (status 1, no picture) -----------------
 mkdir "$work/folder.math"
