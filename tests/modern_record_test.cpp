@@ -180,9 +180,13 @@ TEST(ModernRecord, ContentThatIsNoStreamlineGetsItsAccount) {
         {"22, 24}", "22, 23}", R::BadOffsets},
         {offsets, "{0, 4, 2, 6,", R::BadOffsets},
         {"20, 22, 24}", "20, 24}", R::BadOffsets},
-        {value, "0.9 + 0.1*I", R::NonNumeric},
-        {value, "Complex[0.9, 0.1]", R::NonNumeric},
-        {value, "1.`*^39", R::NonNumeric}};
+        {value, "0.9 + 0.1*I", R::ComplexValues},
+        {value, "Complex[0.9, 0.1]", R::ComplexValues},
+        {value, "Indeterminate", R::SymbolicValues},
+        {value, "a + b", R::SymbolicValues},
+        {value, "1.`*^39", R::NonNumeric},
+        {"{{0.`, 6.3`}}", "{{0.`, 6.3`}, {0.`, 1.`}}", R::SeveralVariables},
+        {"{{0.`, 0.0001`", "{{0.`, 1.`}, {0.`, 0.0001`", R::SeveralVariables}};
     for (const auto& [from, to, reason] : mutations) cases.emplace_back(Mutated(from, to), reason);
     for (const auto& [text, want] : cases) {
         auto state = std::make_unique<VortanFrameState>();

@@ -15,6 +15,7 @@
 
 #include "app/settings_file.h"
 #include "app/start_validation.h"
+#include "notebook/compressed_decoder.h"
 #include "output/bitmap_file.h"
 #include "palette/color_tables.h"
 #include "palette/palette_animation.h"
@@ -549,6 +550,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vortan::notebook::InstallCompressedDataDecoder();
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

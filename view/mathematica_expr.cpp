@@ -61,6 +61,57 @@ std::size_t Expression::Size(Index i) const {
     }
 }
 
+namespace {
+constexpr std::size_t kMaxStore = std::numeric_limits<std::uint32_t>::max() - 1;
+}  // namespace
+
+bool Expression::AddNumberNode(double value, bool integer, Index& out) {
+    if (m_nodes.size() >= kMaxStore || m_numbers.size() >= kMaxStore) return false;
+    m_numbers.push_back(value);
+    out = Add(NodeKind::Number, 0, static_cast<std::uint32_t>(m_numbers.size() - 1), 0,
+              integer ? kIntegerFlag : 0);
+    return true;
+}
+
+bool Expression::AddNumberNodes(std::span<const double> values, bool integer, Index& first) {
+    if (values.size() >= kMaxStore || m_nodes.size() >= kMaxStore - values.size() ||
+        m_numbers.size() >= kMaxStore - values.size()) {
+        return false;
+    }
+    first = static_cast<Index>(m_nodes.size());
+    auto number = static_cast<std::uint32_t>(m_numbers.size());
+    m_numbers.insert(m_numbers.end(), values.begin(), values.end());
+    m_nodes.reserve(m_nodes.size() + values.size());
+    const std::uint8_t flags = integer ? kIntegerFlag : 0;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        m_nodes.push_back(Node{NodeKind::Number, 0, flags, number++, 0});
+    }
+    return true;
+}
+
+bool Expression::AddTextNode(NodeKind kind, std::string_view text, Index& out) {
+    if (m_nodes.size() >= kMaxStore || text.size() >= kMaxStore ||
+        m_owned.size() >= kMaxStore - text.size()) {
+        return false;
+    }
+    const auto at = static_cast<std::uint32_t>(m_owned.size());
+    m_owned.append(text);
+    out = Add(kind, 0, at, static_cast<std::uint32_t>(text.size()), kOwnedTextFlag);
+    return true;
+}
+
+bool Expression::AddCompoundNode(NodeKind kind, char op, std::span<const Index> children,
+                                 Index& out) {
+    if (m_nodes.size() >= kMaxStore || children.size() >= kMaxStore ||
+        m_children.size() >= kMaxStore - children.size()) {
+        return false;
+    }
+    const auto first = static_cast<std::uint32_t>(m_children.size());
+    m_children.insert(m_children.end(), children.begin(), children.end());
+    out = Add(kind, op, first, static_cast<std::uint32_t>(children.size()));
+    return true;
+}
+
 bool Expression::Fail(const char* what) {
     if (m_errorText.empty()) {
         m_errorPos = m_pos;
@@ -90,6 +141,7 @@ ParseStatus Expression::Parse(std::string_view text) {
     m_children.clear();
     m_stack.clear();
     m_joined.clear();
+    m_owned.clear();
     m_errorText.clear();
     m_errorPos = 0;
     m_root = 0;

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,7 +65,10 @@ class Expression {
     bool IsInteger(Index i) const { return (m_nodes[i].flags & kIntegerFlag) != 0; }
 
     // Symbols and strings: the text as written (a symbol with its contexts).
-    std::string_view Text(Index i) const { return m_text.substr(m_nodes[i].a, m_nodes[i].b); }
+    std::string_view Text(Index i) const {
+        const std::string_view from = (m_nodes[i].flags & kOwnedTextFlag) ? m_owned : m_text;
+        return from.substr(m_nodes[i].a, m_nodes[i].b);
+    }
     // A symbol's name without its contexts ("PackedArrayForm").
     std::string_view SymbolName(Index i) const;
     // True for a symbol whose name (without contexts) is name.
@@ -78,8 +82,23 @@ class Expression {
 
     std::size_t NodeCount() const { return m_nodes.size(); }
 
+    // Building nodes after Parse: decoders of binary forms that stand for
+    // an expression (CompressedData) add the nodes of what they decode and
+    // put its root in the place of the form with Replace. Text is copied.
+    // The builders refuse (return false) once the node store would pass
+    // 4 Gi entries.
+    bool AddNumberNode(double value, bool integer, Index& out);
+    // values.size() number nodes at consecutive indices from first.
+    bool AddNumberNodes(std::span<const double> values, bool integer, Index& first);
+    bool AddTextNode(NodeKind kind, std::string_view text, Index& out);  // String or Symbol
+    // List, Apply (children[0] is the head) or Rule (op '>' or ':').
+    bool AddCompoundNode(NodeKind kind, char op, std::span<const Index> children, Index& out);
+    // Node at takes the content of node with (which stays, unreferenced).
+    void Replace(Index at, Index with) { m_nodes[at] = m_nodes[with]; }
+
   private:
     static constexpr std::uint8_t kIntegerFlag = 1;
+    static constexpr std::uint8_t kOwnedTextFlag = 2;
 
     struct Node {
         NodeKind kind;
@@ -105,6 +124,7 @@ class Expression {
 
     std::string m_joined;  // the text with continuation lines joined, when needed
     std::string_view m_text;
+    std::string m_owned;  // text of nodes added after Parse
     std::size_t m_pos = 0;
     std::vector<Node> m_nodes;
     std::vector<double> m_numbers;

@@ -166,9 +166,25 @@ const char* SkipReasonText(SkipReason reason) {
         case SkipReason::CompressedData:
             return "compressed data";
         case SkipReason::NonNumeric:
-            return "values that are not real numbers";
+            return "numbers beyond single precision";
         case SkipReason::BadOffsets:
             return "packed-array offsets that do not fit the values";
+        case SkipReason::BadBase64:
+            return "compressed data: not base64";
+        case SkipReason::BadZlib:
+            return "compressed data: corrupt zlib stream";
+        case SkipReason::BadCompressedBody:
+            return "compressed data: corrupt binary expression";
+        case SkipReason::CompressedTooLarge:
+            return "compressed data: inflates beyond the record limit";
+        case SkipReason::ComplexValues:
+            return "complex values";
+        case SkipReason::SymbolicValues:
+            return "symbolic values (not numbers)";
+        case SkipReason::SeveralVariables:
+            return "a function of more than one variable";
+        case SkipReason::BadSpline:
+            return "B-spline knots that do not fit its control points";
     }
     return "unknown";
 }

@@ -29,14 +29,22 @@ struct StreamlineHeader {
 
 // Why a record did not reach the knot store.
 enum class SkipReason {
-    None,            // parsed
-    TooShort,        // 200 characters or fewer
-    TooLong,         // longer than the record limit, skipped whole
-    Malformed,       // the scans ran off the record (no marker, unbalanced braces)
-    OutputForm,      // InterpolatingFunction[..., <>]: printed without its data
-    CompressedData,  // CompressedData[...]: binary, not list syntax
-    NonNumeric,      // values that are not real numbers (symbols, complex values)
-    BadOffsets,      // packed-array offsets that do not fit the values
+    None,                // parsed
+    TooShort,            // 200 characters or fewer
+    TooLong,             // longer than the record limit, skipped whole
+    Malformed,           // the scans ran off the record (no marker, unbalanced braces)
+    OutputForm,          // InterpolatingFunction[..., <>]: printed without its data
+    CompressedData,      // CompressedData[...] and no decoder in this program
+    NonNumeric,          // numbers beyond the single-precision range
+    BadOffsets,          // packed-array offsets that do not fit the values
+    BadBase64,           // CompressedData whose text is not "1:" and base64
+    BadZlib,             // CompressedData whose base64 holds no complete zlib stream
+    BadCompressedBody,   // CompressedData whose inflated bytes are not an expression
+    CompressedTooLarge,  // CompressedData inflating beyond the record limit
+    ComplexValues,       // complex values
+    SymbolicValues,      // values that are symbols or formulas, not numbers
+    SeveralVariables,    // a function of more than one variable
+    BadSpline,           // B-spline values whose knots do not fit their control points
 };
 const char* SkipReasonText(SkipReason reason);
 

@@ -3,9 +3,11 @@
 
 #include "app/qt/help_viewer.h"
 #include "app/qt/vortan_app.h"
+#include "notebook/compressed_decoder.h"
 #include "res/qt/app_icon.h"
 
 int main(int argc, char** argv) {
+    vortan::notebook::InstallCompressedDataDecoder();
     QApplication app(argc, argv);
     QApplication::setApplicationName("vortan");
     QApplication::setWindowIcon(AppIcon());

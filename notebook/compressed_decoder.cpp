@@ -1,0 +1,394 @@
+#include "notebook/compressed_decoder.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace vortan::notebook {
+namespace {
+
+using mexpr::Expression;
+using mexpr::NodeKind;
+using Index = Expression::Index;
+
+constexpr std::int8_t kSkip = -2;     // blank or line end
+constexpr std::int8_t kInvalid = -1;  // not base64
+
+constexpr std::array<std::int8_t, 256> MakeBase64Table() {
+    std::array<std::int8_t, 256> t{};
+    for (auto& v : t) v = kInvalid;
+    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int k = 0; k < 64; ++k)
+        t[static_cast<unsigned char>(alphabet[k])] = static_cast<std::int8_t>(k);
+    for (char c : {' ', '\t', '\n', '\r', '\f', '\v'}) t[static_cast<unsigned char>(c)] = kSkip;
+    return t;
+}
+constexpr std::array<std::int8_t, 256> kBase64 = MakeBase64Table();
+
+// Length of a backslash line continuation at text[i] ("\\\n" or "\\\r\n"), 0 if none.
+std::size_t Continuation(std::string_view text, std::size_t i) {
+    if (text[i] != '\\') return 0;
+    if (i + 1 < text.size() && text[i + 1] == '\n') return 2;
+    if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') return 3;
+    return 0;
+}
+
+// Refused sizes of the binary form.
+constexpr std::uint32_t kMaxRank = 64;
+
+class BinaryReader {
+  public:
+    BinaryReader(std::string_view bytes, Expression& e)
+        : m_p(reinterpret_cast<const unsigned char*>(bytes.data())),
+          m_end(m_p + bytes.size()),
+          m_e(e) {}
+
+    CompressedStatus Run(Index& root) {
+        static constexpr unsigned char kMagic[4] = {'!', 'b', 'o', 'R'};
+        if (Left() < 4 || std::memcmp(m_p, kMagic, 4) != 0) return CompressedStatus::BadBody;
+        m_p += 4;
+        if (!Read(0, root)) return m_status;
+        if (m_p != m_end) return CompressedStatus::BadBody;  // bytes after the expression
+        return CompressedStatus::Ok;
+    }
+
+  private:
+    std::size_t Left() const { return static_cast<std::size_t>(m_end - m_p); }
+
+    bool Fail(CompressedStatus s = CompressedStatus::BadBody) {
+        m_status = s;
+        return false;
+    }
+
+    bool Int32(std::int32_t& v) {
+        if (Left() < 4) return Fail();
+        std::uint32_t u = 0;
+        std::memcpy(&u, m_p, 4);
+        if constexpr (std::endian::native == std::endian::big) u = ByteSwap(u);
+        v = static_cast<std::int32_t>(u);
+        m_p += 4;
+        return true;
+    }
+
+    static std::uint32_t ByteSwap(std::uint32_t u) {
+        return (u >> 24) | ((u >> 8) & 0xff00u) | ((u << 8) & 0xff0000u) | (u << 24);
+    }
+    static std::uint64_t ByteSwap(std::uint64_t u) {
+        return (std::uint64_t{ByteSwap(static_cast<std::uint32_t>(u))} << 32) |
+               ByteSwap(static_cast<std::uint32_t>(u >> 32));
+    }
+
+    double Real64(const unsigned char* at) const {
+        std::uint64_t u = 0;
+        std::memcpy(&u, at, 8);
+        if constexpr (std::endian::native == std::endian::big) u = ByteSwap(u);
+        return std::bit_cast<double>(u);
+    }
+
+    // A count then that many bytes.
+    bool Bytes(std::string_view& out) {
+        std::int32_t n = 0;
+        if (!Int32(n)) return false;
+        if (n < 0 || static_cast<std::size_t>(n) > Left()) return Fail();
+        out = std::string_view(reinterpret_cast<const char*>(m_p), static_cast<std::size_t>(n));
+        m_p += n;
+        return true;
+    }
+
+    bool Built(bool ok) { return ok || Fail(CompressedStatus::TooLarge); }
+
+    // A number written as text: optional '-', then Mathematica's number form.
+    bool TextNumber(bool integer, Index& out) {
+        std::string_view text;
+        if (!Bytes(text)) return false;
+        const bool negative = !text.empty() && text.front() == '-';
+        if (negative) text.remove_prefix(1);
+        double v = 0.0;
+        bool isInteger = false;
+        if (text.empty() || mexpr::ReadMathematicaNumber(text, v, &isInteger) != text.size()) {
+            return Fail();
+        }
+        return Built(m_e.AddNumberNode(negative ? -v : v, integer && isInteger, out));
+    }
+
+    bool Function(int depth, Index& out) {
+        std::int32_t argc = 0;
+        if (!Int32(argc)) return false;
+        // Every argument takes at least one byte, the head another.
+        if (argc < 0 || static_cast<std::size_t>(argc) >= Left()) return Fail();
+        const std::size_t base = m_stack.size();
+        Index head = 0;
+        if (!Read(depth + 1, head)) return false;
+        m_stack.push_back(head);
+        for (std::int32_t k = 0; k < argc; ++k) {
+            Index arg = 0;
+            if (!Read(depth + 1, arg)) return false;
+            m_stack.push_back(arg);
+        }
+        std::span<const Index> all(m_stack.data() + base, m_stack.size() - base);
+        bool ok = false;
+        if (m_e.IsSymbol(head, "List")) {
+            ok = m_e.AddCompoundNode(NodeKind::List, 0, all.subspan(1), out);
+        } else if (argc == 2 && (m_e.IsSymbol(head, "Rule") || m_e.IsSymbol(head, "RuleDelayed"))) {
+            ok = m_e.AddCompoundNode(NodeKind::Rule, m_e.SymbolName(head) == "Rule" ? '>' : ':',
+                                     all.subspan(1), out);
+        } else {
+            ok = m_e.AddCompoundNode(NodeKind::Apply, 0, all, out);
+        }
+        m_stack.resize(base);
+        return Built(ok);
+    }
+
+    // rank, dims, then the elements (8-byte reals or 4-byte integers) as
+    // nested lists. Every dimension is at least 1, so the lists are fewer
+    // than the elements, which the bytes left bound.
+    bool Packed(int depth, bool real, Index& out) {
+        std::int32_t rank = 0;
+        if (!Int32(rank)) return false;
+        if (rank < 1 || static_cast<std::uint32_t>(rank) > kMaxRank ||
+            depth + rank > kMaxBinaryDepth) {
+            return Fail();
+        }
+        std::vector<std::size_t> dims(static_cast<std::size_t>(rank));
+        const std::size_t width = real ? 8 : 4;
+        std::size_t total = 1;
+        for (std::size_t& d : dims) {
+            std::int32_t v = 0;
+            if (!Int32(v)) return false;
+            if (v < 1) return Fail();
+            d = static_cast<std::size_t>(v);
+            if (total > Left() / width / d) return Fail();  // more elements than bytes
+            total *= d;
+        }
+        std::vector<double> values(total);
+        if (real && std::endian::native == std::endian::little) {
+            std::memcpy(values.data(), m_p, total * 8);
+        } else {
+            for (std::size_t k = 0; k < total; ++k) {
+                const unsigned char* at = m_p + k * width;
+                if (real) {
+                    values[k] = Real64(at);
+                } else {
+                    std::uint32_t u = 0;
+                    std::memcpy(&u, at, 4);
+                    if constexpr (std::endian::native == std::endian::big) u = ByteSwap(u);
+                    values[k] = static_cast<double>(static_cast<std::int32_t>(u));
+                }
+            }
+        }
+        Index first = 0;
+        if (!Built(m_e.AddNumberNodes(values, !real, first))) return false;
+        std::vector<double>().swap(values);
+        std::vector<Index> level(total);
+        for (std::size_t k = 0; k < total; ++k) level[k] = first + static_cast<Index>(k);
+        m_p += total * width;
+        // Group the innermost dimension first.
+        std::size_t count = total;
+        for (std::size_t axis = dims.size(); axis-- > 0;) {
+            const std::size_t size = dims[axis];
+            count /= size;
+            for (std::size_t g = 0; g < count; ++g) {
+                Index list = 0;
+                if (!Built(m_e.AddCompoundNode(
+                        NodeKind::List, 0, std::span<const Index>(level.data() + g * size, size),
+                        list))) {
+                    return false;
+                }
+                level[g] = list;
+            }
+        }
+        out = level[0];
+        return true;
+    }
+
+    bool Read(int depth, Index& out) {
+        if (depth > kMaxBinaryDepth) return Fail();
+        if (Left() < 1) return Fail();
+        const unsigned char type = *m_p++;
+        switch (type) {
+            case 'f':
+                return Function(depth, out);
+            case 's':
+            case 'S': {
+                std::string_view text;
+                if (!Bytes(text)) return false;
+                if (type == 's' && text.empty()) return Fail();
+                return Built(
+                    m_e.AddTextNode(type == 's' ? NodeKind::Symbol : NodeKind::String, text, out));
+            }
+            case 'i': {
+                std::int32_t v = 0;
+                if (!Int32(v)) return false;
+                return Built(m_e.AddNumberNode(static_cast<double>(v), true, out));
+            }
+            case 'r': {
+                if (Left() < 8) return Fail();
+                const double v = Real64(m_p);
+                m_p += 8;
+                return Built(m_e.AddNumberNode(v, false, out));
+            }
+            case 'I':
+                return TextNumber(true, out);
+            case 'R':
+                return TextNumber(false, out);
+            case 'e':
+                return Packed(depth, true, out);
+            case 'n':
+                return Packed(depth, false, out);
+            default:
+                return Fail();
+        }
+    }
+
+    const unsigned char* m_p;
+    const unsigned char* m_end;
+    Expression& m_e;
+    std::vector<Index> m_stack;
+    CompressedStatus m_status = CompressedStatus::BadBody;
+};
+
+}  // namespace
+
+bool DecodeBase64(std::string_view text, std::string& out) {
+    out.clear();
+    out.reserve(text.size() / 4 * 3 + 3);
+    std::uint32_t acc = 0;
+    int have = 0;  // sextets in acc
+    std::size_t padding = 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // Four data characters at a time while nothing else comes.
+        while (have == 0 && i + 4 <= text.size()) {
+            const int a = kBase64[u[i]], b = kBase64[u[i + 1]], c = kBase64[u[i + 2]],
+                      d = kBase64[u[i + 3]];
+            if ((a | b | c | d) < 0 || padding) break;
+            const auto v = static_cast<std::uint32_t>((a << 18) | (b << 12) | (c << 6) | d);
+            const char bytes[3] = {static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                                   static_cast<char>(v)};
+            out.append(bytes, 3);
+            i += 4;
+        }
+        if (i >= text.size()) break;
+        const auto c = u[i];
+        const std::int8_t v = kBase64[c];
+        if (v >= 0) {
+            if (padding) return false;  // data after '='
+            acc = (acc << 6) | static_cast<std::uint32_t>(v);
+            if (++have == 4) {
+                const char bytes[3] = {static_cast<char>(acc >> 16), static_cast<char>(acc >> 8),
+                                       static_cast<char>(acc)};
+                out.append(bytes, 3);
+                acc = 0;
+                have = 0;
+            }
+        } else if (v == kSkip) {
+            continue;
+        } else if (c == '=') {
+            ++padding;
+        } else if (const std::size_t n = Continuation(text, i)) {
+            i += n - 1;
+        } else {
+            return false;
+        }
+    }
+    if (have == 1) return false;
+    if (padding && (have == 0 || static_cast<std::size_t>(have) + padding != 4)) return false;
+    if (have == 2) out.push_back(static_cast<char>(acc >> 4));
+    if (have == 3) {
+        out.push_back(static_cast<char>(acc >> 10));
+        out.push_back(static_cast<char>(acc >> 2));
+    }
+    return true;
+}
+
+CompressedStatus Inflate(std::string_view zlib, std::size_t limit, InflatedBytes& out) {
+    out = InflatedBytes{};
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return CompressedStatus::BadZlib;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zlib.data()));
+    // Feed at most 1 GiB at a time (zlib counts in 32 bits).
+    constexpr std::size_t kStep = std::size_t{1} << 30;
+    std::size_t fed = 0;
+    // One byte more than allowed tells "exactly the limit" from "beyond it".
+    const std::size_t cap = limit == std::numeric_limits<std::size_t>::max() ? limit : limit + 1;
+    std::size_t size = std::min(cap, std::max<std::size_t>(std::size_t{64} << 10, zlib.size() * 3));
+    std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(size);
+    std::size_t produced = 0;
+    CompressedStatus status = CompressedStatus::BadZlib;
+    for (;;) {
+        if (z.avail_in == 0 && fed < zlib.size()) {
+            const std::size_t n = std::min(kStep, zlib.size() - fed);
+            z.avail_in = static_cast<uInt>(n);
+            fed += n;
+        }
+        if (produced == size) {
+            if (size >= cap) {
+                status = CompressedStatus::TooLarge;
+                break;
+            }
+            size = size > cap / 2 ? cap : size * 2;
+            auto grown = std::make_unique_for_overwrite<char[]>(size);
+            std::memcpy(grown.get(), buffer.get(), produced);
+            buffer = std::move(grown);
+        }
+        const std::size_t room = std::min(kStep, size - produced);
+        z.next_out = reinterpret_cast<Bytef*>(buffer.get() + produced);
+        z.avail_out = static_cast<uInt>(room);
+        const int r = inflate(&z, Z_NO_FLUSH);
+        produced += room - z.avail_out;
+        if (r == Z_STREAM_END) {
+            status = produced > limit ? CompressedStatus::TooLarge : CompressedStatus::Ok;
+            break;
+        }
+        if (r == Z_OK) continue;
+        if (r == Z_BUF_ERROR && z.avail_out == 0) continue;  // output full: grow
+        break;  // data error, dictionary needed, or input ended early
+    }
+    inflateEnd(&z);
+    if (status == CompressedStatus::Ok) {
+        out.data = std::move(buffer);
+        out.size = produced;
+    }
+    return status;
+}
+
+CompressedStatus DecodeBinaryExpression(std::string_view bytes, Expression& e, Index& root) {
+    return BinaryReader(bytes, e).Run(root);
+}
+
+CompressedStatus DecodeCompressedData(std::string_view payload, Expression& e, Index& root,
+                                      std::size_t& budget) {
+    // Blanks and continuations may come before "1:" (a notebook breaks the
+    // string's first line).
+    std::size_t i = 0;
+    while (i < payload.size()) {
+        if (kBase64[static_cast<unsigned char>(payload[i])] == kSkip) {
+            ++i;
+        } else if (const std::size_t n = Continuation(payload, i)) {
+            i += n;
+        } else {
+            break;
+        }
+    }
+    if (payload.compare(i, 2, "1:") != 0) return CompressedStatus::BadBase64;
+    std::string zlib;
+    if (!DecodeBase64(payload.substr(i + 2), zlib)) return CompressedStatus::BadBase64;
+    InflatedBytes bytes;
+    const CompressedStatus s = Inflate(zlib, budget, bytes);
+    if (s != CompressedStatus::Ok) return s;
+    budget -= bytes.size;
+    return DecodeBinaryExpression(bytes.View(), e, root);
+}
+
+void InstallCompressedDataDecoder() {
+    vortan::InstallCompressedDataDecoder(&DecodeCompressedData);
+}
+
+}  // namespace vortan::notebook

@@ -1,0 +1,158 @@
+#include "notebook/compressed_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+#include "view/streamline_reader.h"
+
+namespace vortan::notebook {
+namespace {
+
+using mexpr::Expression;
+using mexpr::NodeKind;
+using Index = Expression::Index;
+
+// The expression at i in a plain InputForm-like text: numbers as %.17g.
+std::string Print(const Expression& e, Index i) {
+    auto join = [&](std::size_t from, const char* open, const char* close) {
+        std::string s = open;
+        for (std::size_t k = from; k < e.Size(i); ++k) {
+            if (k > from) s += ", ";
+            s += Print(e, e.Child(i, k));
+        }
+        return s + close;
+    };
+    switch (e.Kind(i)) {
+        case NodeKind::Number: {
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%.17g", e.Number(i));
+            return buf;
+        }
+        case NodeKind::String:
+            return "\"" + std::string(e.Text(i)) + "\"";
+        case NodeKind::Symbol:
+            return std::string(e.Text(i));
+        case NodeKind::List:
+            return join(0, "{", "}");
+        case NodeKind::Apply:
+            return Print(e, e.Child(i, 0)) + join(1, "[", "]");
+        case NodeKind::Rule:
+            return Print(e, e.Child(i, 0)) + (e.Op(i) == '>' ? " -> " : " :> ") +
+                   Print(e, e.Child(i, 1));
+        default:
+            return "?";
+    }
+}
+
+const char* StatusName(CompressedStatus s) {
+    switch (s) {
+        case CompressedStatus::Ok:
+            return "Ok";
+        case CompressedStatus::NoDecoder:
+            return "NoDecoder";
+        case CompressedStatus::BadBase64:
+            return "BadBase64";
+        case CompressedStatus::BadZlib:
+            return "BadZlib";
+        case CompressedStatus::BadBody:
+            return "BadBody";
+        case CompressedStatus::TooLarge:
+            return "TooLarge";
+    }
+    return "?";
+}
+
+struct Case {
+    std::string name;
+    std::string expect;  // "=text" or "!Status"
+    std::string payload;
+};
+
+std::vector<Case> Cases() {
+    std::istringstream in(
+        test::ReadWholeFile(test::SourcePath("tests/fixtures/notebook/compressed_cases.tsv")));
+    std::vector<Case> out;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const auto a = line.find('\t'), b = line.find('\t', a + 1);
+        out.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+    }
+    return out;
+}
+
+// Decodes payload into a fresh expression: "=text" or "!Status".
+std::string Decode(const std::string& payload, std::size_t budget = kMaxRecordLength) {
+    Expression e;
+    if (e.Parse("0") != mexpr::ParseStatus::Ok) return "parse";
+    Index root = 0;
+    const CompressedStatus s = DecodeCompressedData(payload, e, root, budget);
+    if (s != CompressedStatus::Ok) return std::string("!") + StatusName(s);
+    return "=" + Print(e, root);
+}
+
+TEST(CompressedData, EveryNodeTypeAndEveryCorruption) {
+    const std::vector<Case> cases = Cases();
+    ASSERT_GE(cases.size(), 50u);
+    for (const Case& c : cases) EXPECT_EQ(Decode(c.payload), c.expect) << c.name;
+}
+
+// Blanks, line ends and backslash continuations anywhere in the text (also
+// before "1:", as a notebook breaks its strings) change nothing.
+TEST(CompressedData, LayoutOfTheTextIsIgnored) {
+    for (const Case& c : Cases()) {
+        if (c.expect[0] != '=') continue;
+        for (const char* gap : {"\n", " \t", "\\\n", "\\\r\n", "\r\n  "}) {
+            std::string laid = std::string(gap) + c.payload.substr(0, 2);
+            for (std::size_t k = 2; k < c.payload.size(); k += 7) {
+                laid += gap + c.payload.substr(k, 7);
+            }
+            EXPECT_EQ(Decode(laid), c.expect)
+                << c.name << " with " << ::testing::PrintToString(gap);
+        }
+    }
+}
+
+// The budget bounds what one string inflates to: exactly enough passes,
+// one byte less is refused, and the budget is used up by what was inflated.
+TEST(CompressedData, BudgetBoundsInflation) {
+    const auto cases = Cases();
+    const Case* list = nullptr;
+    for (const Case& c : cases) {
+        if (c.name == "packed reals rank 1") list = &c;
+    }
+    ASSERT_NE(list, nullptr);
+    // "!boR" + 'e' + rank + one dim + three doubles.
+    const std::size_t inflated = 4 + 1 + 4 + 4 + 3 * 8;
+    EXPECT_EQ(Decode(list->payload, inflated), list->expect);
+    EXPECT_EQ(Decode(list->payload, inflated - 1), "!TooLarge");
+    Expression e;
+    ASSERT_EQ(e.Parse("0"), mexpr::ParseStatus::Ok);
+    std::size_t budget = 1000;
+    Index root = 0;
+    ASSERT_EQ(DecodeCompressedData(list->payload, e, root, budget), CompressedStatus::Ok);
+    EXPECT_EQ(budget, 1000 - inflated);
+}
+
+TEST(Base64, PaddingAndStrayCharacters) {
+    const std::map<std::string, std::string> good = {{"", ""},       {"QQ==", "A"},
+                                                     {"QUI=", "AB"}, {"QUJD", "ABC"},
+                                                     {"QQ", "A"},    {"Q U\nJ\\\nD", "ABC"}};
+    for (const auto& [text, want] : good) {
+        std::string out;
+        EXPECT_TRUE(DecodeBase64(text, out)) << text;
+        EXPECT_EQ(out, want) << text;
+    }
+    for (const char* bad : {"Q", "QQ=", "QQ=Q", "=QQQ", "QUJD=", "QU\\JD", "QU-D", "QUJ\x80"}) {
+        std::string out;
+        EXPECT_FALSE(DecodeBase64(bad, out)) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace vortan::notebook

@@ -1,0 +1,43 @@
+#include "view/compressed_data.h"
+
+#include <atomic>
+
+namespace vortan {
+namespace {
+
+std::atomic<CompressedDataDecoder> g_decoder{nullptr};
+
+}  // namespace
+
+void InstallCompressedDataDecoder(CompressedDataDecoder decoder) {
+    g_decoder.store(decoder, std::memory_order_release);
+}
+
+CompressedDataDecoder InstalledCompressedDataDecoder() {
+    return g_decoder.load(std::memory_order_acquire);
+}
+
+CompressedStatus ExpandCompressedData(mexpr::Expression& e, std::size_t budget) {
+    using mexpr::NodeKind;
+    using Index = mexpr::Expression::Index;
+    const CompressedDataDecoder decoder = InstalledCompressedDataDecoder();
+    // Nodes are visited in store order; decoded nodes are appended to the
+    // store and so are visited too, after the ones that were there.
+    for (std::size_t k = 0; k < e.NodeCount(); ++k) {
+        const auto i = static_cast<Index>(k);
+        // A decoded CompressedData may itself be one: decode again in place
+        // (every decoding uses up budget, so this ends).
+        while (e.Kind(i) == NodeKind::Apply && e.Size(i) == 2 &&
+               e.IsSymbol(e.Child(i, 0), "CompressedData") &&
+               e.Kind(e.Child(i, 1)) == NodeKind::String) {
+            if (!decoder) return CompressedStatus::NoDecoder;
+            Index root = 0;
+            const CompressedStatus s = decoder(e.Text(e.Child(i, 1)), e, root, budget);
+            if (s != CompressedStatus::Ok) return s;
+            e.Replace(i, root);
+        }
+    }
+    return CompressedStatus::Ok;
+}
+
+}  // namespace vortan
