@@ -40,4 +40,22 @@ CompressedStatus ExpandCompressedData(mexpr::Expression& e, std::size_t budget) 
     return CompressedStatus::Ok;
 }
 
+SkipReason CompressedSkipReason(CompressedStatus status) {
+    switch (status) {
+        case CompressedStatus::Ok:
+            return SkipReason::None;
+        case CompressedStatus::NoDecoder:
+            return SkipReason::CompressedData;
+        case CompressedStatus::BadBase64:
+            return SkipReason::BadBase64;
+        case CompressedStatus::BadZlib:
+            return SkipReason::BadZlib;
+        case CompressedStatus::BadBody:
+            return SkipReason::BadCompressedBody;
+        case CompressedStatus::TooLarge:
+            return SkipReason::CompressedTooLarge;
+    }
+    return SkipReason::Malformed;
+}
+
 }  // namespace vortan

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "view/mathematica_expr.h"
+#include "view/streamline_reader.h"
 
 namespace vortan {
 
@@ -40,5 +41,8 @@ CompressedDataDecoder InstalledCompressedDataDecoder();
 // ones, by its decoded expression; stops at the first failure. budget is
 // the inflated bytes allowed for all of them together.
 CompressedStatus ExpandCompressedData(mexpr::Expression& e, std::size_t budget);
+
+// The account of a record whose CompressedData could not be expanded.
+SkipReason CompressedSkipReason(CompressedStatus status);
 
 }  // namespace vortan

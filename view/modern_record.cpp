@@ -148,19 +148,9 @@ bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
         return fail(SkipReason::Malformed);
     }
 
-    switch (ExpandCompressedData(e, kMaxRecordLength)) {
-        case CompressedStatus::Ok:
-            break;
-        case CompressedStatus::NoDecoder:
-            return fail(SkipReason::CompressedData);
-        case CompressedStatus::BadBase64:
-            return fail(SkipReason::BadBase64);
-        case CompressedStatus::BadZlib:
-            return fail(SkipReason::BadZlib);
-        case CompressedStatus::BadBody:
-            return fail(SkipReason::BadCompressedBody);
-        case CompressedStatus::TooLarge:
-            return fail(SkipReason::CompressedTooLarge);
+    if (SkipReason r = CompressedSkipReason(ExpandCompressedData(e, kMaxRecordLength));
+        r != SkipReason::None) {
+        return fail(r);
     }
 
     const std::size_t wanted = header.dimension == 3.0f ? 3 : 2;

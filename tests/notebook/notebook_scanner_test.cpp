@@ -1,0 +1,121 @@
+#include "notebook/notebook_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "notebook/compressed_decoder.h"
+#include "notebook/solution_reader.h"
+#include "tests/test_support.h"
+
+namespace vortan::notebook {
+namespace {
+
+// Each solution as "names" (functions in order, ", " between).
+std::vector<std::string> Names(const std::string& text) {
+    std::vector<FoundSolution> found;
+    std::string error;
+    EXPECT_TRUE(ScanSolutions(text, found, error)) << error;
+    std::vector<std::string> out;
+    for (const FoundSolution& s : found) out.push_back(NameList(s));
+    return out;
+}
+
+TEST(PlainName, DecorationsRemoved) {
+    const std::pair<const char*, const char*> cases[] = {{"x", "x"},
+                                                         {"$CellContext`x", "x"},
+                                                         {"Global`y$123", "y"},
+                                                         {"sol$$", "sol"},
+                                                         {"x$", "x$"},
+                                                         {"$x", "$x"},
+                                                         {"a`b`z1", "z1"},
+                                                         {"x$1a", "x$1a"},
+                                                         {"\\[Alpha]", "\\[Alpha]"}};
+    for (const auto& [raw, want] : cases) EXPECT_EQ(PlainName(raw), want) << raw;
+}
+
+TEST(ScanSolutions, FunctionsGroupedByTheListOfTheirRules) {
+    const std::string f = "InterpolatingFunction[{{0., 1.}}, {1}, {{0., 1.}}, {1., 2.}]";
+    const std::string g = "InterpolatingFunction[{{0., 1.}}, {2}, {{0., 1.}}, {3., 4.}]";
+    struct Case {
+        std::string text;
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {"{{x -> " + f + ", y -> " + g + "}}", {"x, y"}},
+        {"{{x -> " + f + ", y -> " + g + "}, {x -> " + g + ", y -> " + f + "}}", {"x, y", "x, y"}},
+        {"sol = {{x[t] -> " + f + "[t], y[t] :> " + g + "[t]}}; next", {"x, y"}},
+        {"{x \\[Rule] " + f + ",\n y\\[RuleDelayed]" + g + "}", {"x, y"}},
+        {"{{$CellContext`x$77 -> " + f + ", $CellContext`y$77 -> " + g + "}}", {"x, y"}},
+        {"fx = " + f + "; fy = " + g, {"?", "?"}},
+        {"(* {x -> " + f + "} *) \"{x -> " + g + "}\" MyInterpolatingFunction[1]", {}},
+        {"(* (* nested *) " + f + " *) {x -> " + g + "}", {"x"}},
+        {"{x -> " + f.substr(0, 40), {}},
+        {"\"\\\"\" {x -> " + f + "}", {"x"}},
+        // Copies: the same text with other blanks and line breaks, once;
+        // other values or other names, again.
+        {"{{x -> " + f + ", y -> " + g + "}} {{x ->  " + f + ",\n   y -> " + g + "}}", {"x, y"}},
+        {"{{x -> " + f + ", y -> " + g + "}} {{x -> " + g + ", y -> " + g + "}}", {"x, y", "x, y"}},
+        {"{{x -> " + f + ", y -> " + g + "}} {{u -> " + f + ", v -> " + g + "}}", {"x, y", "u, v"}},
+        // Output boxes.
+        {"RowBox[{\"{\", RowBox[{RowBox[{\"x\", \"\\[Rule]\", InterpretationBox[RowBox[{\"I\"}], " +
+             f +
+             ", Editable->False]}], \",\", RowBox[{\"y\", \"\\[Rule]\", InterpretationBox[\"s\", " +
+             g + "]}]}], \"}\"}]",
+         {"x, y"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Names(c.text), c.want) << c.text;
+}
+
+TEST(ScanSolutions, NestingBeyondTheLimitIsAnError) {
+    std::vector<FoundSolution> found;
+    std::string error;
+    EXPECT_FALSE(ScanSolutions(std::string(kMaxScanDepth + 1, '{'), found, error));
+    EXPECT_NE(error.find("nested"), std::string::npos) << error;
+    EXPECT_TRUE(ScanSolutions(std::string(kMaxScanDepth, '['), found, error));
+    EXPECT_TRUE(found.empty());
+}
+
+// What a fixture file lists: "names | points | account" per solution, and
+// each solution's line holds the start of its first function.
+std::vector<std::string> Listing(const std::string& path) {
+    InstallCompressedDataDecoder();
+    const std::string text = test::ReadWholeFile(test::SourcePath(path));
+    std::vector<FoundSolution> found;
+    std::string error;
+    EXPECT_TRUE(ScanSolutions(text, found, error)) << error;
+    std::vector<std::string> out;
+    std::size_t lastLine = 0;
+    for (const FoundSolution& s : found) {
+        std::vector<CoordinateFunction> functions;
+        const SkipReason r = ReadSolution(text, s, functions);
+        const std::size_t points = r == SkipReason::None ? functions[0].grid.size() : 0;
+        out.push_back(NameList(s) + " | " + std::to_string(points) + " | " + SkipReasonText(r));
+        // The line named holds the function's start.
+        std::size_t lineStart = 0;
+        for (std::size_t l = 1; l < s.line; ++l) lineStart = text.find('\n', lineStart) + 1;
+        const std::size_t lineEnd = text.find('\n', s.functions[0].begin);
+        EXPECT_TRUE(lineStart <= s.functions[0].begin && s.functions[0].begin < lineEnd)
+            << out.back();
+        EXPECT_GT(s.line, lastLine);
+        lastLine = s.line;
+    }
+    return out;
+}
+
+TEST(ScanSolutions, NotebookFixture) {
+    // The output cell's boxes with compressed arrays, the Manipulate's value
+    // (its initialisation holds a copy), and a second copy of the output.
+    const std::vector<std::string> want = {"x, y | 101 | parsed", "x, y | 41 | parsed"};
+    EXPECT_EQ(Listing("tests/fixtures/notebook/solutions.nb"), want);
+}
+
+TEST(ScanSolutions, PackageFixture) {
+    const std::vector<std::string> want = {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
+                                           "u | 0 | a function of more than one variable"};
+    EXPECT_EQ(Listing("tests/fixtures/notebook/solutions.m"), want);
+}
+
+}  // namespace
+}  // namespace vortan::notebook
