@@ -1,5 +1,6 @@
 // vortan-convert: turns streamlines given as plain columns (from Python,
-// ParaView, MATLAB, ...) into a streamline file that vortan draws.
+// ParaView, MATLAB, ...) or the solutions saved in a Mathematica notebook
+// or package file into a streamline file that vortan draws.
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "convert/columns.h"
+#include "notebook/compressed_decoder.h"
+#include "notebook/notebook_file.h"
 #include "platform/input_file.h"
 
 namespace {
@@ -25,6 +28,8 @@ constexpr int kMaxPictureSize = 16384;
 
 const char* const kHelp =
     "usage: vortan-convert [options] INPUT -o OUTPUT\n"
+    "       vortan-convert --list NOTEBOOK\n"
+    "       vortan-convert [--solution K] [--coords x,y[,z]] [options] NOTEBOOK -o OUTPUT\n"
     "\n"
     "Reads streamlines as plain columns and writes a streamline file for vortan.\n"
     "\n"
@@ -54,6 +59,18 @@ const char* const kHelp =
     "                      or T; parts of streamlines beyond it are not drawn\n"
     "  -h, --help          this text\n"
     "\n"
+    "From a Mathematica notebook (.nb) or package file (.m, .wl): the NDSolve\n"
+    "solutions written in it (rule lists of InterpolatingFunction, also in\n"
+    "assignments, output cells and Manipulate or DynamicModule values, with\n"
+    "CompressedData arrays) become one streamline each; no Mathematica needed.\n"
+    "  --list              print every solution found: its number, line, function\n"
+    "                      names, domain, points, and whether it can be read\n"
+    "  --solution K        write solution K of the list only (default: every\n"
+    "                      readable solution)\n"
+    "  --coords x,y[,z]    the functions drawn as x, y (and z); default x, y and z\n"
+    "                      when the solutions have them\n"
+    "Each streamline starts at t = 0 (a domain from 100 to 1100 becomes 0 to 1000).\n"
+    "\n"
     "exit status: 0 written; 1 input unreadable or unusable, or output not\n"
     "written; 2 invalid arguments.\n";
 
@@ -72,6 +89,58 @@ bool ParseDouble(std::string_view s, double& v) {
     return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(v);
 }
 
+// Lists or converts the solutions of a notebook or package file.
+int ConvertNotebook(const std::string& input, const std::string& output, bool list,
+                    const vortan::notebook::NotebookChoice& choice,
+                    vortan::convert::Options options) {
+    using namespace vortan::notebook;
+    if (!list && output.empty()) return Usage("no output file (-o OUTPUT)");
+    InstallCompressedDataDecoder();
+    std::string text, error;
+    std::vector<NotebookEntry> entries;
+    if (!LoadNotebook(input, text, entries, error)) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return kExitFile;
+    }
+    if (list) {
+        std::fputs(FormatListing(entries).c_str(), stdout);
+        return kExitOk;
+    }
+    std::vector<std::vector<SolutionPoint>> lines;
+    std::vector<std::string> coords, warnings;
+    const bool chosen = ChooseStreamlines(entries, choice, lines, coords, warnings, error);
+    for (const auto& w : warnings)
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.c_str(), w.c_str());
+    if (!chosen) {
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.c_str(), error.c_str());
+        return kExitFile;
+    }
+    std::string().swap(text);
+    // The same table as columns give, so that the header is computed alike.
+    vortan::convert::Table table;
+    table.columns = coords.size() == 3 ? 5 : 4;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        vortan::convert::Streamline& s = table.streamlines.emplace_back();
+        s.id = std::to_string(k + 1);
+        for (const SolutionPoint& p : lines[k]) s.points.push_back({p.t, p.x, p.y, p.z});
+        table.points += lines[k].size();
+    }
+    options.dimension = coords.size() == 3 ? 3 : 2;
+    std::vector<std::string> notes;
+    vortan::StreamlineHeader header;
+    const bool usable = vortan::convert::ComputeHeader(table, options, header, error, &notes);
+    for (const auto& w : notes) std::fprintf(stderr, "%s: %s\n", kProgram, w.c_str());
+    if (!usable) {
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, input.c_str(), error.c_str());
+        return kExitFile;
+    }
+    if (!vortan::convert::WriteStreamlineFile(table, header, output, error)) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return kExitFile;
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,6 +149,8 @@ int main(int argc, char** argv) {
     Options options;
     std::string input, output;
     bool haveInput = false;
+    bool list = false;
+    vortan::notebook::NotebookChoice choice;
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -140,6 +211,31 @@ int main(int argc, char** argv) {
             } else {
                 return Usage("--tmax " + v + ": expected auto or a positive number");
             }
+        } else if (arg == "--list") {
+            list = true;
+        } else if (arg == "--solution") {
+            std::string v;
+            int k = 0;
+            if (!needValue(v) || !ParseInt(v, k) || k < 1) {
+                return Usage("--solution needs a solution number from 1 on (see --list)");
+            }
+            choice.solution = k;
+        } else if (arg == "--coords") {
+            std::string v;
+            if (!needValue(v)) return Usage("--coords needs names such as x,y or x,y,z");
+            choice.coords.clear();
+            for (std::size_t start = 0;;) {
+                const std::size_t comma = v.find(',', start);
+                choice.coords.push_back(v.substr(start, comma - start));
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
+            for (const auto& name : choice.coords) {
+                if (name.empty()) return Usage("--coords " + v + ": an empty name");
+            }
+            if (choice.coords.size() < 2 || choice.coords.size() > 3) {
+                return Usage("--coords " + v + ": two or three names (x,y or x,y,z)");
+            }
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!haveInput) {
@@ -150,6 +246,11 @@ int main(int argc, char** argv) {
         }
     }
     if (!haveInput) return Usage("no input file");
+    const bool notebook = vortan::notebook::IsNotebookPath(input);
+    if ((list || choice.solution || !choice.coords.empty()) && !notebook) {
+        return Usage("--list, --solution and --coords read notebooks (.nb, .m, .wl) only");
+    }
+    if (notebook) return ConvertNotebook(input, output, list, choice, options);
     if (output.empty()) return Usage("no output file (-o OUTPUT)");
 
     Table table;
