@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "bench/bench_compressed.h"
-#include "bench/bench_file.h"
 #include "notebook/compressed_decoder.h"
 #include "notebook/notebook_file.h"
+#include "view/streamline_writer.h"
 
 namespace {
 
@@ -43,8 +43,10 @@ std::string ExplicitFunction(double phase) {
     std::string grid = "{{", values = "{";
     for (std::size_t k = 0; k < kPoints; ++k) {
         if (k) grid += ", ", values += ", ";
-        vortan::bench::AppendReal(grid, static_cast<double>(k) * 1e-3);
-        vortan::bench::AppendReal(values, std::sin(static_cast<double>(k) * 1e-3 + phase));
+        grid += vortan::FormatStreamlineNumber(static_cast<double>(k) * 1e-3,
+                                               vortan::StreamlinePrecision::kDouble);
+        values += vortan::FormatStreamlineNumber(std::sin(static_cast<double>(k) * 1e-3 + phase),
+                                                 vortan::StreamlinePrecision::kDouble);
     }
     return "InterpolatingFunction[{{0., 2.}}, " + Header() + ", " + grid + "}}, " + values +
            "}, {Automatic}]";
