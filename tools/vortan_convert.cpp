@@ -95,6 +95,10 @@ int ConvertNotebook(const std::string& input, const std::string& output, bool li
                     vortan::convert::Options options) {
     using namespace vortan::notebook;
     if (!list && output.empty()) return Usage("no output file (-o OUTPUT)");
+    if (const std::string problem = vortan::InputFileProblem(input); !problem.empty()) {
+        std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, input.c_str(), problem.c_str());
+        return kExitFile;
+    }
     InstallCompressedDataDecoder();
     std::string text, error;
     std::vector<NotebookEntry> entries;
