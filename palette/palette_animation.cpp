@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "platform/numeric.h"
+#include "view/frame_host.h"
 
 namespace vortan {
 
@@ -52,7 +53,7 @@ int ReducedSteps(std::int32_t shift, int period) {
     return static_cast<int>((shift - 1) % period) + 1;
 }
 
-void AnimateWithOrientation(VortanFrameState& state) {
+void AnimateWithOrientation(VortanFrameState& state, IFrameHost* host) {
     // The shift is read again before every repetition.
     for (int rep = 0; rep < ReducedSteps(state.m_colortableShift, TableLength(state)); ++rep) {
         const int e = TableLength(state);
@@ -62,10 +63,11 @@ void AnimateWithOrientation(VortanFrameState& state) {
             RotateColorTable(state, copies.m_rotatingEntries.data(), copies.m_outputEntries.data());
             state.m_palette.Animate(t * e, e, copies.m_outputEntries.data());
         }
+        if (host) host->PaletteAnimated();
     }
 }
 
-void AnimateWithoutOrientation(VortanFrameState& state) {
+void AnimateWithoutOrientation(VortanFrameState& state, IFrameHost* host) {
     // Every entry of this layout is reserved, so one repetition turns the whole
     // palette up by one index and 256 repetitions restore it.
     for (int rep = 0; rep < ReducedSteps(state.m_colortableShift, kPaletteSize); ++rep) {
@@ -73,6 +75,7 @@ void AnimateWithoutOrientation(VortanFrameState& state) {
         state.m_palette.GetEntries(kPaletteSize - 1, 1, &scratch[0]);
         state.m_palette.GetEntries(0, kPaletteSize - 1, &scratch[1]);
         state.m_palette.Animate(0, kPaletteSize, scratch.data());
+        if (host) host->PaletteAnimated();
     }
 }
 
@@ -117,9 +120,9 @@ void RotateColorTable(VortanFrameState& state, PaletteEntry* rotating, PaletteEn
     }
 }
 
-void AnimationTick(VortanFrameState& state) {
-    if (state.m_withOrientation) AnimateWithOrientation(state);
-    if (state.m_withoutOrientation) AnimateWithoutOrientation(state);
+void AnimationTick(VortanFrameState& state, IFrameHost* host) {
+    if (state.m_withOrientation) AnimateWithOrientation(state, host);
+    if (state.m_withoutOrientation) AnimateWithoutOrientation(state, host);
 }
 
 int AnimationPeriod(const VortanFrameState& state) {

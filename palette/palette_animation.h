@@ -8,12 +8,16 @@
 
 namespace vortan {
 
+class IFrameHost;
+
 // One step of one table: rotates R by one entry toward higher indices and
 // derives O from it (dimmed at both ends with intensity dimming on).
 void RotateColorTable(VortanFrameState& state, PaletteEntry* rotating, PaletteEntry* output);
 
-// One timer tick on state.m_palette.
-void AnimationTick(VortanFrameState& state);
+// One timer tick on state.m_palette. After each of its repetitions (every
+// table stepped once) host->PaletteAnimated() is called when a host is given,
+// so a display shows each repetition once, never a half-animated palette.
+void AnimationTick(VortanFrameState& state, IFrameHost* host = nullptr);
 
 // The fewest ticks after which the palette is back where it began.
 int AnimationPeriod(const VortanFrameState& state);

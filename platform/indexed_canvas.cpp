@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "platform/palette_lookup.h"
+
 // Pixel coverage rule. Pixel (x, y) is the unit square from (x, y) to
 // (x + 1, y + 1), as in GDI. A shape paints the pixels whose centres
 // (x + 0.5, y + 0.5) lie inside it, with the top-left rule for centres on its
@@ -286,23 +288,10 @@ void ConvertToRgb32(const IndexedCanvas& canvas, const PaletteEntries& palette, 
     const int n = (rows < 0 || rows > height) ? height : rows;
     const int width = canvas.Width();
     if (n == 0 || width == 0 || out == nullptr) return;
-    // One colour per possible pixel value; cleared pixels (and anything above
-    // the palette) are opaque black.
-    std::array<std::uint32_t, kPaletteSize + 1> lut{};
-    for (int i = 0; i < kPaletteSize; ++i) {
-        const PaletteEntry& e = palette[i];
-        lut[i] = 0xFF000000u | (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) |
-                 std::uint32_t{e.peBlue};
-    }
-    lut[kPaletteSize] = 0xFF000000u;
-    for (int y = 0; y < n; ++y) {
-        const CanvasPixel* row = canvas.Row(y);
-        std::uint32_t* dst = out + static_cast<std::size_t>(y) * width;
-        for (int x = 0; x < width; ++x) {
-            const CanvasPixel p = row[x];
-            dst[x] = lut[p < kPaletteSize ? p : kPaletteSize];
-        }
-    }
+    // Rows are contiguous in both pictures: one pass over all of them.
+    const ColourLut lut = MakeColourLut(palette);
+    LookUpRow(canvas.Row(0), out, static_cast<std::size_t>(width) * static_cast<std::size_t>(n),
+              lut);
 }
 
 int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g,

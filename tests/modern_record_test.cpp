@@ -157,6 +157,44 @@ TEST(ModernRecord, AStrayClosingBraceLosesOnlyItsOwnRecord) {
     EXPECT_EQ(At(stores[3], 2).x, 3.0f);
 }
 
+TEST(ModernRecord, OnlyANineTenOrThirteenElementHeaderLeavesTheClassicPath) {
+    // Classic records with the second argument replaced, and whether that makes
+    // a newer-layout record. A bare symbol among the values tells the paths
+    // apart: the classic reader takes it as 0, the newer one skips the record.
+    const std::pair<std::string, bool> headers[] = {
+        {"{3, 1, 0, 0}", false},
+        {"{3, 1, 0, {5}}", false},
+        {"{3, 1, 0, {5}, {1}}", false},
+        {"{{3}, {1, {0}}, 0, {5}}", false},
+        {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0}", true},
+        {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0, Automatic}", true},
+        {"{5, 3, 0, {5}, {2}, 0, 0, 0, 0, Automatic, {}, {}, False}", true}};
+    const std::vector<float> t = {0, 0.25f, 0.5f, 0.75f, 1};
+    const std::vector<float> x = {1, 2, 3, 4, 5}, y = {-1, -2, -3, -4, -5};
+    const std::string head = HeaderText({100, 100, 2, 1, 10, 0, 10, -10, 0});
+    const std::string classic = test::PadRecord(ClassicRecord(t, {x, y}), 400);
+    const auto baseline = Stores(head + classic);
+    ASSERT_EQ(baseline.size(), 1u);
+    ASSERT_EQ(baseline[0][0], 1.0f);
+    for (const auto& [version, modern] : headers) {
+        SCOPED_TRACE(version);
+        std::string record = classic;
+        for (std::size_t at = 0; (at = record.find("{3, 1, 0, 0}", at)) != std::string::npos;
+             at += version.size())
+            record.replace(at, 12, version);
+        EXPECT_EQ(IsModernRecord(record), modern);
+        EXPECT_TRUE(Stores(head + record) == baseline);
+        std::string symbol = record;
+        symbol.replace(symbol.find("{4.,"), 4, "{Indeterminate,");
+        const auto stores = Stores(head + symbol);
+        ASSERT_EQ(stores.size(), 1u);
+        EXPECT_EQ(stores[0][0], modern ? 0.0f : 1.0f);
+        if (!modern) {
+            EXPECT_EQ(At(stores[0], 3).x, 0.0f);
+        }
+    }
+}
+
 // The first record of circle_v10.math with one piece of text replaced.
 std::string Mutated(const std::string& from, const std::string& to) {
     std::string r = RecordLines(Fixture("circle_v10.math"))[0];

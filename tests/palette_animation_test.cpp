@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "palette/color_tables.h"
+#include "view/frame_host.h"
 
 namespace vortan {
 namespace {
@@ -129,6 +130,48 @@ TEST(AnimationTick, SevenTablesRepeatTheStepShiftTimes) {
                           initial[t].m_rotatingEntries[(j + 32 - moved) % 32]);
         EXPECT_EQ(s->m_palette.Entries()[0].peRed, level0) << shift;
         EXPECT_EQ(s->m_palette.Entries()[31].peRed, level31) << shift;
+    }
+}
+
+// A host that keeps the palette as it stands at every presentation.
+class PresentingHost : public IFrameHost {
+  public:
+    explicit PresentingHost(const VortanFrameState& s) : m_state(s) {}
+    int MessageBox(const std::string&, const std::string&, unsigned) override { return 0; }
+    void SetStatusText(const std::string&, bool) override {}
+    bool SetTimer(unsigned, std::uint32_t) override { return true; }
+    void KillTimer(unsigned) override {}
+    void PaletteAnimated() override { shown.push_back(m_state.m_palette.Entries()); }
+    std::vector<PaletteEntries> shown;
+
+  private:
+    const VortanFrameState& m_state;
+};
+
+TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
+    // {tables (0: without orientation), shift}: a tick presents `shift` times, and
+    // presentation k shows the palette of k + 1 single steps, every table moved.
+    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}, {3, 2}, {0, 1}, {0, 3}};
+    for (auto [tables, shift] : cases) {
+        SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
+        auto s = Window(tables, true, shift);
+        auto single = Window(tables, true, 1);
+        PresentingHost host(*s);
+        for (int tick = 0; tick < 2; ++tick) {
+            host.shown.clear();
+            AnimationTick(*s, &host);
+            ASSERT_EQ(host.shown.size(), static_cast<std::size_t>(shift));
+            for (int k = 0; k < shift; ++k) {
+                AnimationTick(*single);
+                EXPECT_EQ(host.shown[static_cast<std::size_t>(k)], single->m_palette.Entries())
+                    << "tick " << tick << " repetition " << k;
+            }
+        }
+        // A tick that steps nothing presents nothing.
+        s->m_colortableShift = 0;
+        host.shown.clear();
+        AnimationTick(*s, &host);
+        EXPECT_TRUE(host.shown.empty());
     }
 }
 

@@ -18,6 +18,9 @@ class IFrameHost : public IMessageSink {
     virtual void KillTimer(unsigned id) = 0;
     // Called after each drawn streamline, so a window can present progress.
     virtual void StreamletDrawn() {}
+    // Called once per repetition of a palette tick, after every colour table of
+    // the repetition was animated: the moment a display shows the new colours.
+    virtual void PaletteAnimated() {}
 };
 
 }  // namespace vortan

@@ -34,8 +34,9 @@ std::size_t SkipGroup(std::string_view text, std::size_t pos) {
 }
 
 // Looks at the second argument of the function whose '[' ends just before
-// pos: a version header (a list with a nested list, or of 9, 10 or 13
-// elements) marks the newer layout.
+// pos: a version header (a list of 9, 10 or 13 elements) marks the newer
+// layout. Nested lists count as one element each: the classic layout's
+// {3, 1, 0, {n}} is no version header.
 bool HasVersionHeader(std::string_view text, std::size_t pos) {
     while (pos < text.size() && IsSpace(text[pos])) ++pos;
     if (pos >= text.size() || text[pos] != '{') return false;
@@ -51,7 +52,7 @@ bool HasVersionHeader(std::string_view text, std::size_t pos) {
     for (; pos < text.size(); ++pos) {
         const char c = text[pos];
         if (c == '{') {
-            if (++depth == 2) return true;
+            ++depth;
         } else if (c == '}') {
             if (--depth == 0) break;
         } else if (c == ',' && depth == 1) {
@@ -98,10 +99,10 @@ class RecordReader {
 // so that classic records keep the classic algorithm: a record is in the
 // newer layout when it holds CompressedData[, or when it holds
 // InterpolatingFunction[ and any of: a version header as the first
-// function's second argument (a list holding a list, or of 9, 10 or 13
-// elements), PackedArrayForm, OutputForm's "<>", or an end other than
-// "}}]}}" (followed by one character, or by blanks and line ends), such as
-// "[t]}}" or "}]}}".
+// function's second argument (a list of 9, 10 or 13 elements),
+// PackedArrayForm, OutputForm's "<>", or an end other than "}}]}}"
+// (followed by one character, or by blanks and line ends), such as "[t]}}"
+// or "}]}}".
 bool IsModernRecord(const std::string& text) {
     if (text.find("CompressedData[") != std::string::npos) return true;
     static constexpr std::string_view kHead = "InterpolatingFunction[";

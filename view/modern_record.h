@@ -12,13 +12,13 @@ namespace vortan {
 // True when the record is in the newer layout (and not the classic one),
 // judged from text marks alone: the record holds "CompressedData[", or it
 // holds "InterpolatingFunction[" and any of
-//  - a version header as the first function's second argument (a list that
-//    holds a list, such as {85}, or one of 9, 10 or 13 elements),
+//  - a version header as the first function's second argument (a list of
+//    9, 10 or 13 elements; nested lists count as one element each),
 //  - "PackedArrayForm" or OutputForm's "<>",
 //  - an end other than "}}]}}" followed by one character or by blanks and
 //    line ends ("[t]}}" and "}]}}" are such ends).
-// Records of the classic layout, {3, 1, 0, 0} second arguments and "}}]}}"
-// ends, stay with the classic algorithm and its quirks.
+// Records of the classic layout, {3, 1, 0, 0} or {3, 1, 0, {n}} second
+// arguments and "}}]}}" ends, stay with the classic algorithm and its quirks.
 bool IsModernRecord(const std::string& text);
 
 // Reads a newer-layout record into the knot store. Returns true when the

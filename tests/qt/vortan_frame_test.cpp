@@ -172,6 +172,38 @@ TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer
     EXPECT_TRUE(f->IsTimerActive() && f->m_timerRunning && mark->isChecked());
 }
 
+TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
+    // {colour tables, shift}: each tick repaints the picture `shift` times, whatever
+    // the number of tables, and the screen then shows the palette as it stands.
+    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}};
+    for (auto [tables, shift] : cases) {
+        SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
+        auto p = FrameParams(m_input, 2, false);
+        p.m_colortableCount = tables;
+        p.m_colortableShift = shift;
+        CVortanFrame* f = Shown(p);
+        auto* view = f->findChild<CPictureView*>();
+        ASSERT_NE(view, nullptr);
+        int paints = 0;
+        EventSpy spy(view, QEvent::Paint, [&paints] { ++paints; });
+        for (int tick = 1; tick <= 3; ++tick) {
+            const int before = f->PresentCount();
+            f->OnTimer();
+            EXPECT_EQ(f->PresentCount() - before, shift) << "tick " << tick;
+            EXPECT_EQ(paints, tick * shift);
+            ExpectPresentedThroughPalette(f);
+        }
+        // The palette message with the palette as shown repaints nothing.
+        const int before = f->PresentCount();
+        f->OnPaletteChanged();
+        QTest::qWait(20);
+        EXPECT_EQ(f->PresentCount(), before);
+        EXPECT_EQ(paints, 3 * shift);
+        EXPECT_EQ(f->PassCount(), 1);
+        f->close();
+    }
+}
+
 TEST_F(FrameTest, F2TogglesTimerAndCheckMark) {
     CVortanFrame* f = Shown(FrameParams(m_input, 2, false, 25));
     QAction* mark = f->MenuAction(res::ID_ANIMATION);

@@ -25,6 +25,11 @@ void CPictureView::Present() {
     m_presentPending = false;
 }
 
+void CPictureView::PresentPalette() {
+    if (!m_dirty && m_palette.Entries() == m_shownEntries) return;
+    Present();
+}
+
 void CPictureView::Convert() {
     const int w = m_canvas.Width();
     const int rows = std::min(m_canvas.Height(), height());
@@ -36,6 +41,8 @@ void CPictureView::Convert() {
         vortan::ConvertToRgb32(m_canvas, m_palette.Entries(),
                                reinterpret_cast<std::uint32_t*>(m_image.bits()), rows);
     }
+    m_shownEntries = m_palette.Entries();
+    ++m_presentCount;
     m_dirty = false;
 }
 
@@ -44,8 +51,13 @@ void CPictureView::paintEvent(QPaintEvent* event) {
     m_presentPending = false;
     if (m_dirty) Convert();
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::black);
-    painter.drawImage(QPoint(0, 0), m_image);
+    // The image is drawn where the paint asks for it; only what lies outside
+    // the image is filled black, so no pixel is written twice.
+    const QRect imageRect(QPoint(0, 0), m_image.size());
+    const QRect covered = event->rect() & imageRect;
+    if (!covered.isEmpty()) painter.drawImage(covered.topLeft(), m_image, covered);
+    for (const QRect& r : event->region().subtracted(QRegion(imageRect)))
+        painter.fillRect(r, Qt::black);
     painter.end();
     if (exposure) m_frame.ExposureSeen();
 }

@@ -21,11 +21,17 @@ class CPictureView : public QWidget {
     CPictureView(CVortanFrame& frame, const vortan::IndexedCanvas& canvas,
                  const vortan::LogicalPalette& palette, QWidget* parent);
 
-    // Converts the canvas through the palette again and repaints at once, as
-    // palette animation changes the screen at once.
+    // The canvas was drawn into: converts it through the palette again and
+    // repaints at once.
     void Present();
+    // The palette was animated: converts and repaints at once, as palette
+    // animation changes the screen at once, but only when its entries differ
+    // from those last shown; otherwise costs nothing.
+    void PresentPalette();
     // The picture as presented last (width x picture rows, RGB32).
     const QImage& Image() const { return m_image; }
+    // Conversions of the picture made so far (each one repaint).
+    int PresentCount() const { return m_presentCount; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -37,6 +43,9 @@ class CPictureView : public QWidget {
     const vortan::IndexedCanvas& m_canvas;
     const vortan::LogicalPalette& m_palette;
     QImage m_image;
+    // The palette entries the image was last converted through.
+    vortan::PaletteEntries m_shownEntries{};
+    int m_presentCount = 0;
     bool m_presentPending = false;
     bool m_dirty = true;
 };

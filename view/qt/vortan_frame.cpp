@@ -67,6 +67,8 @@ class CVortanFrame::Host : public vortan::IFrameHost {
         m_frame.m_view->Present();
         m_sincePresent.restart();
     }
+    // Every repetition of a tick reaches the screen once, after all its tables.
+    void PaletteAnimated() override { m_frame.PresentPalette(); }
 
   private:
     CVortanFrame& m_frame;
@@ -169,7 +171,6 @@ void CVortanFrame::OnCreate() {
     m_timerRunning = m_animationOn != 0 ? 1 : 0;
 
     vortan::BuildWindowPalette(*this);
-    m_palette.SetAnimateListener([this](int, int) { PresentPalette(); });
 
     if (!DisplayAnimatesPalettes())
         m_ui.MessageBox(kNoPaletteText, kNoPaletteCaption,
@@ -270,7 +271,11 @@ QSize CVortanFrame::ClientSize() const {
 }
 
 void CVortanFrame::PresentPalette() {
-    if (m_view) m_view->Present();
+    if (m_view) m_view->PresentPalette();
+}
+
+int CVortanFrame::PresentCount() const {
+    return m_view ? m_view->PresentCount() : 0;
 }
 
 bool CVortanFrame::IsTimerActive() const {
@@ -315,7 +320,8 @@ void CVortanFrame::timerEvent(QTimerEvent*) {
 }
 
 void CVortanFrame::OnTimer() {
-    vortan::AnimationTick(*this);
+    Host host(*this);
+    vortan::AnimationTick(*this, &host);
 }
 
 void CVortanFrame::OnPaint() {

@@ -87,8 +87,11 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     QImage GrabStatusBar();
     // trunc(W) x (trunc(H) + 30).
     QSize ClientSize() const;
-    // Re-presents the picture through the current palette, without a drawing pass.
+    // Re-presents the picture through the current palette, without a drawing
+    // pass, when the palette differs from the one last shown.
     void PresentPalette();
+    // Times the picture was converted and repainted (passes and palette changes).
+    int PresentCount() const;
 
     // For tests.
     bool IsTimerActive() const;

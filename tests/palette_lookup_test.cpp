@@ -1,0 +1,80 @@
+#include "platform/palette_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace vortan {
+namespace {
+
+// A palette whose entries all differ, flags set, so a wrong entry shows.
+PaletteEntries Distinct() {
+    PaletteEntries p{};
+    for (int i = 0; i < kPaletteSize; ++i) {
+        const auto b = static_cast<std::uint8_t>(i);
+        p[i] = {b, static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7),
+                PC_RESERVED};
+    }
+    return p;
+}
+
+std::uint32_t Expected(CanvasPixel p, const PaletteEntries& palette) {
+    const Rgb c = PixelColour(p, palette);
+    return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+}
+
+TEST(PaletteLookup, EveryPathGivesThePaletteColourOfEveryPixel) {
+    // {pixels, share of cleared pixels in %, offset of the first pixel}: lengths
+    // around the 4- and 16-pixel steps, mostly cleared and mostly drawn rows,
+    // rows that start off alignment; values above 256 are black too.
+    const std::tuple<int, int, int> cases[] = {
+        {0, 0, 0},   {1, 0, 0},   {3, 50, 1},  {4, 100, 0},   {15, 30, 3},  {16, 100, 0},
+        {17, 90, 5}, {33, 10, 7}, {257, 0, 0}, {1920, 95, 1}, {1920, 5, 2}, {4099, 60, 3}};
+    const PaletteEntries palette = Distinct();
+    const ColourLut lut = MakeColourLut(palette);
+    std::mt19937 rng(3);
+    for (auto [n, clearedShare, offset] : cases) {
+        SCOPED_TRACE(testing::Message() << n << " pixels, " << clearedShare << "% cleared");
+        std::vector<CanvasPixel> in(static_cast<std::size_t>(n + offset));
+        for (auto& p : in) {
+            const auto r = rng();
+            p = static_cast<CanvasPixel>(r % 100 < static_cast<unsigned>(clearedShare)
+                                             ? kClearedPixel
+                                             : (r >> 8) % 300);  // 257..299 are out of range
+        }
+        const CanvasPixel* first = in.data() + offset;
+        std::vector<std::uint32_t> want(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) want[i] = Expected(first[i], palette);
+        std::vector<std::uint32_t> fast(want.size() + 1, 7u), portable(want.size() + 1, 7u);
+        LookUpRow(first, fast.data(), want.size(), lut);
+        LookUpRowPortable(first, portable.data(), want.size(), lut);
+        EXPECT_EQ(std::vector(fast.begin(), fast.end() - 1), want);
+        EXPECT_EQ(std::vector(portable.begin(), portable.end() - 1), want);
+        // Nothing past the row is written.
+        EXPECT_EQ(fast.back(), 7u);
+        EXPECT_EQ(portable.back(), 7u);
+    }
+}
+
+TEST(PaletteLookup, ACanvasConvertsRowByRowThroughThePalette) {
+    IndexedCanvas canvas(37, 5);
+    canvas.SelectPen(9, PALETTEINDEX(200));
+    canvas.Ellipse(10, 1, 14, 3);
+    canvas.SelectPen(1, PALETTEINDEX(3));
+    canvas.MoveTo(0, 4);
+    canvas.LineTo(36, 0);
+    const PaletteEntries palette = Distinct();
+    for (int rows : {-1, 0, 3, 5, 9}) {
+        const int n = rows < 0 || rows > 5 ? 5 : rows;
+        std::vector<std::uint32_t> out(37u * 5u, 1u);
+        ConvertToRgb32(canvas, palette, out.data(), rows);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 37; ++x)
+                EXPECT_EQ(out[y * 37 + x], y < n ? Expected(canvas.Pixel(x, y), palette) : 1u)
+                    << x << "," << y << " rows " << rows;
+    }
+}
+
+}  // namespace
+}  // namespace vortan
