@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "tests/streamline_fixtures.h"
 #include "tests/test_support.h"
+#include "view/number_scan.h"
 
 namespace vortan {
 namespace {
@@ -66,6 +70,55 @@ TEST(ReadNumber, FormsOfNumbers) {
     std::size_t end = 0;
     EXPECT_EQ(ReadNumber("ab 12.75e1xyz", 9, 2, &end), 12.75);
     EXPECT_EQ(end, 8u);
+}
+
+// The general scan and conversion, the reference every number read must match.
+double ReferenceNumber(const std::string& text, std::size_t* end) {
+    const NumberScan scan = ScanNumber(
+        [&](std::size_t k) { return k < text.size() ? static_cast<unsigned char>(text[k]) : -1; });
+    *end = scan.found ? scan.end : 0;
+    return scan.found ? ConvertNumber(text.data(), scan) : 0.0;
+}
+
+TEST(ReadNumber, SameValueAndEndAsTheGeneralScanOnGeneratedNumbers) {
+    std::mt19937_64 rng(17);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-330, 330);
+    const char* const formats[] = {"%.17g", "%.16g", "%.9g", "%.3f", "%.0f", "%.25e", "%g"};
+    // What may follow a number: ends of list items, marks, exponents, stray text.
+    const char* const tails[] = {"",   ",",   "}",    " ",   "`",  "`16.", "*^-3", "*^",
+                                 "*",  "e",   "E+",   "e-7", ".",  "x",    "``3",  "*^400",
+                                 "0`", "e99", "e999", "1",   "-1", "d5",   "\n"};
+    // What may lead: blanks, signs, bare points.
+    const char* const leads[] = {"", " ", "\t\n ", "+", "-", " -", "--", "-.", "+.", "."};
+    long compared = 0;
+    for (int n = 0; n < 200000; ++n) {
+        char number[96];
+        const double v = unit(rng) * std::pow(10.0, exponent(rng) % (n % 3 == 0 ? 330 : 20));
+        std::snprintf(number, sizeof number, formats[n % 7], v);
+        std::string text = std::string(leads[rng() % 10]) + number;
+        // Mathematica's forms: "1." for whole numbers, "*^" exponents.
+        if (auto e = text.find('e'); n % 5 == 1 && e != std::string::npos) text.replace(e, 1, "*^");
+        if (n % 11 == 3 && text.find('.') == std::string::npos) text += '.';
+        if (n % 13 == 5) text += std::string(30, '7');  // more digits than a double holds
+        text += tails[rng() % 23];
+        SCOPED_TRACE(text);
+        // The whole text; for one number in 16 also every shorter length, so
+        // that the end of the text falls inside the number.
+        const std::size_t shortest = n % 16 == 0 ? 0 : text.size();
+        for (std::size_t len = text.size() + 1; len-- > shortest;) {
+            const std::string cut = text.substr(0, len);
+            std::size_t wantEnd = 0;
+            const double want = ReferenceNumber(cut, &wantEnd);
+            std::size_t end = 9999;
+            const double got = ReadNumber(text.data(), len, 0, &end);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(want))
+                << "length " << len << ": " << got << " vs " << want;
+            ASSERT_EQ(end, wantEnd) << "length " << len;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 200000);
 }
 
 TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {

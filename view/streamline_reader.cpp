@@ -10,6 +10,7 @@
 #include "platform/numeric.h"
 #include "view/modern_record.h"
 #include "view/number_scan.h"
+#include "view/text_scan.h"
 
 namespace vortan {
 
@@ -82,11 +83,10 @@ struct RecordText {
     // just past the closing brace. False when the text ends first.
     bool PassGroup(std::size_t& i) const {
         int depth = 1;
-        for (; i < len; ++i) {
-            const char c = s[i];
-            if (c == '{') {
+        for (; (i = FindFirstOf3(s, i, len, '{', '}', '}')) < len; ++i) {
+            if (s[i] == '{') {
                 ++depth;
-            } else if (c == '}' && --depth == 0) {
+            } else if (--depth == 0) {
                 ++i;
                 return true;
             }
@@ -125,7 +125,7 @@ template <class Store>
 bool ReadValueList(const RecordText& r, std::size_t& i, KnotMap map, Store store) {
     int depth = 1;
     std::int64_t k = 0;
-    for (; i < r.len; ++i) {
+    for (; (i = FindFirstOf3(r.s, i, r.len, '{', '}', ']')) < r.len; ++i) {
         const char c = r.s[i];
         if (c == '{') {
             if (++depth == 3) {
@@ -303,6 +303,23 @@ std::size_t StreamlineFile::ReadChunk(std::string& out, std::size_t maxChars) {
 double ReadNumber(const char* text, std::size_t length, std::size_t pos, std::size_t* end) {
     if (end) *end = pos;
     if (!text || pos >= length) return 0.0;
+    // The plain decimal form ([-]digits[.digits][e exponent]) of nearly every
+    // number in a record, converted in one call over the text in place. Other
+    // forms ('+', precision marks, *^ exponents, values beyond the double
+    // range) take the general scan below, which reads these the same way.
+    std::size_t p = pos;
+    while (p < length && IsBlankChar(static_cast<unsigned char>(text[p]))) ++p;
+    const std::size_t lead = p < length && text[p] == '-' ? p + 1 : p;
+    if (lead < length &&
+        (IsDigitChar(static_cast<unsigned char>(text[lead])) || text[lead] == '.')) {
+        double value = 0.0;
+        const auto res = std::from_chars(text + p, text + length, value);
+        const char* const stop = res.ptr;
+        if (res.ec == std::errc() && (stop == text + length || (*stop != '`' && *stop != '*'))) {
+            if (end) *end = static_cast<std::size_t>(stop - text);
+            return value;
+        }
+    }
     const char* base = text + pos;
     const std::size_t avail = length - pos;
     const NumberScan s = ScanNumber(
@@ -368,16 +385,11 @@ bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong
             text.clear();
             return false;
         }
-        for (std::size_t i = before; i < dest.size(); ++i) {
-            const char c = dest[i];
-            if (c == '{') {
-                ++depth;
-                sawBrace = true;
-            } else if (c == '}') {
-                --depth;
-                sawBrace = true;
-            }
-        }
+        std::int64_t opens = 0;
+        std::int64_t closes = 0;
+        CountBraces(dest.data() + before, dest.size() - before, opens, closes);
+        depth += opens - closes;
+        sawBrace = sawBrace || opens + closes > 0;
         bool lineEnd = dest.back() == '\n';
         if (lineEnd && dest.size() >= 2 && dest[dest.size() - 2] == '\\') {
             dest.resize(dest.size() - 2);  // a continued line: join it to the next
@@ -424,6 +436,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
     {
         int depth = 1;
         for (;; ++i) {
+            i = FindFirstOf3(r.s, i, r.len, ',', '{', '}');
             if (i >= r.len) return Fail(reason, SkipReason::Malformed);
             const char c = r.s[i];
             if (c == ',') {
@@ -447,8 +460,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
         KnotMap map(n);
         map.Take(0);
         std::int64_t j = 0;
-        for (std::size_t p = listBegin; p < i; ++p) {
-            if (r.s[p] != ',') continue;
+        for (std::size_t p = listBegin; (p = FindFirstOf3(r.s, p, i, ',', ',', ',')) < i; ++p) {
             const int knot = map.Take(++j);
             if (knot < 0) continue;
             std::size_t end = p + 1;
@@ -466,6 +478,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
         int depth = 1;
         std::int64_t k = 0;
         for (;; ++i) {
+            i = FindFirstOf3(r.s, i, r.len, '[', '{', '}');
             if (i >= r.len) return Fail(reason, SkipReason::Malformed);
             const char c = r.s[i];
             if (c == '[') break;
