@@ -48,8 +48,12 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	@sh scripts/fuzz.sh $(FUZZ_BUILD) run $(FUZZ_SECONDS)
 
+# Medians of BENCH_REPETITIONS runs, and each headline figure as a ratio to its
+# baseline (memory copy, read-only pass) of the same run.
+BENCH_REPETITIONS ?= 3
 bench: build
-	@$(BUILD)/bench/vortan_bench
+	@$(BUILD)/bench/vortan_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	  --benchmark_report_aggregates_only=true
 	@sh scripts/install-bench-deps.sh
 	@/usr/bin/python3 bench/streamplot_peer.py $(BUILD)
 

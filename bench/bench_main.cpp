@@ -1,0 +1,94 @@
+// Runs every benchmark, then prints each headline figure as a ratio to its
+// baseline from the same run (medians when repetitions are asked for).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A figure, the baseline it is read against, and the ratio it should stay under.
+struct Ratio {
+    const char* figure;
+    const char* baseline;
+    double target;
+};
+constexpr Ratio kRatios[] = {
+    {"BM_AnimationFrame/width:1920/height:1080/streamlines:2000", "BM_BaselineMemoryCopy8MB", 1.2},
+    {"BM_AnimationFrame/width:1920/height:1080/streamlines:100", "BM_BaselineMemoryCopy8MB", 1.2},
+    {"BM_ReadAndParse", "BM_BaselineReadOnlyPass", 3.0},
+    {"BM_WholeDrawingPass/dimming:0", "BM_ReadAndParse", 1.3},
+    {"BM_WholeDrawingPass/dimming:1", "BM_ReadAndParse", 1.3},
+};
+
+struct Figure {
+    double cpuMs = 0;
+    double realMs = 0;
+    double bytesPerSecond = 0;
+};
+
+// The console output as usual; keeps each benchmark's median (or its only run).
+class SummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            const bool single = r.run_type == Run::RT_Iteration && r.repetitions <= 1;
+            if (!median && !single) continue;
+            if (r.error_occurred) continue;
+            const double toMs = 1e3 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            Figure& f = m_figures[r.run_name.str()];
+            f.cpuMs = r.GetAdjustedCPUTime() * toMs;
+            f.realMs = r.GetAdjustedRealTime() * toMs;
+            const auto bytes = r.counters.find("bytes_per_second");
+            f.bytesPerSecond = bytes == r.counters.end() ? 0.0 : bytes->second.value;
+        }
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios to baselines of this run (CPU time; wall time in brackets):\n");
+        for (const Ratio& q : kRatios) {
+            const auto f = m_figures.find(q.figure);
+            const auto b = m_figures.find(q.baseline);
+            if (f == m_figures.end() || b == m_figures.end() || b->second.cpuMs <= 0) continue;
+            const double ratio = f->second.cpuMs / b->second.cpuMs;
+            const double wall = b->second.realMs > 0 ? f->second.realMs / b->second.realMs : 0.0;
+            std::printf("  %-60s %8.3f ms = %5.2f x %s (%.2f x)  target <= %.1f %s\n", q.figure,
+                        f->second.cpuMs, ratio, q.baseline, wall, q.target,
+                        ratio <= q.target ? "met" : "NOT met");
+        }
+        std::printf("\nThroughput (MB/s, 1 MB = 10^6 bytes):\n");
+        for (const auto& [name, f] : m_figures)
+            if (f.bytesPerSecond > 0)
+                std::printf("  %-60s %9.1f\n", name.c_str(), f.bytesPerSecond / 1e6);
+    }
+
+  private:
+    std::map<std::string, Figure> m_figures;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Machine-readable output (--benchmark_format=json or csv) stays as the
+    // library writes it, without the summary.
+    bool console = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--benchmark_format=", 0) == 0 && arg != "--benchmark_format=console")
+            console = false;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    if (console)
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    else
+        benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

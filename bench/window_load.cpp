@@ -1,0 +1,113 @@
+// The animation window under a real window system: opens a window on a
+// generated picture, lets the timer tick for a while and prints the ticks
+// per second and this process's CPU share. Run by bench/window_load.sh under
+// Xvfb, which adds the X server's share.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/qt/qt_ui_service.h"
+#include "view/qt/vortan_frame.h"
+
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+// CPU seconds used so far by process pid (user + system), 0 when unknown.
+double ProcessCpuSeconds(const char* pid) {
+    if (!pid) return 0.0;
+    std::ifstream stat(std::string("/proc/") + pid + "/stat");
+    std::string field;
+    double ticks = 0.0;
+    // Fields 14 and 15 are user and system time in clock ticks; the command
+    // name (field 2) holds no blanks for the X server.
+    for (int i = 1; i <= 15 && stat >> field; ++i)
+        if (i >= 14) ticks += std::atof(field.c_str());
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// A w x h picture of 400 gently curving streamlines of 60 knots in 0..1.
+void WritePicture(const std::string& path, int w, int h) {
+    std::ofstream out(path);
+    out << w << ".\n" << h << ".\n2.\n1.\n0.25\n0.\n1.\n0.\n1.\n0.\n0.\n";
+    for (int line = 0; line < 400; ++line) {
+        const double x0 = 0.1 + 0.8 * std::fmod(line * 0.6180339887, 1.0);
+        const double y0 = 0.1 + 0.8 * std::fmod(line * 0.7548776662, 1.0);
+        std::string params = "{{0.", xs, ys;
+        for (int k = 0; k <= 60; ++k) {
+            const double t = k / 60.0;
+            if (k) params += ", " + std::to_string(t);
+            const double a = line * 0.37 + 2.0 * t;
+            const std::string sep = k ? ", " : "";
+            xs += sep + "{" + std::to_string(x0 + 0.08 * std::cos(a) * t) + ", 0.}";
+            ys += sep + "{" + std::to_string(y0 + 0.08 * std::sin(a) * t) + ", 0.}";
+        }
+        params += "}}";
+        out << "{{x -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, " << params << ", {" << xs
+            << "}], y -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, " << params << ", {" << ys
+            << "}]}}\n";
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 6) {
+        std::fprintf(stderr, "Usage: vortan-window-load WIDTH HEIGHT TABLES DELAY_MS SECONDS\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const int w = std::atoi(argv[1]), h = std::atoi(argv[2]);
+    const std::string path = "/tmp/vortan-window-load-" + std::to_string(::getpid()) + ".math";
+    WritePicture(path, w, h);
+    vortan::AnimationParameters p;
+    p.m_animationOn = 1;
+    p.m_dimension = 2;
+    p.m_imageWidth = w;
+    p.m_imageHeight = h;
+    p.m_timeDelay = std::atoi(argv[4]);
+    p.m_diskDiameter = 4;
+    p.m_colortableCount = std::atoi(argv[3]);
+    p.m_withOrientation = 1;
+    p.m_colortableShift = 1;
+    p.m_inputPath = path;
+    QtUiService ui;
+    auto* frame = new CVortanFrame(ui, nullptr);
+    vortan::ApplyAnimationParameters(p, *frame);
+    if (!frame->Create()) return 1;
+    frame->ActivateFrame();
+    if (!QTest::qWaitFor([frame] { return frame->PassCount() >= 1; }, 60000)) return 1;
+    QTest::qWait(500);  // settle
+    // With shift 1 every tick presents once.
+    const int presents0 = frame->PresentCount();
+    const char* server = std::getenv("VORTAN_X_SERVER_PID");
+    const double cpu0 = CpuSeconds();
+    const double server0 = ProcessCpuSeconds(server);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::qWait(std::atoi(argv[5]) * 1000);
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    const double ticks = frame->PresentCount() - presents0;
+    const double own = 100.0 * (CpuSeconds() - cpu0) / seconds;
+    const double x = 100.0 * (ProcessCpuSeconds(server) - server0) / seconds;
+    std::printf(
+        "%dx%d, %s tables, delay %s ms: %.1f ticks/s, window %.1f %% of a core, X server %.1f %%\n",
+        w, h, argv[3], argv[4], ticks / seconds, own, x);
+    std::fflush(stdout);
+    frame->close();
+    std::remove(path.c_str());
+    return 0;
+}
