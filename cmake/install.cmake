@@ -10,7 +10,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/vortan.hlp)
 endif()
 
 set(VORTAN_MAN1_DIR ${CMAKE_INSTALL_MANDIR}/man1)
-foreach(tool vortan-render vortan-convert)
+foreach(tool vortan-render vortan-convert vortan-trace)
   if(TARGET ${tool})
     install(FILES ${VORTAN_PACKAGING_DIR}/${tool}.1 DESTINATION ${VORTAN_MAN1_DIR})
   endif()
