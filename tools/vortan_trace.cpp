@@ -1,7 +1,6 @@
 // vortan-trace: traces a vector field (a NetCDF or VTK file, or a formula)
 // into evenly spaced streamlines and writes them as a streamline file.
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <string>
 
@@ -72,9 +71,10 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 
 int main(int argc, char** argv) {
     Arguments a;
-    CLI::App app{"Traces a vector field into evenly spaced streamlines and writes them as a "
-                 "streamline file.",
-                 kProgram};
+    CLI::App app{
+        "Traces a vector field into evenly spaced streamlines and writes them as a "
+        "streamline file.",
+        kProgram};
     app.add_option("FIELD", a.input, "a NetCDF (.nc) or VTK (.vtk, .vti, .vtr) file");
     app.add_option("-o,--output", a.output, "the streamline file to write (.math)")->required();
     app.add_option("--u", a.read.u, "NetCDF variable of the x component");
@@ -137,7 +137,8 @@ int main(int argc, char** argv) {
     }
     const trace::TraceResult traced = trace::TraceField(read.field, a.trace);
     if (!traced.ok) return FileError(traced.error);
-    for (const std::string& note : traced.notes) std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
+    for (const std::string& note : traced.notes)
+        std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
     if (!trace::WriteTraceResult(traced, a.output, error)) return FileError(error);
     return kExitWritten;
 }

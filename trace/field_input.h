@@ -16,9 +16,9 @@ bool TraceFieldFile(const std::string& fieldPath, const std::string& outPath, st
 
 struct StreamlineInput {
     bool ok = false;
-    std::string path;      // the streamline file to read
-    bool field = false;    // path was a field file, traced (now or before)
-    bool traced = false;   // traced just now
+    std::string path;     // the streamline file to read
+    bool field = false;   // path was a field file, traced (now or before)
+    bool traced = false;  // traced just now
     std::vector<std::string> notes;
     std::string error;
 };

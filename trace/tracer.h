@@ -12,6 +12,7 @@
 #include "field/vector_field.h"
 #include "trace/streamline_grower.h"
 #include "view/streamline_reader.h"
+#include "view/streamline_writer.h"
 
 namespace vortan::trace {
 
@@ -53,9 +54,9 @@ struct TraceOptions {
     std::vector<SeedPoint> seeds;  // empty: placed evenly
 };
 
-struct TracePoint {
-    double t = 0.0, x = 0.0, y = 0.0, z = 0.0;
-};
+// A point of a traced streamline: parameter t and position, as the
+// streamline writer takes it.
+using TracePoint = StreamlinePoint;
 
 struct TraceResult {
     bool ok = false;

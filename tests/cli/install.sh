@@ -23,7 +23,7 @@ wanted() { built "$1" || { [ "$1" = vortan-render ] && [ -f "$src/tools/vortan_r
 prefix=$root/prefix
 cmake --install "$build" --prefix "$prefix" >"$root/install.log" 2>&1 ||
     { cat "$root/install.log"; echo "FAIL: cmake --install into a temporary prefix"; exit 1; }
-for tool in vortan-render vortan-convert vortan; do
+for tool in vortan-render vortan-convert vortan-trace vortan; do
     wanted "$tool" || continue
     check "bin/$tool" test -x "$prefix/bin/$tool"
     check "share/man/man1/$tool.1" test -s "$prefix/share/man/man1/$tool.1"

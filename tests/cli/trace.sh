@@ -60,10 +60,19 @@ run "calm" 0 --field 'u = 0; v = 0' --domain 0:1,0:1 -o "$work/calm.math" &&
         err_has "the field is zero or masked everywhere: no streamlines"'
 
 # --- files -------------------------------------------------------------------
-for f in "$fixtures"/*.vtk "$fixtures"/*.vti "$fixtures"/*.vtr "$fixtures"/*.nc; do
+# Every format and encoding of the double gyre, and a 3-D rotation.
+for f in "$fixtures"/gyre_* "$fixtures"/rotation3d.*; do
     [ -e "$f" ] || continue
     b=$(basename "$f")
     run "file $b" 0 "$f" -o "$work/$b.math" && expect "file $b: streamlines" '[ "$(records "$work/$b.math")" -ge 5 ]'
+done
+expect "a 3-D field gives a 3-D file" '[ "$(sed -n 3p "$work/rotation3d.nc.math")" = "3." ]'
+# Fields of kinds that cannot be traced: status 1, the file named, nothing written.
+for f in "$fixtures"/curvilinear.* "$fixtures"/line.* "$fixtures"/scalar_only.* "$fixtures"/unstructured.* \
+    "$fixtures"/no_velocity.nc; do
+    b=$(basename "$f")
+    run "untraceable $b" 1 "$f" -o "$work/x.math" &&
+        expect "untraceable $b: named" 'grep -q "^vortan-trace: $f: " "$work/err" && [ ! -e "$work/x.math" ]'
 done
 run "missing file" 1 "$work/none.nc" -o "$work/x.math" && expect "missing file named" 'err_has "$work/none.nc" && [ ! -e "$work/x.math" ]'
 printf 'not a field\n' >"$work/text.nc"
