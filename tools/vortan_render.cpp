@@ -23,6 +23,7 @@
 #include "platform/input_file.h"
 #include "platform/message_sink.h"
 #include "platform/numeric.h"
+#include "trace/field_input.h"
 #include "view/drawing_pass.h"
 #include "view/frame_host.h"
 #include "view/streamline_reader.h"
@@ -398,10 +399,21 @@ int Run(int argc, char** argv) {
                      problem.c_str());
         return kExitFile;
     }
+    // A vector-field file (known by its content) is traced once with the
+    // default options into the user's cache; that streamline file is drawn.
+    const trace::StreamlineInput resolved = trace::ResolveStreamlineInput(o.input);
+    if (!resolved.ok) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, resolved.error.c_str());
+        return kExitFile;
+    }
+    for (const std::string& note : resolved.notes) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
+    }
+    const std::string& drawn = resolved.path;
     StreamlineHeader header;
     {
         StreamlineFile file;
-        if (!file.Open(o.input)) {
+        if (!file.Open(drawn)) {
             std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, o.input.c_str(),
                          std::strerror(errno));
             return kExitFile;
@@ -435,7 +447,7 @@ int Run(int argc, char** argv) {
     // The window's state, as START and window creation leave it.
     auto state = std::make_unique<VortanFrameState>();
     ApplyAnimationParameters(MakeAnimationParameters(settings, header.imageWidth,
-                                                     header.imageHeight, header.dimension, o.input),
+                                                     header.imageHeight, header.dimension, drawn),
                              *state);
     const std::string axes = threeD ? o.axes : "xy";
     state->m_axisX = axes[0] == 'x';

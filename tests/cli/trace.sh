@@ -85,6 +85,30 @@ run "failure keeps the old file" 1 "$work/none.nc" -o "$work/keep.math" &&
 run "output folder missing" 1 --field "$gyre" --domain 0:2,0:1 -o "$work/no/such/out.math" &&
     expect "output folder missing: named" 'err_has "$work/no/such/out.math"'
 
+# --- vortan-render draws a field file through the cache ------------------------
+if [ -x "$render" ]; then
+    export XDG_CACHE_HOME="$work/cache"
+    cp "$fixtures/gyre_rect_ascii.vtk" "$work/field.vtk"
+    rend() { "$render" "$@" >"$work/out" 2>"$work/err"; }
+    rend "$work/field.vtk" -o "$work/f1.bmp"
+    entry=$(ls "$work/cache/vortan" 2>/dev/null)
+    expect "render a field file: traced into the cache, drawn" '[ -s "$work/f1.bmp" ] && [ "$(ls "$work/cache/vortan" | wc -l)" -eq 1 ] &&
+        [ "$(records "$work/cache/vortan/$entry")" -ge 5 ]'
+    touch -d "2000-01-01" "$work/cache/vortan/$entry"
+    rend "$work/field.vtk" -o "$work/f2.bmp"
+    expect "render it again: the cached file is read, not traced again" 'cmp -s "$work/f1.bmp" "$work/f2.bmp" &&
+        [ "$(ls "$work/cache/vortan")" = "$entry" ] && [ "$(date -r "$work/cache/vortan/$entry" +%Y)" = 2000 ]'
+    cp "$fixtures/gyre_rect_binary.vtk" "$work/field.vtk"
+    touch -d "2001-01-01" "$work/field.vtk"
+    rend "$work/field.vtk" -o "$work/f3.bmp"
+    expect "the field file changed: traced anew, the old entry gone" '[ -s "$work/f3.bmp" ] &&
+        [ "$(ls "$work/cache/vortan" | wc -l)" -eq 1 ] && [ "$(ls "$work/cache/vortan")" != "$entry" ]'
+    rend "$fixtures/scalar_only.vtk" -o "$work/x.bmp"
+    st=$?
+    expect "render an untraceable field: status 1, named" '[ "$st" -eq 1 ] && err_has "$fixtures/scalar_only.vtk: no vector components" && [ ! -e "$work/x.bmp" ]'
+    unset XDG_CACHE_HOME
+fi
+
 # --- arguments refused (status 2) ------------------------------------------------
 x="$work/x.math"
 for args in "-o $x" "--field u=1;v=0 -o $x" "--domain 0:1,0:1 $work/gyre.math -o $x" \
