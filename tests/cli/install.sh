@@ -50,12 +50,13 @@ configured=$(sed -n 's/^CMAKE_INSTALL_PREFIX:[A-Z]*=//p' "$build/CMakeCache.txt"
 stage=$root/stage
 check "DESTDIR install of prefix $configured" sh -c "DESTDIR='$stage' cmake --install '$build' >'$root/stage.log' 2>&1" ||
     cat "$root/stage.log"
-help=$configured/share/vortan/vortan.hlp
+datadir=$configured/share/vortan
+help=$datadir/vortan.hlp
 if built vortan && [ -f "$src/vortan.hlp" ]; then
     check "help file at $help" test -s "$stage$help"
     bin=$stage$configured/bin/vortan
     command -v strings >/dev/null 2>&1 &&
-        check "vortan looks for $help" sh -c "{ strings -a '$bin'; strings -a -el '$bin'; } | grep -qxF '$help'"
+        check "vortan looks for its help in $datadir" sh -c "{ strings -a '$bin'; strings -a -el '$bin'; } | grep -qxF '$datadir'"
 fi
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
