@@ -17,6 +17,7 @@
 #include "res/qt/app_icon.h"
 #include "res/qt/dialog_builder.h"
 #include "res/resources.h"
+#include "trace/field_input.h"
 #include "view/qt/vortan_frame.h"
 #include "view/streamline_reader.h"
 
@@ -372,7 +373,15 @@ void CSettingsDlg::OnStart() {
     request.fileMustExist = true;
     const auto chosen = m_ui.FileDialog(request);
     if (!chosen) return;
-    m_inputPath = chosen->path;
+    // A vector-field file is traced once into the user's cache; the window
+    // reads the streamline file kept there.
+    const vortan::trace::StreamlineInput input =
+        vortan::trace::ResolveStreamlineInput(chosen->path);
+    if (!input.ok) {
+        m_ui.MessageBox(input.error, "Error", kErrorType);
+        return;
+    }
+    m_inputPath = input.path;
 
     vortan::StreamlineFile file;
     if (!file.Open(m_inputPath)) {

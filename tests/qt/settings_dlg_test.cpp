@@ -195,6 +195,38 @@ TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
     }
 }
 
+TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
+    setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
+    const std::string field = dir.file("gyre.vtk");
+    vortan::test::WriteTextFile(
+        field,
+        ReadWholeFile(vortan::test::SourcePath("tests/fixtures/fields/gyre_rect_ascii.vtk")));
+    // The double gyre on [0, 2] x [0, 1]: a picture of 800 x 400 by default.
+    CVortanFrame* f = StartWith(field);
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(std::vector<int>({f->m_imageWidth, f->m_imageHeight, f->m_dimension}),
+              std::vector<int>({800, 400, 2}));
+    const std::string cached = f->m_inputPath;
+    EXPECT_EQ(cached.rfind(dir.file("cache") + "/vortan/", 0), 0u) << cached;
+    EXPECT_EQ(vortan::test::CountEntries(dir.file("cache/vortan")), 1);
+    // Again: the same cached file.
+    f = StartWith(field);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->m_inputPath, cached);
+    // A field that cannot be traced: its message, no window.
+    ui.Clear();
+    const std::string scalar = dir.file("pressure.vtk");
+    vortan::test::WriteTextFile(
+        scalar, ReadWholeFile(vortan::test::SourcePath("tests/fixtures/fields/scalar_only.vtk")));
+    EXPECT_EQ(StartWith(scalar), nullptr);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Error");
+    EXPECT_EQ(ui.messages[0].text.rfind(scalar + ": no vector components", 0), 0u)
+        << ui.messages[0].text;
+    unsetenv("XDG_CACHE_HOME");
+}
+
 TEST_F(Panel, RadioHandlersRestoreTheirCheckMarks) {
     const std::pair<std::vector<int>, std::string> cases[] = {
         {{}, "0101010 10011"},
