@@ -368,12 +368,6 @@ class RenderHost : public IFrameHost {
     ToolSink m_sink;
 };
 
-std::string FormatFloat(float v) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
-    return text;
-}
-
 int Run(int argc, char** argv) {
     Options o;
     if (const int status = ParseArguments(argc, argv, o); status >= 0) return status;
@@ -432,11 +426,8 @@ int Run(int argc, char** argv) {
         return kExitFile;
     }
     if (!IsDrawablePictureSize(header.imageWidth, header.imageHeight)) {
-        std::fprintf(stderr,
-                     "%s: %s: picture size %s x %s cannot be drawn (each side must be a finite "
-                     "number from 1 to 16384)\n",
-                     kProgram, o.input.c_str(), FormatFloat(header.imageWidth).c_str(),
-                     FormatFloat(header.imageHeight).c_str());
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, o.input.c_str(),
+                     PictureSizeRangeText(header.imageWidth, header.imageHeight).c_str());
         return kExitFile;
     }
     if (o.axesGiven && !threeD && o.axes != "xy" && !o.quiet) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -513,6 +514,14 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
             return Fail(reason, SkipReason::Malformed);
     }
     return true;
+}
+
+std::string PictureSizeRangeText(float width, float height) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "picture size %g x %g is out of range: each side must be 1 to 16384",
+                  static_cast<double>(width), static_cast<double>(height));
+    return text;
 }
 
 }  // namespace vortan

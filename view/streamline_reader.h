@@ -113,4 +113,9 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
 double ReadNumber(const char* text, std::size_t length, std::size_t pos,
                   std::size_t* end = nullptr);
 
+// What is wrong with a picture size IsDrawablePictureSize refuses: "picture
+// size 20000 x 20000 is out of range: each side must be 1 to 16384" (sizes
+// as %g writes them).
+std::string PictureSizeRangeText(float width, float height);
+
 }  // namespace vortan

@@ -392,11 +392,16 @@ void CSettingsDlg::OnStart() {
     file.Close();
     // A file without width, height and dimension, or with a size that cannot
     // be drawn, is refused before any window exists.
-    if (header.numbersRead < 3 ||
-        !vortan::IsDrawablePictureSize(header.imageWidth, header.imageHeight)) {
+    if (header.numbersRead < 3) {
         std::string text = kNotStreamlineFile;
         text.replace(text.find("%s"), 2, m_inputPath);
         m_ui.MessageBox(text, "Error", kErrorType);
+        return;
+    }
+    if (!vortan::IsDrawablePictureSize(header.imageWidth, header.imageHeight)) {
+        m_ui.MessageBox(m_inputPath + ": " +
+                            vortan::PictureSizeRangeText(header.imageWidth, header.imageHeight),
+                        "Error", kErrorType);
         return;
     }
     m_imageWidth = header.imageWidth;

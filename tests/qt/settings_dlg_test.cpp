@@ -176,20 +176,34 @@ TEST_F(Panel, StartClosesALiveWindowFirstEvenWhenRefused) {
 
 TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
     // Missing (nullptr), then contents that are no drawable streamline file.
-    const char* const cases[] = {nullptr,           "",
-                                 "640\n",           "640\n480\n",
-                                 "0\n480\n2\n",     "0.5\n480\n2\n",
-                                 "16385\n480\n2\n", "640\n100000\n2\n",
-                                 "1e39\n480\n2\n",  "x\n"};
+    // The message after the path ("": missing; an empty text: not a streamline file).
+    const std::pair<const char*, const char*> cases[] = {
+        {nullptr, ""},
+        {"", ""},
+        {"640\n", ""},
+        {"640\n480\n", ""},
+        {"x\n", ""},
+        {"0\n480\n2\n", "picture size 0 x 480 is out of range: each side must be 1 to 16384"},
+        {"0.5\n480\n2\n", "picture size 0.5 x 480 is out of range: each side must be 1 to 16384"},
+        {"16385\n480\n2\n",
+         "picture size 16385 x 480 is out of range: each side must be 1 to 16384"},
+        {"20000\n20000\n2\n",
+         "picture size 20000 x 20000 is out of range: each side must be 1 to 16384"},
+        {"640\n100000\n2\n",
+         "picture size 640 x 100000 is out of range: each side must be 1 to 16384"},
+        {"1e39\n480\n2\n", "picture size inf x 480 is out of range: each side must be 1 to 16384"},
+    };
     ASSERT_NE(StartWith(WriteInput("good.math", StreamlineText(320, 240))), nullptr);
     int n = 0;
-    for (const char* text : cases) {
+    for (const auto& [text, why] : cases) {
         SCOPED_TRACE(text ? text : "missing");
         ui.Clear();
         const std::string name = "in%s%n" + std::to_string(n++);  // no format string
         const std::string path = text ? WriteInput(name, text) : dir.file(name);
         EXPECT_EQ(StartWith(path), nullptr);
-        const std::string msg = text ? path + " is not a streamline file" : "Unable to open Dat";
+        const std::string msg = !text                      ? "Unable to open Dat"
+                                : std::string(why).empty() ? path + " is not a streamline file"
+                                                           : path + ": " + why;
         EXPECT_EQ(ui.messages, (std::vector<Message>{{msg, "Error", kError}}));
         EXPECT_EQ(QSizeF(dlg->ImageWidth(), dlg->ImageHeight()), QSizeF(320, 240));
     }
