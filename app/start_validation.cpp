@@ -1,7 +1,5 @@
 #include "app/start_validation.h"
 
-#include <cmath>
-
 #include "platform/numeric.h"
 
 namespace vortan {
@@ -58,11 +56,6 @@ AnimationParameters MakeAnimationParameters(const SettingsRecord& r, float image
     p.m_colortableShift = TruncToInt32(r.m_colortableShift);
     p.m_inputPath = inputPath;
     return p;
-}
-
-bool IsDrawablePictureSize(float width, float height) {
-    auto fits = [](float v) { return std::isfinite(v) && v >= 1.0f && v <= 16384.0f; };
-    return fits(width) && fits(height);
 }
 
 }  // namespace vortan

@@ -18,7 +18,4 @@ AnimationParameters MakeAnimationParameters(const SettingsRecord& record, float 
                                             float imageHeight, float dimension,
                                             const std::string& inputPath);
 
-// A picture size the program can draw: finite, 1 to 16384.
-bool IsDrawablePictureSize(float width, float height);
-
 }  // namespace vortan

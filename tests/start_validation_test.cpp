@@ -80,15 +80,5 @@ TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
     }
 }
 
-TEST(PictureSize, DrawableRange) {
-    // clang-format off
-    const std::tuple<float, float, bool> cases[] = {
-        {640, 480, true}, {1, 1, true}, {16384, 16384, true}, {1.5f, 2.5f, true}, {0.99f, 480, false},
-        {640, 0, false}, {-640, 480, false}, {16384.5f, 10, false}, {10, 16385, false}, {kInf, 480, false},
-        {640, -kInf, false}, {kNan, 480, false}, {640, kNan, false}};
-    // clang-format on
-    for (auto [w, h, ok] : cases) EXPECT_EQ(IsDrawablePictureSize(w, h), ok) << w << " x " << h;
-}
-
 }  // namespace
 }  // namespace vortan

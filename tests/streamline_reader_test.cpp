@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -41,6 +42,18 @@ const std::string base = ClassicRecord({0.0f, 1.0f}, {{1.0f, 2.0f}, {3.0f, 4.0f}
 
 StreamlineHeader Header(float tMax = 10.0f, float dimension = 2.0f) {
     return {640, 480, dimension, tMax};
+}
+
+TEST(PictureSize, DrawableRangeIsOneToTheLargestSide) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
+    // clang-format off
+    const std::tuple<float, float, bool> cases[] = {
+        {640, 480, true}, {1, 1, true}, {16384, 16384, true}, {1.5f, 2.5f, true}, {0.99f, 480, false},
+        {640, 0, false}, {-640, 480, false}, {16384.5f, 10, false}, {10, 16385, false}, {kInf, 480, false},
+        {640, -kInf, false}, {kNan, 480, false}, {640, kNan, false}};
+    // clang-format on
+    for (auto [w, h, ok] : cases) EXPECT_EQ(IsDrawablePictureSize(w, h), ok) << w << " x " << h;
 }
 
 TEST(ReadNumber, FormsOfNumbers) {

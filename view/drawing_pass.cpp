@@ -12,7 +12,6 @@ namespace vortan {
 
 namespace {
 
-constexpr unsigned kAnimationTimerId = 1;
 constexpr int kLineGap = 3;        // centres further apart than this are joined by a line
 constexpr int kBottomMargin = 20;  // pixels kept free above the client area's bottom
 constexpr int kDimmingTurn = 20;   // samples above this grow the disks, the rest shrink them
@@ -236,8 +235,7 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
 
     if (screen && state.m_animationOn) {
         if (!host.SetTimer(kAnimationTimerId, static_cast<std::uint32_t>(state.m_timeDelay)))
-            host.MessageBox("Not enough timers available for this window.", "vortan:CVortanFrame",
-                            MB_ICONEXCLAMATION);
+            host.MessageBox(kNoTimerText, kNoTimerCaption, MB_ICONEXCLAMATION);
     }
     return stats;
 }

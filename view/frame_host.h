@@ -9,6 +9,12 @@
 
 namespace vortan {
 
+// The window's single timer: the screen pass starts it, every tick animates the palette.
+inline constexpr unsigned kAnimationTimerId = 1;
+// The message shown when the platform refuses the animation timer.
+inline constexpr const char* kNoTimerText = "Not enough timers available for this window.";
+inline constexpr const char* kNoTimerCaption = "vortan:CVortanFrame";
+
 class IFrameHost : public IMessageSink {
   public:
     // Sets the status bar's text; repaintFirst repaints the bar at once first.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -151,6 +152,12 @@ bool Fail(SkipReason* reason, SkipReason why) {
 }
 
 }  // namespace
+
+bool IsDrawablePictureSize(float width, float height) {
+    constexpr auto kLargest = static_cast<float>(kMaxPictureSide);
+    auto fits = [](float v) { return std::isfinite(v) && v >= 1.0f && v <= kLargest; };
+    return fits(width) && fits(height);
+}
 
 const char* SkipReasonText(SkipReason reason) {
     switch (reason) {

@@ -27,6 +27,12 @@ struct StreamlineHeader {
     int numbersRead = 0;
 };
 
+// Largest picture side in pixels: the picture's width and height (header
+// numbers 1 and 2) must lie within 1..kMaxPictureSide to be drawn.
+inline constexpr int kMaxPictureSide = 16384;
+// A header picture size the program can draw: each side finite, 1 to kMaxPictureSide.
+bool IsDrawablePictureSize(float width, float height);
+
 // Why a record did not reach the knot store.
 enum class SkipReason {
     None,                // parsed

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <new>
 
-#include "app/start_validation.h"
 #include "output/qt/window_output.h"
 #include "palette/color_tables.h"
 #include "palette/palette_animation.h"
@@ -26,6 +25,7 @@
 #include "view/qt/animation_dlg.h"
 #include "view/qt/axes_dlg.h"
 #include "view/qt/picture_view.h"
+#include "view/streamline_reader.h"
 
 namespace res = vortan::res;
 
@@ -311,7 +311,8 @@ void CVortanFrame::StopTimer() {
 
 void CVortanFrame::StartTimerOrReport(std::uint32_t period) {
     if (!StartTimer(period))
-        m_ui.MessageBox(kNoTimerText, kNoTimerCaption, vortan::MB_OK | vortan::MB_ICONEXCLAMATION);
+        m_ui.MessageBox(vortan::kNoTimerText, vortan::kNoTimerCaption,
+                        vortan::MB_OK | vortan::MB_ICONEXCLAMATION);
 }
 
 void CVortanFrame::timerEvent(QTimerEvent*) {

@@ -34,8 +34,6 @@ inline constexpr int WM_PALETTECHANGED = 0x0311;
 // Map ids at and above this one are command-update handlers: kUpdateCommandUi + command id.
 inline constexpr int kUpdateCommandUi = 0x10000;
 
-// The window's single timer.
-inline constexpr unsigned kAnimationTimerId = 1;
 // The period the platform runs a timer at: below 10 ms it runs at 10 ms,
 // above 2^31 - 1 ms at 2^31 - 1 ms.
 std::uint32_t ClampTimerPeriod(std::uint32_t period);
@@ -44,8 +42,6 @@ std::uint32_t ClampTimerPeriod(std::uint32_t period);
 inline constexpr const char* kFrameTitle = "Vortan - Colortableanimation";
 inline constexpr const char* kNoPaletteText = "Palette animation is not supported on this device";
 inline constexpr const char* kNoPaletteCaption = "Sorry!";
-inline constexpr const char* kNoTimerText = "Not enough timers available for this window.";
-inline constexpr const char* kNoTimerCaption = "vortan:CVortanFrame";
 // Top-left corner of the window on the screen.
 inline constexpr int kFrameLeft = 50;
 inline constexpr int kFrameTop = 50;
@@ -68,7 +64,7 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
 
     // Creates the window (title, geometry, menu) and runs OnCreate. Call after
     // the animation parameters were copied in. False when creation failed (a
-    // picture size outside 1..16384 or no memory for it); the object then
+    // picture size IsDrawablePictureSize refuses, or no memory for it); the object then
     // deletes itself once the event loop runs, unless the caller deletes it first.
     bool Create();
     // Shows the window normally, raises and activates it.
