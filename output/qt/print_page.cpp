@@ -12,8 +12,8 @@
 #include <new>
 
 #include "output/page_fit.h"
+#include "output/qt/output_window.h"
 #include "view/drawing_pass.h"
-#include "view/qt/vortan_frame.h"
 
 namespace vortan::qt {
 
@@ -22,11 +22,6 @@ namespace {
 PrintDialogRunner& Runner() {
     static PrintDialogRunner runner;
     return runner;
-}
-
-PrintStatusObserver& StatusObserver() {
-    static PrintStatusObserver observer;
-    return observer;
 }
 
 // The application's printer: its settings last from one print to the next and
@@ -41,18 +36,20 @@ class PrinterHolder : public QObject {
 // window may go while a message box is open, so it is reached through a guard.
 class PrintHost : public IFrameHost {
   public:
-    PrintHost(CVortanFrame& frame, IUiService& ui) : m_frame(&frame), m_ui(ui) {}
+    PrintHost(IOutputWindow& window, IUiService& ui)
+        : m_window(window), m_alive(window.LifetimeObject()), m_ui(ui) {}
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
         return m_ui.MessageBox(text, caption, type);
     }
     void SetStatusText(const std::string& text, bool repaintFirst) override {
-        if (m_frame) SetPrintStatus(*m_frame, QString::fromStdString(text), repaintFirst);
+        if (m_alive) m_window.SetStatusText(QString::fromStdString(text), repaintFirst);
     }
     bool SetTimer(unsigned, std::uint32_t) override { return false; }  // printing starts no timer
     void KillTimer(unsigned) override {}
 
   private:
-    QPointer<CVortanFrame> m_frame;
+    IOutputWindow& m_window;
+    QPointer<QObject> m_alive;
     IUiService& m_ui;
 };
 
@@ -60,15 +57,6 @@ class PrintHost : public IFrameHost {
 
 void SetPrintDialogRunner(PrintDialogRunner runner) {
     Runner() = std::move(runner);
-}
-
-void SetPrintStatusObserver(PrintStatusObserver observer) {
-    StatusObserver() = std::move(observer);
-}
-
-void SetPrintStatus(CVortanFrame& frame, const QString& text, bool repaintFirst) {
-    frame.SetStatusText(text, repaintFirst);
-    if (StatusObserver()) StatusObserver()(text);
 }
 
 QPrinter* RunCurrentPrintDialog(QWidget* parent) {
@@ -110,28 +98,27 @@ void PlacePicture(QPainter& painter, const QImage& picture, const QRect& page) {
     painter.drawImage(QRect(page.x() + r.x, page.y() + r.y, r.width, r.height), picture);
 }
 
-void PrintPicture(CVortanFrame& frame, QPainter* painter, const QRect& page) {
-    QPointer<CVortanFrame> guard(&frame);
-    IUiService& ui = frame.Ui();
+void PrintPicture(IOutputWindow& window, QPainter* painter, const QRect& page) {
+    const QPointer<QObject> alive(window.LifetimeObject());
+    IUiService& ui = window.Ui();
     try {
         // The pass works on a copy of the record, so a window closed while a
         // message of the pass is open leaves nothing dangling.
-        auto state =
-            std::make_unique<VortanFrameState>(static_cast<const VortanFrameState&>(frame));
+        auto state = std::make_unique<VortanFrameState>(window.DrawingRecord());
         state->m_palette.SetAnimateListener({});
-        const QSize client = frame.ClientSize();
+        const QSize client = window.ClientSize();
         IndexedCanvas canvas(std::max(client.width(), 0), std::max(client.height(), 0));
-        PrintHost host(frame, ui);
+        PrintHost host(window, ui);
         RunDrawingPass(*state, canvas, host, PassKind::Print);
         // The colours the animation has reached now.
         const PaletteEntries& palette =
-            guard ? guard->m_palette.Entries() : state->m_palette.Entries();
+            alive ? window.PaletteColours() : state->m_palette.Entries();
         if (painter) PlacePicture(*painter, InvertedPicture(canvas, palette), page);
     } catch (const std::bad_alloc&) {
         ui.MessageBox("Not enough memory to print the picture.", "Error",
                       MB_OK | MB_ICONEXCLAMATION);
     }
-    if (guard) SetPrintStatus(*guard, kPrintingPlaced, false);
+    if (alive) window.SetStatusText(kPrintingPlaced, false);
 }
 
 }  // namespace vortan::qt

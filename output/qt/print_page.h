@@ -9,12 +9,13 @@
 #include "platform/indexed_canvas.h"
 #include "platform/logical_palette.h"
 
-class CVortanFrame;
 class QPainter;
 class QPrinter;
 class QWidget;
 
 namespace vortan::qt {
+
+class IOutputWindow;
 
 // Status texts of the print command, in the order they are set (the pass
 // itself adds its progress and "   Printing:   DONE" between 1 and 2).
@@ -35,13 +36,6 @@ QPrinter* RunCurrentPrintDialog(QWidget* parent);
 // file offered (a PDF file preset when no printer is installed).
 QPrinter* RunPrintDialog(QWidget* parent);
 
-// Sees every status text the print command sets, in order (tests follow
-// the read-out with it); an empty observer removes it.
-using PrintStatusObserver = std::function<void(const QString& text)>;
-void SetPrintStatusObserver(PrintStatusObserver observer);
-// Sets a status text of printing on the window and tells the observer.
-void SetPrintStatus(CVortanFrame& frame, const QString& text, bool repaintFirst);
-
 // The whole canvas through the palette with every colour inverted: the
 // cleared black becomes white. Null when the image cannot be allocated.
 QImage InvertedPicture(const IndexedCanvas& canvas, const PaletteEntries& palette);
@@ -54,6 +48,7 @@ void PlacePicture(QPainter& painter, const QImage& picture, const QRect& page);
 // of the client size with the screen pass's rules, and places it inverted on
 // the page; painter may be null (a printer that did not start): the pass and
 // its status texts run all the same. Sets "  Printing: DONE" at the end.
-void PrintPicture(CVortanFrame& frame, QPainter* painter, const QRect& page);
+// Stops touching the window once its lifetime object is gone.
+void PrintPicture(IOutputWindow& window, QPainter* painter, const QRect& page);
 
 }  // namespace vortan::qt

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "output/bitmap_file.h"
+#include "output/qt/output_window.h"
 #include "output/qt/print_page.h"
 #include "view/drawing_pass.h"
-#include "view/qt/vortan_frame.h"
 
 namespace vortan::qt {
 
@@ -21,17 +21,17 @@ namespace {
 
 constexpr const char* kBitmapFilter = "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||";
 
-void Report(CVortanFrame& frame, const char* step) {
-    frame.Ui().MessageBox(step, kAppName, MB_OK);
+void Report(IOutputWindow& window, const char* step) {
+    window.Ui().MessageBox(step, kAppName, MB_OK);
 }
 
 // The client area as the screen shows it, as palette indices: the picture
 // rows from the canvas (cleared pixels as the entry nearest to black), the
 // status strip as grabbed from the screen, each pixel as its nearest entry.
-std::vector<std::uint8_t> ClientIndices(CVortanFrame& frame, int width, int height,
+std::vector<std::uint8_t> ClientIndices(IOutputWindow& window, int width, int height,
                                         const PaletteEntries& palette) {
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(width) * height);
-    const IndexedCanvas& canvas = frame.Canvas();
+    const IndexedCanvas& canvas = window.Canvas();
     const auto black = static_cast<std::uint8_t>(NearestPaletteEntry(palette, 0, 0, 0));
     const int pictureRows = std::max(height - kStatusBarHeight, 0);
     for (int y = 0; y < pictureRows; ++y) {
@@ -45,7 +45,7 @@ std::vector<std::uint8_t> ClientIndices(CVortanFrame& frame, int width, int heig
     if (pictureRows >= height) return indices;
 
     const int stripRows = height - pictureRows;
-    QImage strip = frame.GrabStatusBar();
+    QImage strip = window.GrabStatusBar();
     if (!strip.isNull() && (strip.width() != width || strip.height() != stripRows))
         strip = strip.scaled(width, stripRows);  // a high-density screen grabs more pixels
     strip = strip.convertToFormat(QImage::Format_RGB32);
@@ -61,7 +61,10 @@ std::vector<std::uint8_t> ClientIndices(CVortanFrame& frame, int width, int heig
             const QRgb c = src[x] | 0xFF000000u;
             auto it = nearest.find(c);
             if (it == nearest.end()) {
-                const int i = NearestPaletteEntry(palette, qRed(c), qGreen(c), qBlue(c));
+                // qRed, qGreen and qBlue give 0..255.
+                const int i = NearestPaletteEntry(palette, static_cast<std::uint8_t>(qRed(c)),
+                                                  static_cast<std::uint8_t>(qGreen(c)),
+                                                  static_cast<std::uint8_t>(qBlue(c)));
                 it = nearest.emplace(c, static_cast<std::uint8_t>(i)).first;
             }
             row[x] = it->second;
@@ -72,37 +75,37 @@ std::vector<std::uint8_t> ClientIndices(CVortanFrame& frame, int width, int heig
 
 // Captures the client area and writes it to path; false (after one message
 // naming the failed step) when nothing was written.
-bool SaveBitmapFile(CVortanFrame& frame, const std::string& path) {
-    const QSize client = frame.ClientSize();
+bool SaveBitmapFile(IOutputWindow& window, const std::string& path) {
+    const QSize client = window.ClientSize();
     const int width = std::max(client.width(), 0);
     const int height = std::max(client.height(), 0);
     // The file's 32-bit size field bounds what one bitmap can hold.
     const std::uint64_t imageSize =
         static_cast<std::uint64_t>(BitmapImageSize(width, 1, 8)) * height;
     if (imageSize + 14 + 40 + 4 * 256 > std::numeric_limits<std::uint32_t>::max()) {
-        Report(frame, "GlobalAlloc");
+        Report(window, "GlobalAlloc");
         return false;
     }
     std::vector<std::uint8_t> bytes;
     try {
         // No tick runs meanwhile: the colour table matches the captured screen.
-        const PaletteEntries palette = frame.m_palette.Entries();
-        const std::vector<std::uint8_t> indices = ClientIndices(frame, width, height, palette);
+        const PaletteEntries palette = window.PaletteColours();
+        const std::vector<std::uint8_t> indices = ClientIndices(window, width, height, palette);
         bytes = EncodeBitmap8(indices.data(), width, height, palette);
     } catch (const std::bad_alloc&) {
-        Report(frame, "GlobalAlloc");
+        Report(window, "GlobalAlloc");
         return false;
     }
-    return WriteFileAtomically(path, bytes, frame.Ui(), kAppName);
+    return WriteFileAtomically(path, bytes, window.Ui(), kAppName);
 }
 
 }  // namespace
 
-void FilePrint(CVortanFrame& frame) {
-    QPointer<CVortanFrame> guard(&frame);
-    SetPrintStatus(frame, kPrintingStarted, false);
+void FilePrint(IOutputWindow& window) {
+    const QPointer<QObject> alive(window.LifetimeObject());
+    window.SetStatusText(kPrintingStarted, false);
     QPrinter* printer = RunCurrentPrintDialog(nullptr);
-    if (!guard || printer == nullptr) return;
+    if (!alive || printer == nullptr) return;
 
     printer->setDocName(kPrintDocumentName);
     QPainter painter;
@@ -112,35 +115,31 @@ void FilePrint(CVortanFrame& frame) {
         started ? QRect(QPoint(0, 0),
                         printer->pageLayout().paintRectPixels(printer->resolution()).size())
                 : QRect();
-    PrintPicture(frame, started ? &painter : nullptr, page);
-    if (guard) SetPrintStatus(*guard, kPrintingEnded, false);
+    PrintPicture(window, started ? &painter : nullptr, page);
+    if (alive) window.SetStatusText(kPrintingEnded, false);
     if (started) painter.end();
 }
 
-void SaveBitmap(CVortanFrame& frame) {
-    if (!frame.m_bitmapTitle.empty()) {
-        SaveBitmapFile(frame, frame.m_bitmapPath);
+void SaveBitmap(IOutputWindow& window) {
+    if (!window.BitmapTitle().empty()) {
+        SaveBitmapFile(window, window.BitmapPath());
         return;
     }
-    SaveBitmapAs(frame);
+    SaveBitmapAs(window);
 }
 
-void SaveBitmapAs(CVortanFrame& frame) {
+void SaveBitmapAs(IOutputWindow& window) {
     FileDialogRequest request;
     request.save = true;
     request.defaultExtension = "bmp";
-    request.initialName = frame.m_bitmapPath;
+    request.initialName = window.BitmapPath();
     request.filter = kBitmapFilter;
     request.overwritePrompt = true;
     request.pathMustExist = true;
-    QPointer<CVortanFrame> guard(&frame);
-    const std::optional<FileDialogResult> chosen = frame.Ui().FileDialog(request);
-    if (!guard || !chosen) return;
-    // The file is remembered only once it was written.
-    if (SaveBitmapFile(frame, chosen->path)) {
-        frame.m_bitmapTitle = chosen->title;
-        frame.m_bitmapPath = chosen->path;
-    }
+    const QPointer<QObject> alive(window.LifetimeObject());
+    const std::optional<FileDialogResult> chosen = window.Ui().FileDialog(request);
+    if (!alive || !chosen) return;
+    if (SaveBitmapFile(window, chosen->path)) window.RememberBitmap(chosen->path, chosen->title);
 }
 
 }  // namespace vortan::qt

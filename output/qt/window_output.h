@@ -2,15 +2,16 @@
 // it as a bitmap file.
 #pragma once
 
-class CVortanFrame;
-
 namespace vortan::qt {
 
+class IOutputWindow;
+
 // Print command: status texts, print dialog, one inverted page.
-void FilePrint(CVortanFrame& frame);
+void FilePrint(IOutputWindow& window);
 // Save Bitmap: the remembered file, or the dialog the first time.
-void SaveBitmap(CVortanFrame& frame);
-// Save Bitmap As: asks for the file, then saves.
-void SaveBitmapAs(CVortanFrame& frame);
+void SaveBitmap(IOutputWindow& window);
+// Save Bitmap As: asks for the file, then saves; the file is remembered only
+// once it was written.
+void SaveBitmapAs(IOutputWindow& window);
 
 }  // namespace vortan::qt

@@ -39,6 +39,7 @@ class FakeUiService : public IUiService {
     std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
         events.push_back({true, {}, request});
+        if (onFileDialog) onFileDialog();
         if (fileAnswers.empty()) return std::nullopt;
         auto answer = fileAnswers.front();
         fileAnswers.pop_front();
@@ -71,6 +72,7 @@ class FakeUiService : public IUiService {
     std::deque<int> messageAnswers;
     std::deque<std::optional<FileDialogResult>> fileAnswers;
     std::function<void(const Message&)> onMessage;
+    std::function<void()> onFileDialog;  // runs while a file dialog is open
 };
 
 }  // namespace vortan::test

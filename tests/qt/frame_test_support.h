@@ -80,14 +80,20 @@ inline void ClickControl(QDialog& dialog, int id) {
     ASSERT_NE(button, nullptr) << "control " << id;
     QTest::mouseClick(button, Qt::LeftButton);
 }
+// Pixels of the canvas that a pass drew.
+inline long DrawnPixels(const IndexedCanvas& canvas) {
+    return std::ranges::count_if(canvas.Pixels(), [](auto p) { return p != kClearedPixel; });
+}
 inline long DrawnPixels(const CVortanFrame& f) {
-    return std::ranges::count_if(f.Canvas().Pixels(), [](auto p) { return p != kClearedPixel; });
+    return DrawnPixels(f.Canvas());
 }
 
 // Windows on the file m_input (120 x 90, of dimension dim).
 class FrameFixture : public ::testing::Test {
   protected:
-    explicit FrameFixture(int dim = 2) { WriteTextFile(m_input, FrameInputText(120, 90, dim)); }
+    explicit FrameFixture(int dim = 2) {
+        WriteTextFile(m_input, FrameInputText(120, 90, static_cast<float>(dim)));
+    }
     void TearDown() override {
         for (auto& f : m_frames)
             if (f) f->close();

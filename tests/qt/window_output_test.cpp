@@ -3,24 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <filesystem>
-#include <set>
 
 #include "output/qt/print_page.h"
 #include "res/resources.h"
-#include "tests/qt/frame_test_support.h"
-#include "view/drawing_pass.h"
+#include "tests/qt/fake_output_window.h"
 
 namespace {
 
+using vortan::test::FakeOutputWindow;
 using vortan::test::FakeUiService;
-using vortan::test::FrameParams;
 using vortan::test::ReadWholeFile;
 namespace res = vortan::res;
 namespace vqt = vortan::qt;
-
-constexpr QRgb kMarker = qRgb(255, 0, 0);  // the page before printing
 
 std::uint32_t Le(const std::string& b, std::size_t at, int bytes = 4) {  // little-endian
     std::uint32_t v = 0;
@@ -35,134 +32,78 @@ std::string ColourTable(const vortan::PaletteEntries& palette) {
     return out;
 }
 
-QImage PrintToImage(CVortanFrame* f, int w, int h) {
-    QImage page(w, h, QImage::Format_RGB32);
-    page.fill(kMarker);
-    QPainter painter(&page);
-    vqt::PrintPicture(*f, &painter, page.rect());
-    return page;
+// The palette index a bitmap file holds for client pixel (x, y) of a width-wide client area.
+unsigned char IndexAt(const std::string& file, int width, int height, int x, int y) {
+    const int stride = (width + 3) / 4 * 4;
+    return static_cast<unsigned char>(
+        file[1078 + static_cast<std::size_t>(height - 1 - y) * stride +
+             static_cast<std::size_t>(x)]);
 }
 
-// Printed at scale 1, every client pixel is white for the cleared black, else
-// the inverse of its colour on screen.
-void ExpectPageIsInvertedScreen(CVortanFrame* f, const QImage& page) {
-    const auto& canvas = f->Canvas();
-    ASSERT_EQ(QSize(canvas.Width(), canvas.Height()), f->ClientSize());
-    for (int y = 0; y < canvas.Height(); ++y)
-        for (int x = 0; x < canvas.Width(); ++x) {
-            const vortan::Rgb c = vortan::PixelColour(canvas.Pixel(x, y), f->m_palette.Entries());
-            ASSERT_EQ(page.pixel(x, y), qRgb(255 - c.r, 255 - c.g, 255 - c.b)) << x << "," << y;
-        }
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string out;
+    for (const auto& t : texts) out += (out.empty() ? "" : "|") + t;
+    return out;
 }
 
-class OutputTest : public vortan::test::FrameFixture {
+class WindowOutputTest : public vortan::test::FakeWindowFixture {
   protected:
-    OutputTest() {
-        vqt::SetPrintStatusObserver([this](const QString& t) {
-            m_status += (m_status.empty() ? "" : "|") + t.toStdString();
-        });
-    }
-    void TearDown() override {
-        vqt::SetPrintDialogRunner({});
-        vqt::SetPrintStatusObserver({});
-        FrameFixture::TearDown();
-    }
-    // Shown with the timer off (only the test moves the palette), on a file of its own.
-    CVortanFrame* ShownStill(int w = 120, int h = 90, std::string text = "") {
-        const std::string path = m_dir.file("picture" + std::to_string(m_frames.size()) + ".math");
-        vortan::test::WriteTextFile(path,
-                                    text.empty() ? vortan::test::FrameInputText(w, h, 2) : text);
-        auto p = FrameParams(path, 2, false);
-        p.m_imageWidth = w;
-        p.m_imageHeight = h;
-        return Shown(p);
-    }
-    std::string m_status;  // the print command's status texts, "|" between
+    void TearDown() override { vqt::SetPrintDialogRunner({}); }
 };
 
-TEST_F(OutputTest, PrintedPageIsTheInvertedScreenInTheAnimatedPalette) {
-    // Ranges 0.2..0.9 (an integer extent of 0) and -0.5..0.5 (an integer minimum of 0),
-    // records of 201 to 1000 characters: cases an earlier print pass got wrong.
-    std::vector<std::string> files = {vortan::test::FrameInputText(120, 90, 2)};
-    for (auto [lo, hi, length] : {std::tuple{.2f, .9f, 500}, {-.5f, .5f, 999}, {0.f, 1.5f, 201}}) {
-        auto at = [&](float u) { return lo + u * (hi - lo); };
-        files.push_back(vortan::test::HeaderText({120, 90, 2, 1, 50, lo, hi, lo, hi, lo, hi}));
-        for (auto [a, b, c, d] : {std::array{.1f, .9f, .2f, .8f}, {.9f, .2f, .3f, .7f}})
-            files.back() += vortan::test::PadRecord(
-                vortan::test::ClassicRecord({0, .5f, 1},
-                                            {{at(a), at(.5f), at(b)}, {at(c), at(.5f), at(d)}}),
-                length);
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        CVortanFrame* f = ShownStill(120, 90, files[i]);
-        ASSERT_GT(vortan::test::DrawnPixels(*f), 100) << i;
-        for (int tick = 0; tick < 5; ++tick) f->OnTimer();
-        SCOPED_TRACE(i);
-        ExpectPageIsInvertedScreen(f, PrintToImage(f, 120, 200));
-        EXPECT_EQ(f->StatusText().toStdString(), vqt::kPrintingPlaced);
-    }
-    EXPECT_TRUE(m_ui.messages.empty());
-}
-
-TEST_F(OutputTest, PictureKeepsItsAspectRatioOnPortraitAndLandscapePages) {
-    const struct {
-        int w, h, pageW, pageH;  // picture (the client area is 30 rows taller), page
-        QRect placed;
-    } cases[] = {{120, 90, 240, 400, QRect(0, 0, 240, 240)},    // page width, at the top
-                 {120, 90, 400, 240, QRect(80, 0, 240, 240)},   // page height, centred
-                 {160, 60, 500, 180, QRect(90, 0, 320, 180)}};  // non-square, height-limited
-    for (const auto& c : cases) {
-        const QImage page = PrintToImage(ShownStill(c.w, c.h), c.pageW, c.pageH);
-        QRect printed;
-        int count = 0;
-        for (int y = 0; y < c.pageH; ++y)
-            for (int x = 0; x < c.pageW; ++x)
-                if (page.pixel(x, y) != kMarker) printed |= QRect(x, y, 1, 1), ++count;
-        EXPECT_EQ(printed, c.placed) << c.pageW << "x" << c.pageH;
-        EXPECT_EQ(count, c.placed.width() * c.placed.height()) << c.pageW << "x" << c.pageH;
-        EXPECT_EQ(page.pixel(c.placed.topLeft()), qRgb(255, 255, 255));  // black prints white
-    }
-}
-
-TEST_F(OutputTest, PrintCommandStatusTextsInOrderAndItsMessage) {
-    const std::string missing = m_dir.file("gone.math"), start = vqt::kPrintingStarted,
+TEST_F(WindowOutputTest, PrintCommandStatusTextsInOrderAndWhatReachesThePrinter) {
+    const std::string start = vqt::kPrintingStarted,
                       end = "|   Printing:   DONE|  Printing: DONE|   Printing: DONE";
+    enum class Close { Never, InDialog, InPassMessage };
     const struct {
         const char* what;
         bool print, gone;
+        Close close;
         std::string status;
-    } cases[] = {{"printed", true, false,
-                  start + "|   Printing:   0%|   Printing:   33%|   Printing:   67%" + end},
-                 {"cancelled", false, false, start},
-                 {"file gone", true, true, start + end}};
+        bool pdf;
+    } cases[] = {
+        {"printed", true, false, Close::Never,
+         start + "|   Printing:   0%|   Printing:   33%|   Printing:   67%" + end, true},
+        {"cancelled", false, false, Close::Never, start, false},
+        {"file gone", true, true, Close::Never, start + end, true},
+        {"closed in the dialog", true, false, Close::InDialog, start, false},
+        {"closed in the pass's message", true, true, Close::InPassMessage, start, true},
+    };
     for (const auto& c : cases) {
-        CVortanFrame* f = ShownStill();
-        if (c.gone) f->m_inputPath = missing;
+        SCOPED_TRACE(c.what);
+        FakeOutputWindow& window = Drawn();
+        if (c.gone) window.record.m_inputPath = m_dir.file("gone.math");
         const std::string pdf = m_dir.file(std::string(c.what) + ".pdf");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(QString::fromStdString(pdf));
-        vqt::SetPrintDialogRunner([&](QWidget*) { return c.print ? &printer : nullptr; });
-        m_status.clear();
-        EXPECT_TRUE(f->OnCommand(res::ID_FILE_PRINT));
-        EXPECT_EQ(m_status, c.status) << c.what;
-        EXPECT_EQ(f->StatusText().toStdString(), c.status.substr(c.status.rfind('|') + 1));
-        if (!c.print) continue;
+        vqt::SetPrintDialogRunner([&](QWidget*) {
+            if (c.close == Close::InDialog) window.Close();
+            return c.print ? &printer : nullptr;
+        });
+        m_ui.Clear();
+        m_ui.onMessage = [&](const auto&) {
+            if (c.close == Close::InPassMessage) window.Close();
+        };
+        vqt::FilePrint(window);
+        EXPECT_EQ(Joined(window.statusTexts), c.status);
+        EXPECT_EQ(window.callsAfterClose, 0);
+        using Messages = std::vector<FakeUiService::Message>;
+        const Messages expected =
+            c.gone ? Messages{{"Unable to open " + window.record.m_inputPath, "Error", 0x30}}
+                   : Messages{};
+        EXPECT_EQ(m_ui.messages, expected);
+        ASSERT_EQ(std::filesystem::exists(pdf), c.pdf);
+        if (!c.pdf) continue;
         EXPECT_EQ(printer.docName(), "Vortan");
         const std::string bytes = ReadWholeFile(pdf);
-        EXPECT_EQ(bytes.substr(0, 5), "%PDF-") << c.what;
+        EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
         if (!c.gone) {
             EXPECT_NE(bytes.find("/Image"), std::string::npos);  // the picture
         }
     }
-    EXPECT_EQ(m_ui.messages,
-              (std::vector<FakeUiService::Message>{{"Unable to open " + missing, "Error", 0x30}}));
-    QImage white(120, 120, QImage::Format_RGB32);  // the page of a file gone
-    white.fill(Qt::white);
-    EXPECT_TRUE(PrintToImage(m_frames.back(), 120, 200).copy(0, 0, 120, 120) == white);
-    EXPECT_GT(vortan::test::DrawnPixels(*m_frames.back()), 100);  // the screen untouched
 }
 
-TEST_F(OutputTest, BitmapFileHeaders) {
+TEST_F(WindowOutputTest, BitmapFileHeaders) {
     const struct {
         int w, h;  // picture; the client area is 30 rows taller
         std::uint32_t stride, fileSize;
@@ -171,7 +112,7 @@ TEST_F(OutputTest, BitmapFileHeaders) {
     for (const auto& c : cases) {
         const std::string path = m_dir.file("shot.bmp");
         m_ui.ChooseFile(path);
-        ShownStill(c.w, c.h)->OnCommand(res::ID_SAVE_BITMAP_AS);
+        vqt::SaveBitmapAs(Drawn(c.w, c.h));
         const std::string b = ReadWholeFile(path);
         ASSERT_EQ(b.size(), c.fileSize) << c.w;
         EXPECT_EQ(b.substr(0, 2), "BM");
@@ -185,71 +126,200 @@ TEST_F(OutputTest, BitmapFileHeaders) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
-TEST_F(OutputTest, SaveBitmapAsksOnceThenWritesTheScreenInTheLivePaletteSilently) {
-    CVortanFrame* f = ShownStill();
+TEST_F(WindowOutputTest, SaveBitmapAsksOnceThenWritesTheScreenInTheLivePaletteSilently) {
+    FakeOutputWindow& window = Drawn();
     const std::string path = m_dir.file("pic.bmp");
     m_ui.CancelFileDialog();  // before any save, a cancel leaves no file remembered
-    f->OnCommand(res::ID_SAVE_BITMAP);
-    EXPECT_EQ(f->m_bitmapPath + f->m_bitmapTitle, "");
+    vqt::SaveBitmap(window);
+    EXPECT_EQ(window.bitmapPath + window.bitmapTitle, "");
     m_ui.ChooseFile(path);
-    f->OnCommand(res::ID_SAVE_BITMAP);
+    vqt::SaveBitmap(window);
     ASSERT_EQ(m_ui.fileRequests.size(), 2u);
     const vortan::FileDialogRequest& r = m_ui.fileRequests[1];
     EXPECT_TRUE(r.save && r.overwritePrompt && r.pathMustExist);
     EXPECT_EQ(r.defaultExtension, "bmp");
     EXPECT_EQ(r.initialName, "");
     EXPECT_EQ(r.filter, "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||");
-    EXPECT_EQ(f->m_bitmapPath, path);
-    EXPECT_EQ(f->m_bitmapTitle, "pic.bmp");
+    EXPECT_EQ(window.bitmapPath, path);
+    EXPECT_EQ(window.bitmapTitle, "pic.bmp");
     const std::string first = ReadWholeFile(path);
     ASSERT_EQ(first.size(), 1078u + 120 * 120);
-    for (int y = 0; y < 90; ++y)  // rows bottom first, the drawn pixels their indices
+    int drawn = 0;
+    for (int y = 0; y < 90; ++y)  // the drawn pixels as their indices
         for (int x = 0; x < 120; ++x)
-            if (const auto p = f->Canvas().Pixel(x, y); p != vortan::kClearedPixel) {
-                ASSERT_EQ(static_cast<unsigned char>(first[1078 + (119 - y) * 120 + x]), p);
+            if (const auto p = window.canvas.Pixel(x, y); p != vortan::kClearedPixel) {
+                ASSERT_EQ(IndexAt(first, 120, 120, x, y), p) << x << "," << y;
+                ++drawn;
             }
-    for (int i = 0; i < 7; ++i) f->OnTimer();  // the palette moves: the colour table follows
-    f->OnCommand(res::ID_SAVE_BITMAP);
+    EXPECT_GT(drawn, 100);
+    window.Tick(7);  // the palette moves: the colour table follows
+    vqt::SaveBitmap(window);
     EXPECT_EQ(m_ui.fileRequests.size(), 2u);
     const std::string second = ReadWholeFile(path);
     ASSERT_EQ(second.size(), first.size());
-    EXPECT_TRUE(second.substr(54, 1024) == ColourTable(f->m_palette.Entries()));
+    EXPECT_TRUE(second.substr(54, 1024) == ColourTable(window.PaletteColours()));
     EXPECT_TRUE(second.substr(54, 1024) != first.substr(54, 1024));
     // Save Bitmap As offers the remembered file; cancelled, it changes nothing.
-    f->OnTimer();
+    window.Tick();
     m_ui.CancelFileDialog();
-    f->OnCommand(res::ID_SAVE_BITMAP_AS);
+    vqt::SaveBitmapAs(window);
     ASSERT_EQ(m_ui.fileRequests.size(), 3u);
     EXPECT_EQ(m_ui.fileRequests[2].initialName, path);
-    EXPECT_EQ(f->m_bitmapPath, path);
-    EXPECT_EQ(f->m_bitmapTitle, "pic.bmp");
+    EXPECT_EQ(window.bitmapPath, path);
+    EXPECT_EQ(window.bitmapTitle, "pic.bmp");
     EXPECT_TRUE(ReadWholeFile(path) == second);
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
-TEST_F(OutputTest, UncreatableBitmapFileGivesOneMessageAndKeepsTheOldFile) {
+TEST_F(WindowOutputTest, StatusStripRowsAreItsNearestPaletteEntries) {
+    // Distinct entries (i, 255 - i, 128), with entry 200 black.
+    vortan::PaletteEntries palette{};
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 128, 0};
+    palette[200] = {0, 0, 0, 0};
+    const auto strip = [](int w, int h) {  // entry 77 on the left half, near entry 10 on the right
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(qRgb(77, 178, 128));
+        QPainter(&image).fillRect(w / 2, 0, w - w / 2, h, QColor(10, 245, 131));
+        return image;
+    };
+    const struct {
+        const char* what;
+        QImage strip;
+        bool black;
+    } cases[] = {{"screen size", strip(120, 30), false},
+                 {"a dense screen's grab", strip(240, 60), false},
+                 {"no strip", QImage(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeOutputWindow& window = Drawn();
+        window.record.m_palette.Create(palette);
+        window.strip = c.strip;
+        const std::string path = m_dir.file("strip.bmp");
+        m_ui.ChooseFile(path);
+        vqt::SaveBitmapAs(window);
+        const std::string file = ReadWholeFile(path);
+        ASSERT_EQ(file.size(), 1078u + 120 * 120);
+        EXPECT_TRUE(file.substr(54, 1024) == ColourTable(palette));
+        for (int y = 90; y < 120; ++y)
+            for (int x = 0; x < 120; ++x)
+                ASSERT_EQ(IndexAt(file, 120, 120, x, y), c.black  ? 200
+                                                         : x < 60 ? 77
+                                                                  : 10)
+                    << x << "," << y;
+        for (int x = 0; x < 120; ++x)  // the picture's cleared pixels are black
+            if (window.canvas.Pixel(x, 0) == vortan::kClearedPixel) {
+                ASSERT_EQ(IndexAt(file, 120, 120, x, 0), 200) << x;
+            }
+    }
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(WindowOutputTest, ASaveThatWritesNothingKeepsTheOldFileAndWhatIsRemembered) {
     // As root a read-only folder is writable: creation fails with a folder that does
     // not exist and with a target that is a folder.
-    CVortanFrame* f = ShownStill();
     const std::string good = m_dir.file("good.bmp"), folder = m_dir.file("afolder");
-    m_ui.ChooseFile(good);
-    f->OnCommand(res::ID_SAVE_BITMAP_AS);
-    const std::string saved = ReadWholeFile(good);
-    ASSERT_FALSE(saved.empty());
     std::filesystem::create_directory(folder);
-    for (const std::string& bad : {m_dir.file("missing/dir/x.bmp"), folder}) {
+    const struct {
+        const char* what;
+        std::string target;
+        QSize client;  // empty: as drawn
+        bool closeInDialog;
+        std::vector<FakeUiService::Message> messages;
+    } cases[] = {
+        {"folder missing",
+         m_dir.file("missing/dir/x.bmp"),
+         {},
+         false,
+         {{"CreateFile", "vortan", 0}}},
+        {"a folder", folder, {}, false, {{"CreateFile", "vortan", 0}}},
+        {"past 4 GiB", good, QSize(70000, 70000), false, {{"GlobalAlloc", "vortan", 0}}},
+        {"closed in the dialog", good, {}, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeOutputWindow& window = Drawn();
+        m_ui.ChooseFile(good);
+        vqt::SaveBitmapAs(window);
+        const std::string saved = ReadWholeFile(good);
+        ASSERT_FALSE(saved.empty());
+        if (!c.client.isEmpty()) window.client = c.client;
         m_ui.Clear();
-        m_ui.ChooseFile(bad);
-        f->OnCommand(res::ID_SAVE_BITMAP_AS);
-        EXPECT_EQ(m_ui.messages,
-                  (std::vector<FakeUiService::Message>{{"CreateFile", "vortan", 0}}));
-        EXPECT_EQ(f->m_bitmapPath, good) << bad;  // a failed save is not remembered
-        EXPECT_EQ(f->m_bitmapTitle, "good.bmp");
-        EXPECT_TRUE(ReadWholeFile(good) == saved) << bad;
+        m_ui.ChooseFile(c.target);
+        m_ui.onFileDialog = [&] {
+            if (c.closeInDialog) window.Close();  // the answer arrives for a gone window
+        };
+        vqt::SaveBitmapAs(window);
+        EXPECT_EQ(m_ui.messages, c.messages);
+        EXPECT_EQ(window.callsAfterClose, 0);
+        EXPECT_EQ(window.bitmapPath, good);  // a failed save is not remembered
+        EXPECT_EQ(window.bitmapTitle, "good.bmp");
+        EXPECT_TRUE(ReadWholeFile(good) == saved);
     }
     EXPECT_TRUE(std::filesystem::is_empty(folder));
-    // No temporary file left: the two input files, good.bmp and the folder.
-    EXPECT_EQ(vortan::test::CountEntries(m_dir.path()), 4);
+    // No temporary file left: the input files, good.bmp and the folder.
+    EXPECT_EQ(vortan::test::CountEntries(m_dir.path()), static_cast<int>(std::size(cases)) + 2);
+}
+
+// The real window behind the seam: its commands reach the output, and what it
+// hands over is what it shows.
+using WindowOutputFrameTest = vortan::test::FrameFixture;
+
+TEST_F(WindowOutputFrameTest, TheWindowSavesWhatItShowsAndRemembersTheFile) {
+    auto p = vortan::test::FrameParams(m_input, 2, false);
+    CVortanFrame* f = Shown(p);
+    const std::string path = m_dir.file("shown.bmp");
+    m_ui.ChooseFile(path);
+    EXPECT_TRUE(f->OnCommand(res::ID_SAVE_BITMAP_AS));
+    EXPECT_EQ(f->m_bitmapPath, path);
+    EXPECT_EQ(f->m_bitmapTitle, "shown.bmp");
+    const std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 1078u + 120 * 120);
+    const vortan::PaletteEntries& palette = f->m_palette.Entries();
+    EXPECT_TRUE(file.substr(54, 1024) == ColourTable(palette));
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (const auto px = f->Canvas().Pixel(x, y); px != vortan::kClearedPixel) {
+                ASSERT_EQ(IndexAt(file, 120, 120, x, y), px) << x << "," << y;
+            }
+    // The strip as grabbed from the screen, each pixel as its nearest entry.
+    const QImage strip = f->GrabStatusBar().scaled(120, 30).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(strip.isNull());
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const QRgb c = strip.pixel(x, y);
+            const int nearest = vortan::NearestPaletteEntry(
+                palette, static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
+                static_cast<std::uint8_t>(qBlue(c)));
+            ASSERT_EQ(IndexAt(file, 120, 120, x, 90 + y), nearest) << x << "," << y;
+        }
+    std::filesystem::remove(path);
+    EXPECT_TRUE(f->OnCommand(res::ID_SAVE_BITMAP));  // silently to the same file
+    EXPECT_EQ(ReadWholeFile(path).size(), file.size());
+    EXPECT_EQ(m_ui.fileRequests.size(), 1u);
+    EXPECT_TRUE(m_ui.messages.empty());
+}
+
+TEST_F(WindowOutputFrameTest, PrintCommandPrintsTheWindowAndSurvivesItsClosingInTheDialog) {
+    for (const bool closeInDialog : {false, true}) {
+        SCOPED_TRACE(closeInDialog);
+        QPointer<CVortanFrame> f = Shown(vortan::test::FrameParams(m_input, 2, false));
+        const std::string pdf = m_dir.file(closeInDialog ? "closed.pdf" : "printed.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        vqt::SetPrintDialogRunner([&](QWidget*) {
+            if (closeInDialog) delete f.data();
+            return &printer;
+        });
+        EXPECT_TRUE(f->OnCommand(res::ID_FILE_PRINT));
+        vqt::SetPrintDialogRunner({});
+        EXPECT_EQ(f.isNull(), closeInDialog);
+        EXPECT_EQ(std::filesystem::exists(pdf), !closeInDialog);
+        if (closeInDialog) continue;
+        EXPECT_EQ(f->StatusText().toStdString(), vqt::kPrintingEnded);
+        EXPECT_NE(ReadWholeFile(pdf).find("/Image"), std::string::npos);
+    }
+    EXPECT_TRUE(m_ui.messages.empty());
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <new>
 
-#include "output/qt/window_output.h"
 #include "palette/color_tables.h"
 #include "palette/palette_animation.h"
 #include "platform/numeric.h"
@@ -351,18 +350,6 @@ void CVortanFrame::OnDestroy() {
 
 void CVortanFrame::OnExit() {
     close();
-}
-
-void CVortanFrame::OnFilePrint() {
-    vortan::qt::FilePrint(*this);
-}
-
-void CVortanFrame::OnSaveBitmap() {
-    vortan::qt::SaveBitmap(*this);
-}
-
-void CVortanFrame::OnSaveBitmapAs() {
-    vortan::qt::SaveBitmapAs(*this);
 }
 
 void CVortanFrame::OnAnimation() {

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "output/qt/output_window.h"
 #include "platform/indexed_canvas.h"
 #include "platform/message_map.h"
 #include "platform/ui_service.h"
@@ -55,7 +56,11 @@ inline constexpr int kFrameDecorationAllowance = 40;
 // (never below 100 x 100 pixels). The rest scrolls.
 QSize VisibleClientSize(QSize client, QRect available, QPoint topLeft, int chrome);
 
-class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
+// The window is the output commands' window too: they reach it only through
+// vortan::qt::IOutputWindow.
+class CVortanFrame : public QMainWindow,
+                     public vortan::VortanFrameState,
+                     public vortan::qt::IOutputWindow {
     Q_OBJECT
   public:
     // An owned top-level window that deletes itself once its window is closed.
@@ -74,15 +79,23 @@ class CVortanFrame : public QMainWindow, public vortan::VortanFrameState {
     bool OnCommand(int id);
     static std::span<const vortan::MessageMapEntry<CVortanFrame>> MessageMap();
 
-    vortan::IUiService& Ui();
+    vortan::IUiService& Ui() override;
     // The client area as last drawn: picture rows on top, status strip rows below.
-    const vortan::IndexedCanvas& Canvas() const;
-    void SetStatusText(const QString& text, bool repaintFirst);
+    const vortan::IndexedCanvas& Canvas() const override;
+    void SetStatusText(const QString& text, bool repaintFirst) override;
     QString StatusText() const;
     // The status strip as it looks on screen (client width x 30).
-    QImage GrabStatusBar();
+    QImage GrabStatusBar() override;
     // trunc(W) x (trunc(H) + 30).
-    QSize ClientSize() const;
+    QSize ClientSize() const override;
+    // The rest of what the output commands see: this object, the record,
+    // m_palette's colours and m_bitmapPath / m_bitmapTitle.
+    QObject* LifetimeObject() override;
+    const vortan::VortanFrameState& DrawingRecord() const override;
+    const vortan::PaletteEntries& PaletteColours() const override;
+    const std::string& BitmapPath() const override;
+    const std::string& BitmapTitle() const override;
+    void RememberBitmap(const std::string& path, const std::string& title) override;
     // Re-presents the picture through the current palette, without a drawing
     // pass, when the palette differs from the one last shown.
     void PresentPalette();
