@@ -33,6 +33,9 @@ struct FakeHost : IFrameHost {
     }
     void KillTimer(unsigned id) override { events.push_back("kill " + std::to_string(id)); }
     void StreamletDrawn() override { events.push_back("drawn"); }
+    void ProgressChanged(int percent) override {
+        events.push_back("progress " + std::to_string(percent));
+    }
     Events events;
     bool timerAvailable = true;
 };
@@ -164,9 +167,10 @@ TEST(DrawingPass, StatusTextsOfAScreenPassAndSkippedRecords) {
     EXPECT_EQ(stats.skipped.at(SkipReason::TooLong), 1);
     EXPECT_EQ(
         f.host.events,
-        (Events{"status!    Drawing:   0%", "status!    Drawing:   0%", "drawn",
-                "status!    Drawing:   12%", "drawn", "status!    Drawing:   25%", "drawn",
-                "status!    Drawing:   37%", "drawn", "status    Drawing:   DONE", "timer 1 50"}));
+        (Events{"status!    Drawing:   0%", "progress 0", "status!    Drawing:   0%", "progress 0",
+                "drawn", "status!    Drawing:   12%", "progress 12", "drawn",
+                "status!    Drawing:   25%", "progress 25", "drawn", "status!    Drawing:   37%",
+                "progress 37", "drawn", "status    Drawing:   DONE", "timer 1 50"}));
     CrtRand random;
     random.srand(1);
     for (int x : {50, 60, 70, 80}) {
@@ -207,7 +211,7 @@ TEST(DrawingPass, UnopenableFileLeavesBlackAndStillEnds) {
     EXPECT_FALSE(f.Run("", canvas).opened);
     EXPECT_EQ(InkCount(canvas), 0);
     EXPECT_EQ(f.host.events,
-              (Events{"status!    Drawing:   0%",
+              (Events{"status!    Drawing:   0%", "progress 0",
                       "message Unable to open " + f.state.m_inputPath + " | Error | 48",
                       "status    Drawing:   DONE", "timer 1 50"}));
 }
@@ -224,9 +228,9 @@ TEST(DrawingPass, SecondPassOnADirtyCanvasGivesTheSamePicture) {
     f.Run(file, second, PassKind::Print);
     EXPECT_GT(InkCount(first), 500);
     EXPECT_EQ(first.Pixels(), second.Pixels());
-    EXPECT_EQ(f.host.events,
-              (Events{"status!    Printing:   0%", "drawn", "status!    Printing:   50%", "drawn",
-                      "status    Printing:   DONE"}));  // and no timer
+    EXPECT_EQ(f.host.events, (Events{"status!    Printing:   0%", "progress 0", "drawn",
+                                     "status!    Printing:   50%", "progress 50", "drawn",
+                                     "status    Printing:   DONE"}));  // and no timer
 }
 
 TEST(DrawingPass, AListInTheClassicHeaderDrawsTheSamePicture) {

@@ -17,20 +17,16 @@
 #include "notebook/compressed_decoder.h"
 #include "notebook/notebook_file.h"
 #include "platform/input_file.h"
+#include "tools/cli_support.h"
 
 namespace {
 
 constexpr const char* kProgram = "vortan-convert";
 constexpr int kExitOk = 0;
 constexpr int kExitFile = 1;  // input unreadable or unusable, output not written
-constexpr int kExitUsage = 2;
 constexpr int kMaxPictureSize = 16384;
 
-const char* const kHelp =
-    "usage: vortan-convert [options] INPUT -o OUTPUT\n"
-    "       vortan-convert --list NOTEBOOK\n"
-    "       vortan-convert [--solution K] [--coords x,y[,z]] [options] NOTEBOOK -o OUTPUT\n"
-    "\n"
+const char* const kDescription =
     "Reads streamlines as plain columns and writes a streamline file for vortan.\n"
     "\n"
     "INPUT holds one point a line: streamline id, t, x, y and, for a 3-D flow, z.\n"
@@ -48,45 +44,47 @@ const char* const kHelp =
     "widened by the margin on each side. An existing OUTPUT is replaced only once\n"
     "the new file is complete.\n"
     "\n"
-    "options:\n"
-    "  -o, --output FILE   the streamline file to write (required)\n"
-    "  --size WxH          picture size in pixels, 1 to 16384 each (default 800x600)\n"
-    "  --margin F          fraction of each coordinate's span added on both sides\n"
-    "                      (default 0.05)\n"
-    "  --dimension 2|3     2 draws x and y; 3 needs the z column (default: 3 when\n"
-    "                      the table has five columns, otherwise 2)\n"
-    "  --tmax auto|T       parameter range: the longest span (auto, the default)\n"
-    "                      or T; parts of streamlines beyond it are not drawn\n"
-    "  -h, --help          this text\n"
-    "\n"
     "From a Mathematica notebook (.nb) or package file (.m, .wl): the NDSolve\n"
     "solutions written in it (rule lists of InterpolatingFunction, also in\n"
     "assignments, output cells and Manipulate or DynamicModule values, with\n"
     "CompressedData arrays) become one streamline each; no Mathematica needed.\n"
-    "  --list              print every solution found: its number, line, function\n"
-    "                      names, domain, points, and whether it can be read\n"
-    "  --solution K        write solution K of the list only (default: every\n"
-    "                      readable solution)\n"
-    "  --coords x,y[,z]    the functions drawn as x, y (and z); default x, y and z\n"
-    "                      when the solutions have them\n"
-    "Each streamline starts at t = 0 (a domain from 100 to 1100 becomes 0 to 1000).\n"
-    "\n"
-    "exit status: 0 written; 1 input unreadable or unusable, or output not\n"
+    "Each streamline starts at t = 0 (a domain from 100 to 1100 becomes 0 to 1000).\n";
+
+const char* const kFooter =
+    "Exit status: 0 written; 1 input unreadable or unusable, or output not\n"
     "written; 2 invalid arguments.\n";
 
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n(see %s --help)\n", kProgram, message.c_str(), kProgram);
-    return kExitUsage;
+// "WxH" with each side from 1 to kMaxPictureSize.
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const auto x = text.find_first_of("xX");
+    unsigned long long w = 0, h = 0;
+    if (x == std::string::npos ||
+        !vortan::cli::ParseWholeNumber(text.substr(0, x), 1, kMaxPictureSize, w) ||
+        !vortan::cli::ParseWholeNumber(text.substr(x + 1), 1, kMaxPictureSize, h)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
 }
 
-bool ParseInt(std::string_view s, int& v) {
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    return res.ec == std::errc() && res.ptr == s.data() + s.size();
+bool ParseMargin(const std::string& text, double& margin) {
+    double m = 0.0;
+    if (!vortan::cli::ParseDecimal(text, m) || m < 0.0 || m > 10.0) return false;
+    margin = m;
+    return true;
 }
 
-bool ParseDouble(std::string_view s, double& v) {
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(v);
+// "auto" (0) or a positive number below the single-precision range.
+bool ParseTMax(const std::string& text, double& tMax) {
+    double t = 0.0;
+    if (text == "auto") {
+        tMax = 0.0;
+        return true;
+    }
+    if (!vortan::cli::ParseDecimal(text, t) || !(t > 0.0) || !(t < 3.0e38)) return false;
+    tMax = t;
+    return true;
 }
 
 // Lists or converts the solutions of a notebook or package file.
@@ -94,7 +92,6 @@ int ConvertNotebook(const std::string& input, const std::string& output, bool li
                     const vortan::notebook::NotebookChoice& choice,
                     vortan::convert::Options options) {
     using namespace vortan::notebook;
-    if (!list && output.empty()) return Usage("no output file (-o OUTPUT)");
     if (const std::string problem = vortan::InputFileProblem(input); !problem.empty()) {
         std::fprintf(stderr, "%s: cannot read %s: %s\n", kProgram, input.c_str(), problem.c_str());
         return kExitFile;
@@ -150,112 +147,86 @@ int ConvertNotebook(const std::string& input, const std::string& output, bool li
 int main(int argc, char** argv) {
     using namespace vortan::convert;
     using vortan::StreamlineHeader;
+    using vortan::cli::TextCheck;
     Options options;
-    std::string input, output;
-    bool haveInput = false;
-    bool list = false;
-    vortan::notebook::NotebookChoice choice;
+    std::string input, output, size, margin, dimension, tMax;
 
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool inlineValue = false;
-        if (arg.rfind("--", 0) == 0) {
-            if (const auto eq = arg.find('='); eq != std::string::npos) {
-                value = arg.substr(eq + 1);
-                arg.erase(eq);
-                inlineValue = true;
-            }
+    CLI::App app(kDescription, kProgram);
+    vortan::cli::Prepare(app);
+    app.footer(kFooter);
+    app.add_option("INPUT", input, "the column table to read ('-': standard input)")->required();
+    app.add_option("-o,--output", output, "the streamline file to write (required but with --list)")
+        ->type_name("FILE")
+        ->check(TextCheck([](const std::string& v) { return !v.empty(); }, "needs a file name"));
+    app.add_option("--size", size, "picture size in pixels, 1 to 16384 each (default 800x600)")
+        ->type_name("WxH")
+        ->check(TextCheck(
+            [&](const std::string& v) { return ParseSize(v, options.width, options.height); },
+            "expected WxH, each from 1 to 16384"));
+    app.add_option("--margin", margin,
+                   "fraction of each coordinate's span added on both sides (default 0.05)")
+        ->type_name("F")
+        ->check(TextCheck([&](const std::string& v) { return ParseMargin(v, options.margin); },
+                          "needs a number from 0 to 10"));
+    app.add_option("--dimension", dimension,
+                   "2 draws x and y; 3 needs the z column (default: 3 when the table has five "
+                   "columns, otherwise 2)")
+        ->type_name("2|3")
+        ->check(CLI::IsMember({"2", "3"}));
+    app.add_option("--tmax", tMax,
+                   "parameter range: the longest span (auto, the default) or T; parts of "
+                   "streamlines beyond it are not drawn")
+        ->type_name("auto|T")
+        ->check(TextCheck([&](const std::string& v) { return ParseTMax(v, options.tMax); },
+                          "expected auto or a positive number"));
+    bool list = false;
+    std::string solution, coords;
+    app.add_flag("--list", list,
+                 "notebooks: print every solution found (its number, line, function names, "
+                 "domain, points, and whether it can be read)");
+    app.add_option("--solution", solution,
+                   "notebooks: write solution K of the list only (default: every readable "
+                   "solution)")
+        ->type_name("K");
+    app.add_option("--coords", coords,
+                   "notebooks: the functions drawn as x, y (and z); default x, y and z when the "
+                   "solutions have them")
+        ->type_name("x,y[,z]");
+    if (const int status = vortan::cli::Parse(app, argc, argv); status >= 0) return status;
+    if (!dimension.empty()) options.dimension = dimension == "3" ? 3 : 2;
+
+    vortan::notebook::NotebookChoice choice;
+    if (!solution.empty()) {
+        unsigned long long k = 0;
+        if (!vortan::cli::ParseWholeNumber(solution, 1, 1'000'000'000, k)) {
+            return vortan::cli::UsageError(
+                app, "--solution needs a solution number from 1 on (see --list)");
         }
-        auto needValue = [&](std::string& out) {
-            if (inlineValue) {
-                out = value;
-                return true;
-            }
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kHelp, stdout);
-            return kExitOk;
-        } else if (arg == "-o" || arg == "--output") {
-            if (!needValue(output) || output.empty()) return Usage(arg + " needs a file name");
-        } else if (arg == "--size") {
-            std::string v;
-            if (!needValue(v)) return Usage("--size needs WxH");
-            const auto x = v.find_first_of("xX");
-            int w = 0, h = 0;
-            if (x == std::string::npos || !ParseInt(std::string_view(v).substr(0, x), w) ||
-                !ParseInt(std::string_view(v).substr(x + 1), h) || w < 1 || h < 1 ||
-                w > kMaxPictureSize || h > kMaxPictureSize) {
-                return Usage("--size " + v + ": expected WxH, each from 1 to 16384");
-            }
-            options.width = w;
-            options.height = h;
-        } else if (arg == "--margin") {
-            std::string v;
-            double m = 0.0;
-            if (!needValue(v) || !ParseDouble(v, m) || m < 0.0 || m > 10.0) {
-                return Usage("--margin needs a number from 0 to 10");
-            }
-            options.margin = m;
-        } else if (arg == "--dimension") {
-            std::string v;
-            if (!needValue(v) || (v != "2" && v != "3")) return Usage("--dimension needs 2 or 3");
-            options.dimension = v == "3" ? 3 : 2;
-        } else if (arg == "--tmax") {
-            std::string v;
-            double t = 0.0;
-            if (!needValue(v)) return Usage("--tmax needs auto or a number");
-            if (v == "auto") {
-                options.tMax = 0.0;
-            } else if (ParseDouble(v, t) && t > 0.0 && t < 3.0e38) {
-                options.tMax = t;
-            } else {
-                return Usage("--tmax " + v + ": expected auto or a positive number");
-            }
-        } else if (arg == "--list") {
-            list = true;
-        } else if (arg == "--solution") {
-            std::string v;
-            int k = 0;
-            if (!needValue(v) || !ParseInt(v, k) || k < 1) {
-                return Usage("--solution needs a solution number from 1 on (see --list)");
-            }
-            choice.solution = k;
-        } else if (arg == "--coords") {
-            std::string v;
-            if (!needValue(v)) return Usage("--coords needs names such as x,y or x,y,z");
-            choice.coords.clear();
-            for (std::size_t start = 0;;) {
-                const std::size_t comma = v.find(',', start);
-                choice.coords.push_back(v.substr(start, comma - start));
-                if (comma == std::string::npos) break;
-                start = comma + 1;
-            }
-            for (const auto& name : choice.coords) {
-                if (name.empty()) return Usage("--coords " + v + ": an empty name");
-            }
-            if (choice.coords.size() < 2 || choice.coords.size() > 3) {
-                return Usage("--coords " + v + ": two or three names (x,y or x,y,z)");
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option " + arg);
-        } else if (!haveInput) {
-            input = arg;
-            haveInput = true;
-        } else {
-            return Usage("more than one input file: " + input + ", " + arg);
+        choice.solution = static_cast<int>(k);
+    }
+    if (!coords.empty()) {
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = coords.find(',', start);
+            choice.coords.push_back(coords.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+        for (const auto& name : choice.coords) {
+            if (name.empty())
+                return vortan::cli::UsageError(app, "--coords " + coords + ": an empty name");
+        }
+        if (choice.coords.size() < 2 || choice.coords.size() > 3) {
+            return vortan::cli::UsageError(
+                app, "--coords " + coords + ": two or three names (x,y or x,y,z)");
         }
     }
-    if (!haveInput) return Usage("no input file");
     const bool notebook = vortan::notebook::IsNotebookPath(input);
     if ((list || choice.solution || !choice.coords.empty()) && !notebook) {
-        return Usage("--list, --solution and --coords read notebooks (.nb, .m, .wl) only");
+        return vortan::cli::UsageError(
+            app, "--list, --solution and --coords read notebooks (.nb, .m, .wl) only");
     }
+    if (!list && output.empty()) return vortan::cli::UsageError(app, "--output is required");
     if (notebook) return ConvertNotebook(input, output, list, choice, options);
-    if (output.empty()) return Usage("no output file (-o OUTPUT)");
 
     Table table;
     std::string error;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli_support.h"
 #include "view/streamline_writer.h"
 
 namespace {
@@ -21,9 +22,7 @@ using Field = std::function<Vec(const Vec&)>;
 
 constexpr double kPi = 3.14159265358979323846;
 
-const char* const kHelp =
-    "Usage: vortan-flowgen FLOW [-o FILE]\n"
-    "\n"
+const char* const kDescription =
     "Integrates FLOW (fourth-order Runge-Kutta) from a fixed set of seeds and\n"
     "writes a Vortan streamline file to FILE (standard output without -o).\n"
     "\n"
@@ -193,30 +192,17 @@ bool WriteFlow(const Flow& flow, const std::string& path, std::string& error) {
 
 int main(int argc, char** argv) {
     std::string flowName, output;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (arg == "-o" && i + 1 < argc) {
-            output = argv[++i];
-        } else if (!arg.empty() && arg[0] != '-' && flowName.empty()) {
-            flowName = arg;
-        } else {
-            std::fprintf(stderr, "vortan-flowgen: unexpected argument '%s'\n%s", arg.c_str(),
-                         kHelp);
-            return 2;
-        }
-    }
-    Flow flow;
-    if (flowName == "double-gyre") {
-        flow = DoubleGyre();
-    } else if (flowName == "lorenz") {
-        flow = Lorenz();
-    } else {
-        std::fprintf(stderr, "vortan-flowgen: unknown flow '%s'\n%s", flowName.c_str(), kHelp);
-        return 2;
-    }
+    CLI::App app(kDescription, "vortan-flowgen");
+    vortan::cli::Prepare(app);
+    app.add_option("FLOW", flowName, "double-gyre or lorenz")
+        ->required()
+        ->check(CLI::IsMember({"double-gyre", "lorenz"}));
+    app.add_option("-o,--output", output, "the file to write (default: standard output)")
+        ->type_name("FILE")
+        ->check(vortan::cli::TextCheck([](const std::string& v) { return !v.empty(); },
+                                       "needs a file name"));
+    if (const int status = vortan::cli::Parse(app, argc, argv); status >= 0) return status;
+    const Flow flow = flowName == "lorenz" ? Lorenz() : DoubleGyre();
     std::string error;
     if (!WriteFlow(flow, output, error)) {
         std::fprintf(stderr, "vortan-flowgen: %s\n", error.c_str());

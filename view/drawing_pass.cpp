@@ -156,7 +156,10 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
                          PassKind kind) {
     PassStats stats;
     const bool screen = kind == PassKind::Screen;
-    if (screen) host.SetStatusText(ProgressText(kind, 0), true);
+    if (screen) {
+        host.SetStatusText(ProgressText(kind, 0), true);
+        host.ProgressChanged(0);
+    }
 
     state.m_sampleCount = kSamplesPerStreamline;
     PassGeometry g{};
@@ -223,6 +226,7 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
 
                 // The read-out shows the percentage before this streamline.
                 host.SetStatusText(ProgressText(kind, percent), true);
+                host.ProgressChanged(percent);
                 progress = progress + header.progressStep;
                 percent = RoundNearest(progress);
                 host.StreamletDrawn();

@@ -27,6 +27,10 @@ class IFrameHost : public IMessageSink {
     // Called once per repetition of a palette tick, after every colour table of
     // the repetition was animated: the moment a display shows the new colours.
     virtual void PaletteAnimated() {}
+    // The pass's progress in percent, the number its status text shows (0
+    // when a screen pass starts, then the share drawn before each streamline;
+    // the file's progress step may carry it outside 0..100).
+    virtual void ProgressChanged(int /*percent*/) {}
 };
 
 }  // namespace vortan

@@ -22,9 +22,9 @@ printf 'id,t,x,y\na,0,0,0\na,0.5,0.4,0.3\na,1,0.8,0.9\nb,10,-1,2\nb,12,-0.5,1\n'
 printf '1 0 0 0 1\n1 1 1 1 2\n1 2 2 0 3\n2 0 5 5 5\n2 3 4 4 4\n' >"$dir/flow3.txt"
 echo "the previous picture file" >"$dir/keep.math"
 
-expect 0 "" --help && check "--help shows the usage" grep -q "usage: vortan-convert" "$dir/out"
-expect 2 "no output file" "$dir/flow.csv"
-expect 2 "unknown option --colour" --colour "$dir/flow.csv" -o "$dir/x.math"
+expect 0 "" --help && check "--help shows the usage" grep -q "^Usage: vortan-convert" "$dir/out"
+expect 2 "vortan-convert: --output is required" "$dir/flow.csv"
+expect 2 "vortan-convert: The following argument was not expected: --colour" --colour "$dir/flow.csv" -o "$dir/x.math"
 for bad in "--size 0x600" "--size 16385x10" "--size 800" "--margin 11" "--margin nan" \
     "--dimension 4" "--tmax 0" "--tmax inf"; do
     expect 2 "" $bad "$dir/flow.csv" -o "$dir/x.math"

@@ -1,0 +1,112 @@
+#include "render/render_job.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace vortan::render {
+namespace {
+
+// Records what a render says, in order: "line ...", "message ...", and
+// each stage's progress as "stage: first..last" once it is over.
+struct FakeConsole : RenderConsole {
+    void Line(const std::string& text) override { said.push_back("line " + text); }
+    void Message(const std::string& text) override { said.push_back("message " + text); }
+    void Progress(const char* stage, int percent) override {
+        if (percents.empty() || stage != stages.back()) stages.push_back(stage);
+        percents.push_back(percent);
+    }
+    std::vector<std::string> said;
+    std::vector<std::string> stages;
+    std::vector<int> percents;
+};
+
+TEST(RenderJob, OutputFormatsByExtension) {
+    // path, the extension found ("" for none)
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.bmp", "bmp"}, {"A.BMP", "bmp"},      {"dir.png/x.Png", "png"},
+        {"x.gif", "gif"}, {"page.HTML", "html"}, {"x.txt", ""},
+        {"bmp", ""},      {"dir.bmp/x", ""},     {"x.bmp.tmp", ""},
+        {"", ""}};
+    for (const auto& [path, extension] : cases) {
+        const OutputFormat* format = FindOutputFormat(path);
+        EXPECT_EQ(format ? std::string(format->extension) : "", extension) << path;
+    }
+}
+
+TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
+    // output, frames (-1: two loops of a video instead), the reason ("" when accepted)
+    const std::tuple<const char*, int, std::string> cases[] = {
+        {"x.bmp", 0, ""},
+        {"x.gif", 5, ""},
+        {"x.png", -1, "--loops, --fps and --crf apply to .mp4 and .webm output only"},
+        {"", 0, "empty output file name"},
+        {"x.jpg", 0, "unknown output type 'x.jpg' (use .bmp, .png, .gif, .html, .mp4 or .webm)"},
+        {"x.bmp", 5, "--frames applies to .gif output only"},
+        {"x.html", 5, "--frames applies to .gif output only"}};
+    for (const auto& [output, frames, why] : cases) {
+        RenderOptions o;
+        o.input = "in.math";
+        o.output = output;
+        o.frames = frames < 0 ? 0 : frames;
+        o.loops = frames < 0 ? 2 : 0;
+        EXPECT_EQ(CheckRenderOptions(o), why) << output;
+        if (why.empty()) continue;
+        FakeConsole console;
+        EXPECT_EQ(RunRender(o, console), kExitUsage) << output;
+        EXPECT_EQ(console.said, std::vector<std::string>{"line " + why}) << output;
+    }
+}
+
+TEST(RenderJob, DrawsTheExampleWithProgressAsNumbers) {
+    test::TempDir dir;
+    RenderOptions o;
+    o.input = test::SourcePath("examples/double-gyre.math");
+    o.output = dir.file("gyre.bmp");
+    FakeConsole console;
+    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    EXPECT_TRUE(console.said.empty());
+    const std::string bmp = test::ReadWholeFile(o.output);
+    ASSERT_GT(bmp.size(), 1078u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    // One stage, from 0 up to 100 without going back.
+    EXPECT_EQ(console.stages, std::vector<std::string>{"drawing"});
+    ASSERT_GE(console.percents.size(), 3u);
+    EXPECT_EQ(console.percents.front(), 0);
+    EXPECT_EQ(console.percents.back(), 100);
+    for (std::size_t i = 1; i < console.percents.size(); ++i)
+        EXPECT_LE(console.percents[i - 1], console.percents[i]) << i;
+}
+
+TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
+    test::TempDir dir;
+    test::WriteTextFile(dir.file("short.math"), "640.\n480.\n2.\n");
+    const std::string missing = dir.file("none.math"), out = dir.file("x.bmp");
+    // input, settings, exit status, what is said
+    const std::tuple<std::string, std::string, int, std::string> cases[] = {
+        {missing, "", kExitFile, "line cannot read " + missing + ": No such file or directory"},
+        {dir.path(), "", kExitFile, "line cannot read " + dir.path() + ": Is a directory"},
+        {dir.file("short.math"), "", kExitFile,
+         "line cannot read " + dir.file("short.math") +
+             ": its header holds 3 numbers, a 2-D file needs 9 (width, height, dimension, "
+             "parameter end, progress step, x and y ranges)"},
+        {missing, dir.file("none.dat"), kExitUsage,
+         "message Error: Unable to open " + dir.file("none.dat")}};
+    for (const auto& [input, settings, status, said] : cases) {
+        RenderOptions o;
+        o.input = input;
+        o.settings = settings;
+        o.output = out;
+        FakeConsole console;
+        EXPECT_EQ(RunRender(o, console), status) << input;
+        EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;
+        EXPECT_EQ(test::CountEntries(dir.path()), 1) << input;  // only short.math
+    }
+}
+
+}  // namespace
+}  // namespace vortan::render
