@@ -95,7 +95,7 @@ TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
              ": its header holds 3 numbers, a 2-D file needs 9 (width, height, dimension, "
              "parameter end, progress step, x and y ranges)"},
         {missing, dir.file("none.dat"), kExitUsage,
-         "message Error: Unable to open " + dir.file("none.dat")}};
+         "line cannot read settings file " + dir.file("none.dat") + ": No such file or directory"}};
     for (const auto& [input, settings, status, said] : cases) {
         RenderOptions o;
         o.input = input;
