@@ -13,9 +13,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/qt/qt_ui_service.h"
 #include "view/qt/vortan_frame.h"
+#include "view/streamline_writer.h"
 
 namespace {
 
@@ -39,27 +41,30 @@ double ProcessCpuSeconds(const char* pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// A w x h picture of 400 gently curving streamlines of 60 knots in 0..1.
-void WritePicture(const std::string& path, int w, int h) {
-    std::ofstream out(path);
-    out << w << ".\n" << h << ".\n2.\n1.\n0.25\n0.\n1.\n0.\n1.\n0.\n0.\n";
+// A w x h picture of 400 gently curving streamlines of 61 knots in 0..1.
+bool WritePicture(const std::string& path, int w, int h) {
+    vortan::StreamlineHeader header;
+    header.imageWidth = static_cast<float>(w);
+    header.imageHeight = static_cast<float>(h);
+    header.dimension = 2.0f;
+    header.tMax = 1.0f;
+    header.progressStep = 0.25f;
+    header.xMax = 1.0f;
+    header.yMax = 1.0f;
+    vortan::StreamlineWriter writer;
+    if (!writer.Open(path, header)) return false;
     for (int line = 0; line < 400; ++line) {
         const double x0 = 0.1 + 0.8 * std::fmod(line * 0.6180339887, 1.0);
         const double y0 = 0.1 + 0.8 * std::fmod(line * 0.7548776662, 1.0);
-        std::string params = "{{0.", xs, ys;
+        std::vector<vortan::StreamlinePoint> points;
         for (int k = 0; k <= 60; ++k) {
             const double t = k / 60.0;
-            if (k) params += ", " + std::to_string(t);
             const double a = line * 0.37 + 2.0 * t;
-            const std::string sep = k ? ", " : "";
-            xs += sep + "{" + std::to_string(x0 + 0.08 * std::cos(a) * t) + ", 0.}";
-            ys += sep + "{" + std::to_string(y0 + 0.08 * std::sin(a) * t) + ", 0.}";
+            points.push_back({t, x0 + 0.08 * std::cos(a) * t, y0 + 0.08 * std::sin(a) * t});
         }
-        params += "}}";
-        out << "{{x -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, " << params << ", {" << xs
-            << "}], y -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, " << params << ", {" << ys
-            << "}]}}\n";
+        if (!writer.Write(points)) return false;
     }
+    return writer.Commit();
 }
 
 }  // namespace
@@ -72,7 +77,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int w = std::atoi(argv[1]), h = std::atoi(argv[2]);
     const std::string path = "/tmp/vortan-window-load-" + std::to_string(::getpid()) + ".math";
-    WritePicture(path, w, h);
+    if (!WritePicture(path, w, h)) {
+        std::fprintf(stderr, "vortan-window-load: cannot write %s\n", path.c_str());
+        return 1;
+    }
     vortan::AnimationParameters p;
     p.m_animationOn = 1;
     p.m_dimension = 2;
