@@ -18,13 +18,14 @@
 #include "notebook/notebook_file.h"
 #include "platform/input_file.h"
 #include "tools/cli_support.h"
+#include "view/streamline_reader.h"
 
 namespace {
 
 constexpr const char* kProgram = "vortan-convert";
 constexpr int kExitOk = 0;
 constexpr int kExitFile = 1;  // input unreadable or unusable, output not written
-constexpr int kMaxPictureSize = 16384;
+using vortan::kMaxPictureSide;
 
 const char* const kDescription =
     "Reads streamlines as plain columns and writes a streamline file for vortan.\n"
@@ -54,13 +55,13 @@ const char* const kFooter =
     "Exit status: 0 written; 1 input unreadable or unusable, or output not\n"
     "written; 2 invalid arguments.\n";
 
-// "WxH" with each side from 1 to kMaxPictureSize.
+// "WxH" with each side from 1 to kMaxPictureSide.
 bool ParseSize(const std::string& text, int& width, int& height) {
     const auto x = text.find_first_of("xX");
     unsigned long long w = 0, h = 0;
     if (x == std::string::npos ||
-        !vortan::cli::ParseWholeNumber(text.substr(0, x), 1, kMaxPictureSize, w) ||
-        !vortan::cli::ParseWholeNumber(text.substr(x + 1), 1, kMaxPictureSize, h)) {
+        !vortan::cli::ParseWholeNumber(text.substr(0, x), 1, kMaxPictureSide, w) ||
+        !vortan::cli::ParseWholeNumber(text.substr(x + 1), 1, kMaxPictureSide, h)) {
         return false;
     }
     width = static_cast<int>(w);

@@ -27,8 +27,8 @@ bool ParseParameter(const std::string& text, Parameter& parameter);
 
 // Picture width used when none is given; the height keeps the domain's aspect.
 inline constexpr int kDefaultPictureWidth = 800;
-// Largest picture side.
-inline constexpr int kMaxPictureSide = 16384;
+// Largest picture side: the one every streamline file is held to.
+using vortan::kMaxPictureSide;
 // Default distance between neighbouring streamlines, picture pixels.
 inline constexpr double kDefaultSeparation2D = 12.0;
 inline constexpr double kDefaultSeparation3D = 40.0;

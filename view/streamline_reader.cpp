@@ -526,8 +526,8 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
 std::string PictureSizeRangeText(float width, float height) {
     char text[128];
     std::snprintf(text, sizeof text,
-                  "picture size %g x %g is out of range: each side must be 1 to 16384",
-                  static_cast<double>(width), static_cast<double>(height));
+                  "picture size %g x %g is out of range: each side must be 1 to %d",
+                  static_cast<double>(width), static_cast<double>(height), kMaxPictureSide);
     return text;
 }
 
