@@ -6,7 +6,7 @@ FUZZ_BUILD := build-fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test test-main test-asan test-fuzz bench fuzz install deb format clean
+.PHONY: all deps build run test test-main test-asan test-fuzz fuzz-build bench fuzz install deb format clean
 
 all: build
 
