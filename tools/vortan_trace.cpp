@@ -1,11 +1,11 @@
 // vortan-trace: traces a vector field (a NetCDF or VTK file, or a formula)
 // into evenly spaced streamlines and writes them as a streamline file.
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <string>
 
 #include "field/field_file.h"
 #include "field/formula_field.h"
+#include "tools/cli_support.h"
 #include "trace/seed_file.h"
 #include "trace/trace_output.h"
 #include "trace/tracer.h"
@@ -17,7 +17,6 @@ using namespace vortan;
 constexpr const char* kProgram = "vortan-trace";
 constexpr int kExitWritten = 0;
 constexpr int kExitFile = 1;
-constexpr int kExitUsage = 2;
 
 struct Arguments {
     std::string input, output;
@@ -26,12 +25,6 @@ struct Arguments {
     std::string seeds, parameter = "normalized", size;
     trace::TraceOptions trace;
 };
-
-int UsageError(const std::string& text) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram, text.c_str(),
-                 kProgram);
-    return kExitUsage;
-}
 
 int FileError(const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", kProgram, text.c_str());
@@ -75,6 +68,10 @@ int main(int argc, char** argv) {
         "Traces a vector field into evenly spaced streamlines and writes them as a "
         "streamline file.",
         kProgram};
+    vortan::cli::Prepare(app);
+    const auto UsageError = [&app](const std::string& text) {
+        return vortan::cli::UsageError(app, text);
+    };
     app.add_option("FIELD", a.input, "a NetCDF (.nc) or VTK (.vtk, .vti, .vtr) file");
     app.add_option("-o,--output", a.output, "the streamline file to write (.math)")->required();
     app.add_option("--u", a.read.u, "NetCDF variable of the x component");
@@ -95,14 +92,7 @@ int main(int argc, char** argv) {
     app.add_option("--seeds", a.seeds, "a file of seed points, one 'x y [z]' a line");
     app.add_option("--parameter", a.parameter, "t written: normalized, time or length");
     app.add_option("--size", a.size, "picture size WxH (default 800 across, the domain's aspect)");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return kExitWritten;
-    } catch (const CLI::ParseError& e) {
-        return UsageError(e.what());
-    }
+    if (const int status = vortan::cli::Parse(app, argc, argv); status >= 0) return status;
 
     // Options first, so that a mistyped option does not wait for a large
     // file to be read.
