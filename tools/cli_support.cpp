@@ -58,6 +58,19 @@ bool ParseWholeNumber(const std::string& text, unsigned long long min, unsigned 
     return true;
 }
 
+bool ParsePictureSize(const std::string& text, int maxSide, int& width, int& height) {
+    const auto x = text.find_first_of("xX");
+    const auto max = static_cast<unsigned long long>(maxSide);
+    unsigned long long w = 0, h = 0;
+    if (x == std::string::npos || !ParseWholeNumber(text.substr(0, x), 1, max, w) ||
+        !ParseWholeNumber(text.substr(x + 1), 1, max, h)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
 bool ParseDecimal(const std::string& text, double& value) {
     std::string_view s = text;
     if (!s.empty() && s.front() == '+') {

@@ -30,6 +30,9 @@ int UsageError(const CLI::App& app, const std::string& message);
 bool ParseWholeNumber(const std::string& text, unsigned long long min, unsigned long long max,
                       unsigned long long& value);
 
+// A picture size "WxH" (or "WXH"), each side a whole number from 1 to maxSide.
+bool ParsePictureSize(const std::string& text, int maxSide, int& width, int& height);
+
 // A finite decimal number, as from_chars reads it with an optional leading
 // '+' (no inf, nan or hexadecimal).
 bool ParseDecimal(const std::string& text, double& value);

@@ -55,20 +55,6 @@ const char* const kFooter =
     "Exit status: 0 written; 1 input unreadable or unusable, or output not\n"
     "written; 2 invalid arguments.\n";
 
-// "WxH" with each side from 1 to kMaxPictureSide.
-bool ParseSize(const std::string& text, int& width, int& height) {
-    const auto x = text.find_first_of("xX");
-    unsigned long long w = 0, h = 0;
-    if (x == std::string::npos ||
-        !vortan::cli::ParseWholeNumber(text.substr(0, x), 1, kMaxPictureSide, w) ||
-        !vortan::cli::ParseWholeNumber(text.substr(x + 1), 1, kMaxPictureSide, h)) {
-        return false;
-    }
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 bool ParseMargin(const std::string& text, double& margin) {
     double m = 0.0;
     if (!vortan::cli::ParseDecimal(text, m) || m < 0.0 || m > 10.0) return false;
@@ -162,7 +148,10 @@ int main(int argc, char** argv) {
     app.add_option("--size", size, "picture size in pixels, 1 to 16384 each (default 800x600)")
         ->type_name("WxH")
         ->check(TextCheck(
-            [&](const std::string& v) { return ParseSize(v, options.width, options.height); },
+            [&](const std::string& v) {
+                return vortan::cli::ParsePictureSize(v, kMaxPictureSide, options.width,
+                                                     options.height);
+            },
             "expected WxH, each from 1 to 16384"));
     app.add_option("--margin", margin,
                    "fraction of each coordinate's span added on both sides (default 0.05)")

@@ -42,24 +42,6 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
-// "WxH", each side a whole number from 1 to the largest picture side.
-bool ParseSize(const std::string& text, int& width, int& height) {
-    const auto x = text.find('x');
-    if (x == std::string::npos) return false;
-    auto side = [](const std::string& s, int& out) {
-        if (s.empty() || s.size() > 5) return false;
-        int v = 0;
-        for (const char c : s) {
-            if (c < '0' || c > '9') return false;
-            v = v * 10 + (c - '0');
-        }
-        if (v < 1 || v > trace::kMaxPictureSide) return false;
-        out = v;
-        return true;
-    };
-    return side(text.substr(0, x), width) && side(text.substr(x + 1), height);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,7 +90,8 @@ int main(int argc, char** argv) {
         return UsageError("invalid --parameter '" + a.parameter +
                           "' (use normalized, time or length)");
     }
-    if (!a.size.empty() && !ParseSize(a.size, a.trace.width, a.trace.height)) {
+    if (!a.size.empty() && !vortan::cli::ParsePictureSize(a.size, trace::kMaxPictureSide,
+                                                          a.trace.width, a.trace.height)) {
         return UsageError("invalid --size '" + a.size + "' (use WxH, each from 1 to 16384)");
     }
     std::string error;
