@@ -145,17 +145,23 @@ const OutputFormat* FindOutputFormat(const std::string& path) {
     return nullptr;
 }
 
+std::string OutputTypeList(const std::string& first) {
+    std::vector<std::string> names;
+    if (!first.empty()) names.push_back(first);
+    for (const OutputFormat& format : OutputFormats()) names.emplace_back(format.extension);
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+        list += "." + names[i];
+    }
+    return list;
+}
+
 std::string CheckRenderOptions(const RenderOptions& options) {
     if (options.output.empty()) return "empty output file name";
     const OutputFormat* format = FindOutputFormat(options.output);
     if (!format) {
-        std::string list;
-        const auto& formats = OutputFormats();
-        for (std::size_t i = 0; i < formats.size(); ++i) {
-            list += i == 0 ? "" : i + 1 == formats.size() ? " or " : ", ";
-            list += std::string(".") + formats[i].extension;
-        }
-        return "unknown output type '" + options.output + "' (use " + list + ")";
+        return "unknown output type '" + options.output + "' (use " + OutputTypeList() + ")";
     }
     if (!format->write) {
         return std::string("this build writes no .") + format->extension +

@@ -102,6 +102,22 @@ int ConsoleMessageSink::MessageBox(const std::string& text, const std::string& c
     return IDOK;
 }
 
+bool ReadRenderSettings(const RenderOptions& o, RenderConsole& console, SettingsRecord& settings) {
+    // The control panel's defaults, or a settings file, checked as START checks them.
+    settings = SettingsRecord();
+    ConsoleMessageSink sink(console);
+    if (!o.settings.empty()) {
+        if (const std::string problem = InputFileProblem(o.settings); !problem.empty()) {
+            console.Line("cannot read settings file " + o.settings + ": " + problem);
+            return false;
+        }
+        if (!ReadSettingsFile(o.settings, settings, sink)) return false;
+    }
+    // Settings refused name the file they came from.
+    SettingsFileSink settingsSink(sink, o.settings);
+    return ValidateStartSettings(settings, settingsSink);
+}
+
 int RunRender(const RenderOptions& o, RenderConsole& console) {
     if (const std::string why = CheckRenderOptions(o); !why.empty()) {
         console.Line(why);
@@ -109,33 +125,25 @@ int RunRender(const RenderOptions& o, RenderConsole& console) {
     }
     const OutputFormat& format = *FindOutputFormat(o.output);
 
-    // Settings: the control panel's defaults, or a settings file, checked as START checks them.
     SettingsRecord settings;
-    ConsoleMessageSink sink(console);
-    if (!o.settings.empty()) {
-        if (const std::string problem = InputFileProblem(o.settings); !problem.empty()) {
-            console.Line("cannot read settings file " + o.settings + ": " + problem);
-            return kExitUsage;
-        }
-        if (!ReadSettingsFile(o.settings, settings, sink)) return kExitUsage;
-    }
-    // Settings refused name the file they came from.
-    SettingsFileSink settingsSink(sink, o.settings);
-    if (!ValidateStartSettings(settings, settingsSink)) return kExitUsage;
+    if (!ReadRenderSettings(o, console, settings)) return kExitUsage;
 
-    if (const std::string problem = InputFileProblem(o.input); !problem.empty()) {
-        console.Line("cannot read " + o.input + ": " + problem);
-        return kExitFile;
+    std::string drawn = o.streamlines;
+    if (drawn.empty()) {
+        if (const std::string problem = InputFileProblem(o.input); !problem.empty()) {
+            console.Line("cannot read " + o.input + ": " + problem);
+            return kExitFile;
+        }
+        // A vector-field file (known by its content) is traced once with the
+        // default options into the user's cache; that streamline file is drawn.
+        const trace::StreamlineInput resolved = trace::ResolveStreamlineInput(o.input);
+        if (!resolved.ok) {
+            console.Line(resolved.error);
+            return kExitFile;
+        }
+        for (const std::string& note : resolved.notes) console.Line(note);
+        drawn = resolved.path;
     }
-    // A vector-field file (known by its content) is traced once with the
-    // default options into the user's cache; that streamline file is drawn.
-    const trace::StreamlineInput resolved = trace::ResolveStreamlineInput(o.input);
-    if (!resolved.ok) {
-        console.Line(resolved.error);
-        return kExitFile;
-    }
-    for (const std::string& note : resolved.notes) console.Line(note);
-    const std::string& drawn = resolved.path;
 
     StreamlineHeader header;
     if (!ReadDrawableHeader(o, drawn, console, header)) return kExitFile;

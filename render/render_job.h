@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_record.h"
 #include "platform/indexed_canvas.h"
 #include "platform/message_sink.h"
 #include "view/vortan_frame_state.h"
@@ -20,6 +21,9 @@ inline constexpr int kExitUsage = 2;
 
 struct RenderOptions {
     std::string input;
+    // A streamline file drawn in place of input, which then only names the
+    // picture in messages (a traced field, say); empty: input is drawn.
+    std::string streamlines;
     std::string output;
     std::string settings;     // empty: the control panel's defaults
     std::string axes = "xy";  // xy, xz or yz; used for three-dimensional files
@@ -87,9 +91,19 @@ const std::vector<OutputFormat>& OutputFormats();
 // The format for the extension of path (any case), or null.
 const OutputFormat* FindOutputFormat(const std::string& path);
 
+// The known output extensions as text: ".bmp, .png, ... or .webm", with
+// first (an extension without the point) put before them when given.
+std::string OutputTypeList(const std::string& first = {});
+
 // Why options cannot be rendered (output type unknown or not built, a frame
 // count for a still picture), as a usage-error text; empty when they can.
 std::string CheckRenderOptions(const RenderOptions& options);
+
+// Reads options.settings (the control panel's defaults when empty) and checks
+// the settings as START does; false, having said why, when they cannot be
+// used (exit status kExitUsage).
+bool ReadRenderSettings(const RenderOptions& options, RenderConsole& console,
+                        SettingsRecord& settings);
 
 // Renders options.input to options.output. Returns the exit status.
 int RunRender(const RenderOptions& options, RenderConsole& console);

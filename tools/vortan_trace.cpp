@@ -1,11 +1,19 @@
 // vortan-trace: traces a vector field (a NetCDF or VTK file, or a formula)
-// into evenly spaced streamlines and writes them as a streamline file.
+// into evenly spaced streamlines and writes them as a streamline file, or
+// draws them into a picture as vortan-render would.
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "field/field_file.h"
 #include "field/formula_field.h"
+#include "platform/temp_cleanup.h"
+#include "render/render_job.h"
 #include "tools/cli_support.h"
+#include "tools/render_cli.h"
 #include "trace/seed_file.h"
 #include "trace/trace_output.h"
 #include "trace/tracer.h"
@@ -24,6 +32,8 @@ struct Arguments {
     std::string formula, domain, grid;
     std::string seeds, parameter = "normalized", size;
     trace::TraceOptions trace;
+    render::RenderOptions render;
+    cli::DrawingArguments drawing;
 };
 
 int FileError(const std::string& text) {
@@ -42,20 +52,51 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
-}  // namespace
+// A streamline file of its own in the temporary folder, removed when the
+// object goes (or when a signal ends the program).
+class TempStreamlineFile {
+  public:
+    TempStreamlineFile() {
+        const char* folder = std::getenv("TMPDIR");
+        std::string name =
+            std::string(folder && *folder ? folder : "/tmp") + "/vortan-trace-XXXXXX.math";
+        temp_cleanup::InstallSignalCleanup();
+        const int fd = ::mkstemps(name.data(), 5);
+        if (fd < 0) return;
+        ::close(fd);
+        m_path = name;
+        m_slot = temp_cleanup::Track(m_path);
+    }
+    ~TempStreamlineFile() {
+        if (m_path.empty()) return;
+        ::unlink(m_path.c_str());
+        temp_cleanup::Forget(m_slot);
+    }
+    TempStreamlineFile(const TempStreamlineFile&) = delete;
+    TempStreamlineFile& operator=(const TempStreamlineFile&) = delete;
+    const std::string& Path() const { return m_path; }
 
-int main(int argc, char** argv) {
+  private:
+    std::string m_path;
+    int m_slot = -1;
+};
+
+int Run(int argc, char** argv) {
     Arguments a;
     CLI::App app{
         "Traces a vector field into evenly spaced streamlines and writes them as a "
-        "streamline file.",
+        "streamline file (.math), or draws them into a picture as vortan-render would.",
         kProgram};
-    vortan::cli::Prepare(app);
+    cli::Prepare(app);
     const auto UsageError = [&app](const std::string& text) {
         return vortan::cli::UsageError(app, text);
     };
     app.add_option("FIELD", a.input, "a NetCDF (.nc) or VTK (.vtk, .vti, .vtr) file");
-    app.add_option("-o,--output", a.output, "the streamline file to write (.math)")->required();
+    app.add_option("-o,--output", a.output,
+                   "the file to write: a streamline file (.math), or a picture (" +
+                       render::OutputTypeList() + ") drawn with the drawing options")
+        ->type_name("OUT")
+        ->required();
     app.add_option("--u", a.read.u, "NetCDF variable of the x component");
     app.add_option("--v", a.read.v, "NetCDF variable of the y component");
     app.add_option("--w", a.read.w, "NetCDF variable of the z component");
@@ -74,7 +115,9 @@ int main(int argc, char** argv) {
     app.add_option("--seeds", a.seeds, "a file of seed points, one 'x y [z]' a line");
     app.add_option("--parameter", a.parameter, "t written: normalized, time or length");
     app.add_option("--size", a.size, "picture size WxH (default 800 across, the domain's aspect)");
+    cli::AddDrawingOptions(app, a.render, a.drawing);
     if (const int status = vortan::cli::Parse(app, argc, argv); status >= 0) return status;
+    cli::FinishDrawingOptions(app, a.drawing, a.render);
 
     // Options first, so that a mistyped option does not wait for a large
     // file to be read.
@@ -96,8 +139,23 @@ int main(int argc, char** argv) {
     }
     std::string error;
     if (!trace::CheckTraceOptions(a.trace, error)) return UsageError(error);
-    if (LowerExtension(a.output) != "math") {
-        return UsageError("cannot tell the format of '" + a.output + "' (use .math)");
+    const bool picture = LowerExtension(a.output) != "math";
+    a.render.output = a.output;
+    if (!picture) {
+        if (const auto given = cli::GivenDrawingOptions(app); !given.empty()) {
+            return UsageError(given.front() + " applies to picture output only, not .math");
+        }
+    } else if (!render::FindOutputFormat(a.output)) {
+        return UsageError("unknown output type '" + a.output + "' (use " +
+                          render::OutputTypeList("math") + ")");
+    } else if (const std::string why = render::CheckRenderOptions(a.render); !why.empty()) {
+        return UsageError(why);
+    }
+    cli::StderrConsole console(kProgram, a.render.quiet);
+    if (picture) {
+        // The settings are checked before the field is read and traced.
+        SettingsRecord settings;
+        if (!render::ReadRenderSettings(a.render, console, settings)) return cli::kExitUsage;
     }
 
     const field::FieldResult read = a.formula.empty()
@@ -110,8 +168,28 @@ int main(int argc, char** argv) {
     }
     const trace::TraceResult traced = trace::TraceField(read.field, a.trace);
     if (!traced.ok) return FileError(traced.error);
-    for (const std::string& note : traced.notes)
-        std::fprintf(stderr, "%s: %s\n", kProgram, note.c_str());
-    if (!trace::WriteTraceResult(traced, a.output, error)) return FileError(error);
-    return kExitWritten;
+    for (const std::string& note : traced.notes) console.Line(note);
+    if (!picture) {
+        if (!trace::WriteTraceResult(traced, a.output, error)) return FileError(error);
+        return kExitWritten;
+    }
+    // A picture: the streamlines go through a streamline file, so that the
+    // picture is the one vortan-render draws from that file.
+    const TempStreamlineFile streamlines;
+    if (streamlines.Path().empty()) return FileError("cannot make a temporary streamline file");
+    if (!trace::WriteTraceResult(traced, streamlines.Path(), error)) return FileError(error);
+    a.render.input = a.input.empty() ? "the formula's field" : a.input;
+    a.render.streamlines = streamlines.Path();
+    return render::RunRender(a.render, console);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: not enough memory\n", kProgram);
+        return kExitFile;
+    }
 }

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Drives vortan-trace: fields from formulas and files traced into streamline
-# files, read back by vortan-render; notes, messages and exit statuses.
+# files, read back by vortan-render, or drawn in one go; notes, messages and
+# exit statuses.
 # Usage: sh trace.sh BUILD_DIR SOURCE_DIR
 trace="$1/vortan-trace"
 render="$1/vortan-render"
@@ -78,6 +79,40 @@ run "missing file" 1 "$work/none.nc" -o "$work/x.math" && expect "missing file n
 printf 'not a field\n' >"$work/text.nc"
 run "not a field" 1 "$work/text.nc" -o "$work/x.math" && expect "not a field: named" 'err_has "$work/text.nc"'
 
+# --- a picture in one go: the one vortan-render draws from the traced file ------
+if [ -x "$render" ]; then
+    printf '%s\n' 2 40 7 0 1 0 1 0 1 0 1 0 >"$work/slow.dat"
+    # field, output, drawing options
+    while IFS='|' read -r f out opts; do
+        run "picture $out" 0 "$fixtures/$f" -o "$work/one.$out" --quiet $opts &&
+            "$trace" "$fixtures/$f" -o "$work/two.math" 2>/dev/null &&
+            "$render" "$work/two.math" -o "$work/two.$out" --quiet $opts 2>/dev/null
+        expect "picture $out $opts: the bytes vortan-render draws from the .math file" \
+            '[ -s "$work/one.$out" ] && cmp -s "$work/one.$out" "$work/two.$out"'
+    done <<EOF2
+rotation3d.vti|png|-s $work/slow.dat --axes xz --ticks 5
+rotation3d.nc|bmp|--axes yz
+gyre_rect_ascii.vtk|gif|-s $work/slow.dat --frames 3
+EOF2
+    run "a 2-D field with --axes" 0 "$fixtures/gyre_rect_ascii.vtk" -o "$work/g.bmp" --axes xz &&
+        expect "a 2-D field with --axes: said, as vortan-render says it" \
+            'grep -qxF "vortan-trace: $fixtures/gyre_rect_ascii.vtk is two-dimensional; --axes xz is ignored" "$work/err"'
+    run "settings refused before tracing" 2 "$fixtures/gyre_rect_ascii.vtk" -o "$work/x.png" -s "$work/none.dat" &&
+        expect "settings refused: named, nothing written" \
+            'grep -qxF "vortan-trace: cannot read settings file $work/none.dat: No such file or directory" "$work/err" && [ ! -e "$work/x.png" ]'
+    run "unknown picture type" 2 "$fixtures/gyre_rect_ascii.vtk" -o "$work/x.jpg" &&
+        expect "unknown picture type: the known ones listed" \
+            'err_has "unknown output type '"'$work/x.jpg'"' (use .math, .bmp, .png, .gif, .html, .mp4 or .webm)"'
+    # A write that fails part way (the file size limit, below the picture's
+    # size but above the streamline file's) leaves nothing behind.
+    mkdir "$work/tmp" "$work/pictures"
+    (trap '' XFSZ; ulimit -f 200; TMPDIR="$work/tmp" "$trace" --field 'u=1;v=0' --domain 0:1,0:1 --separation 40 \
+        -o "$work/pictures/big.bmp" >/dev/null 2>"$work/err")
+    st=$?
+    expect "a failed write: status 1, said, no picture and no streamline file left" \
+        '[ "$st" -eq 1 ] && err_has "cannot write $work/pictures/big.bmp" && [ -z "$(ls -A "$work/pictures")" ] && [ -z "$(ls -A "$work/tmp")" ]'
+fi
+
 # --- a failure leaves an existing output as it was ---------------------------------
 printf 'keep me\n' >"$work/keep.math"
 run "failure keeps the old file" 1 "$work/none.nc" -o "$work/keep.math" &&
@@ -115,7 +150,8 @@ for args in "-o $x" "--field u=1;v=0 -o $x" "--domain 0:1,0:1 $work/gyre.math -o
     "--field u=1;v=0 --domain 0:1,0:1 $work/gyre.math -o $x" "--field u=1;v=0 --domain 0:1,0:1 --parameter speed -o $x" \
     "--field u=1;v=0 --domain 0:1,0:1 --size 0x10 -o $x" "--field u=1;v=0 --domain 0:1,0:1 --size 800 -o $x" \
     "--field u=1;v=0 --domain 0:1,0:1 --separation 0.1 -o $x" "--field u=1;v=0 --domain 0:1,0:1 --test-ratio 2 -o $x" \
-    "--field u=1;v=0 --domain 0:1,0:1 -o $work/x.txt" "--field u=1;v=0 --domain 0:1,0:1 --bogus -o $x"; do
+    "--field u=1;v=0 --domain 0:1,0:1 -o $work/x.txt" "--field u=1;v=0 --domain 0:1,0:1 --bogus -o $x" \
+    "--field u=1;v=0 --domain 0:1,0:1 --axes xz -o $x" "--field u=1;v=0 --domain 0:1,0:1 --frames 3 -o $work/x.png"; do
     run "refused: $args" 2 $args && expect "refused: $args" 'grep -q "^vortan-trace: " "$work/err" && err_has --help && [ ! -e "$x" ]'
 done
 run "help" 0 --help && expect "help" 'grep -q -- "--separation" "$work/out" && grep -q -- "--parameter" "$work/out"'

@@ -108,5 +108,33 @@ TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
     }
 }
 
+TEST(RenderJob, AStreamlineFileDrawnInPlaceOfTheInputWhichNamesThePicture) {
+    test::TempDir dir;
+    test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");
+    RenderOptions direct;
+    direct.input = test::SourcePath("examples/double-gyre.math");
+    direct.output = dir.file("direct.bmp");
+    FakeConsole quiet;
+    ASSERT_EQ(RunRender(direct, quiet), kExitWritten);
+    // The input need not exist: it only names the picture in what is said.
+    RenderOptions o = direct;
+    o.input = "flow.nc";
+    o.streamlines = direct.input;
+    o.output = dir.file("instead.bmp");
+    FakeConsole console;
+    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    EXPECT_TRUE(console.said.empty());
+    EXPECT_EQ(test::ReadWholeFile(o.output), test::ReadWholeFile(direct.output));
+    o.streamlines = dir.file("empty.math");
+    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    EXPECT_EQ(console.said, std::vector<std::string>{
+                                "line flow.nc: no streamline was drawn; the picture is black"});
+}
+
+TEST(RenderJob, OutputTypeListWithAnotherTypeFirst) {
+    EXPECT_EQ(OutputTypeList(), ".bmp, .png, .gif, .html, .mp4 or .webm");
+    EXPECT_EQ(OutputTypeList("math"), ".math, .bmp, .png, .gif, .html, .mp4 or .webm");
+}
+
 }  // namespace
 }  // namespace vortan::render
