@@ -8,56 +8,6 @@
 #include "field/value_decode.h"
 
 namespace vortan::field {
-namespace {
-
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
-}
-
-}  // namespace
-
-std::string DecodeBase64(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() / 4 * 3 + 3);
-    unsigned group = 0;
-    int have = 0;  // characters in the current group of four
-    for (char c : text) {
-        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') continue;
-        if (c == '=') {
-            // Padding closes the group: 2 characters give 1 byte, 3 give 2.
-            if (have == 2) out += static_cast<char>((group >> 4) & 0xFF);
-            if (have == 3) {
-                out += static_cast<char>((group >> 10) & 0xFF);
-                out += static_cast<char>((group >> 2) & 0xFF);
-            }
-            group = 0;
-            have = 0;
-            continue;
-        }
-        const int value = Base64Value(c);
-        if (value < 0) break;
-        group = (group << 6) | static_cast<unsigned>(value);
-        if (++have == 4) {
-            out += static_cast<char>((group >> 16) & 0xFF);
-            out += static_cast<char>((group >> 8) & 0xFF);
-            out += static_cast<char>(group & 0xFF);
-            group = 0;
-            have = 0;
-        }
-    }
-    // Unpadded tails carry the same bytes as padded ones.
-    if (have == 2) out += static_cast<char>((group >> 4) & 0xFF);
-    if (have == 3) {
-        out += static_cast<char>((group >> 10) & 0xFF);
-        out += static_cast<char>((group >> 2) & 0xFF);
-    }
-    return out;
-}
 
 bool UnpackArray(std::string_view data, const BlockLayout& layout, std::size_t expected,
                  std::string* out, std::string* error) {

@@ -1,5 +1,6 @@
-// The binary encodings of VTK XML data arrays: base64 text, the byte-count
-// header (UInt32 or UInt64, either byte order) and zlib-compressed blocks.
+// The binary encodings of VTK XML data arrays: the byte-count header (UInt32
+// or UInt64, either byte order) and zlib-compressed blocks. Their base64
+// text is decoded by platform/base64.h with padded groups allowed.
 #pragma once
 
 #include <cstddef>
@@ -7,11 +8,6 @@
 #include <string_view>
 
 namespace vortan::field {
-
-// Decodes base64 text, skipping blanks; a padded group may be followed by
-// more groups (VTK encodes the header and the data separately). Decoding
-// stops at the first character that is not base64.
-std::string DecodeBase64(std::string_view text);
 
 struct BlockLayout {
     std::size_t headerWidth = 4;  // 4 (UInt32) or 8 (UInt64)

@@ -14,6 +14,7 @@
 #include "field/field_grid.h"
 #include "field/value_decode.h"
 #include "field/vtk_xml_decode.h"
+#include "platform/base64.h"
 
 namespace vortan::field {
 namespace {
@@ -442,8 +443,12 @@ class XmlReader {
         }
         std::string decoded;
         std::string_view data;
+        // Header and data are padded separately, so padded groups may follow
+        // each other.
+        constexpr Base64Options kVtkBase64{.paddedGroups = true};
         if (a.format == "binary") {
-            decoded = DecodeBase64(a.text);
+            if (const Base64Result r = DecodeBase64(a.text, decoded, kVtkBase64); !r)
+                return Fail(what + ": " + Base64ErrorText(r));
             data = decoded;
         } else if (a.format == "appended") {
             if (!m_haveAppended) return Fail(what + " is appended but there is no AppendedData");
@@ -451,7 +456,8 @@ class XmlReader {
                 return Fail(what + " starts past the end of the appended data");
             const std::string_view from = m_appended.substr(a.offset);
             if (m_appendedBase64) {
-                decoded = DecodeBase64(from);
+                if (const Base64Result r = DecodeBase64(from, decoded, kVtkBase64); !r)
+                    return Fail(what + ": " + Base64ErrorText(r));
                 data = decoded;
             } else {
                 data = from;  // raw bytes are read where they lie

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base64.h"
+
 namespace vortan::notebook {
 namespace {
 
@@ -18,26 +20,23 @@ using mexpr::Expression;
 using mexpr::NodeKind;
 using Index = Expression::Index;
 
-constexpr std::int8_t kSkip = -2;     // blank or line end
-constexpr std::int8_t kInvalid = -1;  // not base64
-
-constexpr std::array<std::int8_t, 256> MakeBase64Table() {
-    std::array<std::int8_t, 256> t{};
-    for (auto& v : t) v = kInvalid;
-    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (int k = 0; k < 64; ++k)
-        t[static_cast<unsigned char>(alphabet[k])] = static_cast<std::int8_t>(k);
-    for (char c : {' ', '\t', '\n', '\r', '\f', '\v'}) t[static_cast<unsigned char>(c)] = kSkip;
-    return t;
-}
-constexpr std::array<std::int8_t, 256> kBase64 = MakeBase64Table();
-
-// Length of a backslash line continuation at text[i] ("\\\n" or "\\\r\n"), 0 if none.
-std::size_t Continuation(std::string_view text, std::size_t i) {
-    if (text[i] != '\\') return 0;
-    if (i + 1 < text.size() && text[i + 1] == '\n') return 2;
-    if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') return 3;
-    return 0;
+// Blanks and backslash continuations before "1:" (a notebook breaks the
+// string's first line): the position of the first other character.
+std::size_t SkipLayout(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            ++i;
+        } else if (c == '\\' && text.substr(i + 1, 1) == "\n") {
+            i += 2;
+        } else if (c == '\\' && text.substr(i + 1, 2) == "\r\n") {
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    return i;
 }
 
 // Refused sizes of the binary form.
@@ -256,58 +255,6 @@ class BinaryReader {
 
 }  // namespace
 
-bool DecodeBase64(std::string_view text, std::string& out) {
-    out.clear();
-    out.reserve(text.size() / 4 * 3 + 3);
-    std::uint32_t acc = 0;
-    int have = 0;  // sextets in acc
-    std::size_t padding = 0;
-    const auto* u = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        // Four data characters at a time while nothing else comes.
-        while (have == 0 && i + 4 <= text.size()) {
-            const int a = kBase64[u[i]], b = kBase64[u[i + 1]], c = kBase64[u[i + 2]],
-                      d = kBase64[u[i + 3]];
-            if ((a | b | c | d) < 0 || padding) break;
-            const auto v = static_cast<std::uint32_t>((a << 18) | (b << 12) | (c << 6) | d);
-            const char bytes[3] = {static_cast<char>(v >> 16), static_cast<char>(v >> 8),
-                                   static_cast<char>(v)};
-            out.append(bytes, 3);
-            i += 4;
-        }
-        if (i >= text.size()) break;
-        const auto c = u[i];
-        const std::int8_t v = kBase64[c];
-        if (v >= 0) {
-            if (padding) return false;  // data after '='
-            acc = (acc << 6) | static_cast<std::uint32_t>(v);
-            if (++have == 4) {
-                const char bytes[3] = {static_cast<char>(acc >> 16), static_cast<char>(acc >> 8),
-                                       static_cast<char>(acc)};
-                out.append(bytes, 3);
-                acc = 0;
-                have = 0;
-            }
-        } else if (v == kSkip) {
-            continue;
-        } else if (c == '=') {
-            ++padding;
-        } else if (const std::size_t n = Continuation(text, i)) {
-            i += n - 1;
-        } else {
-            return false;
-        }
-    }
-    if (have == 1) return false;
-    if (padding && (have == 0 || static_cast<std::size_t>(have) + padding != 4)) return false;
-    if (have == 2) out.push_back(static_cast<char>(acc >> 4));
-    if (have == 3) {
-        out.push_back(static_cast<char>(acc >> 10));
-        out.push_back(static_cast<char>(acc >> 2));
-    }
-    return true;
-}
-
 CompressedStatus Inflate(std::string_view zlib, std::size_t limit, InflatedBytes& out) {
     out = InflatedBytes{};
     z_stream z{};
@@ -365,23 +312,17 @@ CompressedStatus DecodeBinaryExpression(std::string_view bytes, Expression& e, I
 
 CompressedStatus DecodeCompressedData(std::string_view payload, Expression& e, Index& root,
                                       std::size_t& budget) {
-    // Blanks and continuations may come before "1:" (a notebook breaks the
-    // string's first line).
-    std::size_t i = 0;
-    while (i < payload.size()) {
-        if (kBase64[static_cast<unsigned char>(payload[i])] == kSkip) {
-            ++i;
-        } else if (const std::size_t n = Continuation(payload, i)) {
-            i += n;
-        } else {
-            break;
-        }
-    }
+    const std::size_t i = SkipLayout(payload);
     if (payload.compare(i, 2, "1:") != 0) return CompressedStatus::BadBase64;
-    std::string zlib;
-    if (!DecodeBase64(payload.substr(i + 2), zlib)) return CompressedStatus::BadBase64;
+    const std::string_view text = payload.substr(i + 2);
+    const auto zlib =
+        std::make_unique_for_overwrite<unsigned char[]>(Base64DecodedBound(text.size()));
+    const Base64Result decoded =
+        DecodeBase64(text, zlib.get(), Base64Options{.continuations = true});
+    if (!decoded) return CompressedStatus::BadBase64;
     InflatedBytes bytes;
-    const CompressedStatus s = Inflate(zlib, budget, bytes);
+    const CompressedStatus s = Inflate(
+        std::string_view(reinterpret_cast<const char*>(zlib.get()), decoded.size), budget, bytes);
     if (s != CompressedStatus::Ok) return s;
     budget -= bytes.size;
     return DecodeBinaryExpression(bytes.View(), e, root);

@@ -34,10 +34,6 @@ namespace vortan::notebook {
 // Nesting of the binary form beyond which it is refused.
 inline constexpr int kMaxBinaryDepth = mexpr::Expression::kMaxDepth;
 
-// Base64 text (after "1:") to bytes; blanks, line ends and backslash line
-// continuations are passed over, '=' padding is allowed only at the end.
-bool DecodeBase64(std::string_view text, std::string& out);
-
 // Inflated bytes (not zero-filled before inflation writes them).
 struct InflatedBytes {
     std::unique_ptr<char[]> data;

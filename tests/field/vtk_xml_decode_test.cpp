@@ -1,4 +1,4 @@
-// Base64 groups and the block layouts of binary VTK XML data.
+// The block layouts of binary VTK XML data.
 #include "field/vtk_xml_decode.h"
 
 #include <gtest/gtest.h>
@@ -6,22 +6,6 @@
 
 namespace vortan::field {
 namespace {
-
-TEST(VtkXmlDecode, Base64GroupsMayFollowPadding) {
-    const struct {
-        const char* text;
-        std::string bytes;
-    } cases[] = {
-        {"TWFu", "Man"},
-        {"TWE=", "Ma"},
-        {"TQ==", "M"},
-        {"TQ==TWFu", "MMan"},   // header and data encoded one after the other
-        {"TW\nE=  TQ", "MaM"},  // blanks skipped, unpadded tail kept
-        {"TWFu!TWFu", "Man"},   // stops at a foreign character
-        {"", ""},
-    };
-    for (const auto& c : cases) EXPECT_EQ(DecodeBase64(c.text), c.bytes) << c.text;
-}
 
 std::string Word(unsigned long long value, std::size_t width, bool big) {
     std::string out(width, '\0');

@@ -167,6 +167,10 @@ TEST(VtkXml, Messages) {
                "format=\"binary\">" +
                Base64(UInt32Le(31) + std::string(31, 'a')) + "</DataArray></PointData>"),
          "f.vti: array 'v': the header gives 31 bytes for 32 expected"},
+        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
+               "format=\"binary\">" +
+               Base64(UInt32Le(32)) + "!" + "</DataArray></PointData>"),
+         "f.vti: array 'v': a character that is not base64 at offset 8"},
         {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"x\"/>"
                "</PointData>"),
          "f.vti: array 'v' has a bad NumberOfComponents"},
