@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -101,6 +102,10 @@ const std::array<std::array<const char*, 3>, 18> kCommonNames = {{
     {"ugos", "vgos", ""},
     {"UGRD", "VGRD", ""},
 }};
+
+// Bounds on the subgroups named when the components are not found.
+constexpr int kMaxGroupDepth = 8;
+constexpr int kMaxGroupVariablesListed = 40;
 
 class NetCdfReader {
   public:
@@ -233,7 +238,62 @@ class NetCdfReader {
     std::string VariablesPresent() const {
         std::string s;
         for (const auto& v : m_vars) s += (s.empty() ? "" : ", ") + Described(v);
-        return s.empty() ? "none" : s;
+        if (s.empty()) s = "none";
+        std::string grouped;
+        int listed = 0;
+        ListGroupVariables(m_nc, 0, &grouped, &listed);
+        if (listed > kMaxGroupVariablesListed)
+            grouped += " and " + std::to_string(listed - kMaxGroupVariablesListed) + " more";
+        if (!grouped.empty()) s += "; in subgroups, which are not searched: " + grouped;
+        return s;
+    }
+
+    // Adds "/group/name(dims)" for each variable of group's subgroups (to a
+    // depth and a count that bound the message), counting all in listed.
+    void ListGroupVariables(int group, int depth, std::string* out, int* listed) const {
+        int count = 0;
+        if (depth >= kMaxGroupDepth || nc_inq_grps(group, &count, nullptr) != NC_NOERR ||
+            count <= 0 || count > 4096)
+            return;
+        std::vector<int> groups(static_cast<std::size_t>(count));
+        if (nc_inq_grps(group, &count, groups.data()) != NC_NOERR) return;
+        for (int g : groups) {
+            std::size_t length = 0;
+            std::string path;
+            if (nc_inq_grpname_full(g, &length, nullptr) == NC_NOERR && length < 4096) {
+                path.resize(length);
+                if (nc_inq_grpname_full(g, &length, path.data()) != NC_NOERR) path.clear();
+            }
+            int nvars = 0;
+            if (nc_inq_varids(g, &nvars, nullptr) == NC_NOERR && nvars > 0 && nvars <= 65536) {
+                std::vector<int> ids(static_cast<std::size_t>(nvars));
+                if (nc_inq_varids(g, &nvars, ids.data()) != NC_NOERR) nvars = 0;
+                for (int i = 0; i < nvars; ++i) {
+                    if (++*listed > kMaxGroupVariablesListed) continue;
+                    *out += (out->empty() ? "" : ", ") + path + "/" +
+                            GroupVariable(g, ids[static_cast<std::size_t>(i)]);
+                }
+            }
+            ListGroupVariables(g, depth + 1, out, listed);
+        }
+    }
+
+    // "name(dim, ...)" of a variable in any group.
+    static std::string GroupVariable(int group, int id) {
+        char name[NC_MAX_NAME + 1] = {};
+        int nd = 0;
+        if (nc_inq_var(group, id, name, nullptr, &nd, nullptr, nullptr) != NC_NOERR || nd < 0 ||
+            nd > NC_MAX_VAR_DIMS)
+            return "?";
+        std::vector<int> dims(static_cast<std::size_t>(nd));
+        if (nd > 0 && nc_inq_vardimid(group, id, dims.data()) != NC_NOERR) return name;
+        std::string s = std::string(name) + "(";
+        for (std::size_t d = 0; d < dims.size(); ++d) {
+            char dim[NC_MAX_NAME + 1] = {};
+            if (nc_inq_dimname(group, dims[d], dim) != NC_NOERR) std::strcpy(dim, "?");
+            s += (d ? ", " : "") + std::string(dim);
+        }
+        return s + ")";
     }
 
     const Variable* Find(const std::string& name) const {
@@ -466,8 +526,8 @@ class NetCdfReader {
         return true;
     }
 
-    // Masks fill and missing values as NaN and applies scale_factor and
-    // add_offset to the rest.
+    // Masks fill and missing values and values outside the valid range as
+    // NaN, and applies scale_factor and add_offset to the rest.
     void Unpack(const Variable& var, std::vector<double>* values) const {
         std::vector<double> masked = NumberAttribute(var.id, "_FillValue");
         if (masked.empty()) {
@@ -498,14 +558,26 @@ class NetCdfReader {
             }
         }
         for (double m : NumberAttribute(var.id, "missing_value")) masked.push_back(m);
+        // The valid range holds stored (packed) values: valid_range, else
+        // valid_min and valid_max, each bound alone.
+        double low = -HUGE_VAL, high = HUGE_VAL;
+        if (const std::vector<double> range = NumberAttribute(var.id, "valid_range");
+            range.size() >= 2) {
+            low = range[0];
+            high = range[1];
+        } else {
+            if (const auto min = NumberAttribute(var.id, "valid_min"); !min.empty()) low = min[0];
+            if (const auto max = NumberAttribute(var.id, "valid_max"); !max.empty()) high = max[0];
+        }
         const std::vector<double> scale = NumberAttribute(var.id, "scale_factor");
         const std::vector<double> offset = NumberAttribute(var.id, "add_offset");
         const double s = scale.empty() ? 1.0 : scale[0];
         const double o = offset.empty() ? 0.0 : offset[0];
         const bool isFloat = var.type == NC_FLOAT;
         for (double& value : *values) {
-            bool hit = false;
+            bool hit = value < low || value > high;
             for (double m : masked) {
+                if (hit) break;
                 if (value == m || (isFloat && static_cast<float>(value) == static_cast<float>(m))) {
                     hit = true;
                     break;

@@ -69,7 +69,7 @@ for f in "$fixtures"/gyre_* "$fixtures"/rotation3d.*; do
 done
 expect "a 3-D field gives a 3-D file" '[ "$(sed -n 3p "$work/rotation3d.nc.math")" = "3." ]'
 # Fields of kinds that cannot be traced: status 1, the file named, nothing written.
-for f in "$fixtures"/curvilinear.* "$fixtures"/line.* "$fixtures"/scalar_only.* "$fixtures"/unstructured.* \
+for f in "$fixtures"/curvilinear.* "$fixtures"/line.* "$fixtures"/scalar_only.* "$fixtures"/unstructured.* "$fixtures"/two_pieces.* "$fixtures"/groups.nc \
     "$fixtures"/no_velocity.nc; do
     b=$(basename "$f")
     run "untraceable $b" 1 "$f" -o "$work/x.math" &&

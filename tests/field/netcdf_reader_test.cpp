@@ -67,6 +67,29 @@ TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
                   ": level index 2 is out of range; dimension 'depth' has 2 entries");
 }
 
+TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
+    // u: packed by 1/16384, valid_range -16384 to 16000 in packed units;
+    // v: floats, valid_min -0.6, valid_max 0.8.
+    const FieldResult r = ReadNetCdfFile(Fixture("gyre_valid.nc"), Options());
+    ASSERT_TRUE(r.ok) << r.error;
+    const VectorField& f = r.field;
+    int maskedU = 0, maskedV = 0, wrong = 0;
+    for (std::size_t j = 0; j < f.Ny(); ++j)
+        for (std::size_t i = 0; i < f.Nx(); ++i) {
+            const std::size_t n = f.Index(i, j);
+            const double u = test::GyreU(f.x[i], f.y[j]), v = test::GyreV(f.x[i], f.y[j]);
+            const bool outU = u > 16000.0 / 16384.0, outV = v < -0.6 || v > 0.8;
+            maskedU += outU;
+            maskedV += outV;
+            wrong += std::isnan(f.u[n]) != outU || std::isnan(f.v[n]) != outV;
+            if (!outU) wrong += std::abs(f.u[n] - u) > 1e-4;
+            if (!outV) wrong += std::abs(f.v[n] - v) > 1e-6;
+        }
+    EXPECT_EQ(maskedU, 2);  // +1 is out; -1, on the bound, is in
+    EXPECT_EQ(maskedV, 7);
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(NetCdf, ComponentsByName) {
     const struct {
         const char* file;
@@ -85,6 +108,13 @@ TEST(NetCdf, ComponentsByName) {
         {"no_velocity.nc", Options(),
          "no velocity components (by standard_name or common names such as u, v); variables "
          "present: temp(lat, lon), salt(lat, lon)"},
+        {"groups.nc", Options(),
+         "no velocity components (by standard_name or common names such as u, v); variables "
+         "present: y(y), x(x); in subgroups, which are not searched: /forecast/uo(y, x), "
+         "/forecast/vo(y, x), /forecast/surface/speed(y, x)"},
+        {"groups.nc", Options("uo", "vo"),
+         "no variable named 'uo'; variables present: y(y), x(x); in subgroups, which are not "
+         "searched: /forecast/uo(y, x), /forecast/vo(y, x), /forecast/surface/speed(y, x)"},
         {"curvilinear.nc", Options(),
          "a curvilinear grid cannot be traced: the coordinates lon(j, i), lat(j, i) are 2-D; a "
          "grid with 1-D coordinate variables can be"},

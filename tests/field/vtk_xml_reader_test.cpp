@@ -206,6 +206,8 @@ TEST(VtkXml, FixturesThatCannotBeTraced) {
          "no vector components: no point array of two or three components; "
          "found: pressure (1 component)"},
         {"line.vti", "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
+        {"two_pieces.vti", "the data comes in 2 pieces; only single-piece files are read"},
+        {"two_pieces.vtr", "the data comes in 2 pieces; only single-piece files are read"},
     };
     for (const auto& c : cases) {
         const std::string path = test::Fixture(c.file);
