@@ -138,4 +138,32 @@ FieldResult BuildField(RawGrid grid, const std::string& file, const std::string&
     return result;
 }
 
+int ChooseVectorArray(const std::vector<PointArray>& arrays, const std::string& vectors,
+                      std::string* why) {
+    const auto chosen = [&](auto wanted) {
+        for (std::size_t i = 0; i < arrays.size(); ++i) {
+            if (arrays[i].usable && wanted(arrays[i])) return static_cast<int>(i);
+        }
+        return -1;
+    };
+    int index = -1;
+    if (!vectors.empty()) {
+        index = chosen([&](const PointArray& a) { return a.name == vectors; });
+    } else {
+        index = chosen([](const PointArray& a) { return a.active; });
+        if (index < 0) index = chosen([](const PointArray&) { return true; });
+    }
+    if (index >= 0) return index;
+    std::string found;
+    for (const PointArray& a : arrays) {
+        found += (found.empty() ? "" : ", ") + a.name + " (" + std::to_string(a.components) +
+                 (a.components == 1 ? " component)" : " components)");
+    }
+    if (found.empty()) found = "none";
+    *why = vectors.empty()
+               ? "no vector components: no point array of two or three components; found: " + found
+               : "no point array '" + vectors + "' of two or three components; found: " + found;
+    return -1;
+}
+
 }  // namespace vortan::field

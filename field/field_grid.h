@@ -1,5 +1,6 @@
-// What every field reader shares: the node limit, and turning a grid of one to
-// three axes with two or three components into a VectorField.
+// What every field reader shares: the node limit, the choice of the vector
+// array, and turning a grid of one to three axes with two or three
+// components into a VectorField.
 #pragma once
 
 #include <array>
@@ -31,6 +32,20 @@ bool CheckNodeCount(std::size_t n0, std::size_t n1, std::size_t n2, const std::s
 FieldResult BuildField(RawGrid grid, const std::string& file, const std::string& description);
 
 FieldResult FieldError(std::string message);
+
+// A point array of a VTK file, as the choice of the velocity sees it.
+struct PointArray {
+    std::string name;
+    std::size_t components = 0;
+    bool active = false;  // the file marks it as its vectors
+    bool usable = false;  // numbers of two or three components, one tuple a point
+};
+
+// The array that holds the velocity: the usable one named vectors when
+// given, else the active one, else the first usable one. Its index, or -1
+// with why (a sentence that lists the arrays found).
+int ChooseVectorArray(const std::vector<PointArray>& arrays, const std::string& vectors,
+                      std::string* why);
 
 // "dir/ocean.nc" gives "ocean.nc".
 std::string BaseName(const std::string& path);

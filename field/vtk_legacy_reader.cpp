@@ -123,10 +123,11 @@ std::optional<Storage> ParseStorage(std::string_view token) {
     return std::nullopt;
 }
 
-// A point array that could hold the velocity.
+// A point array, which may hold the velocity.
 struct Candidate {
     std::string name;
     bool isVectors = false;
+    bool usable = false;  // numbers of two or three components
     std::size_t components = 0;
     std::size_t tuples = 0;
     Storage storage;
@@ -199,7 +200,7 @@ class LegacyReader {
             } else if (!ReadAttribute(t)) {
                 if (!m_error.empty()) return false;
                 // An unknown keyword ends the part this reader understands.
-                if (m_candidates.empty() && m_seenPoints.empty()) {
+                if (m_points.empty()) {
                     m_cur.Seek(lineStart);
                     return Fail("unexpected '" + std::string(key.substr(0, 40)) + "'");
                 }
@@ -363,12 +364,11 @@ class LegacyReader {
             return true;
         }
         if (!StartData(&c)) return false;
-        if (m_inPoints)
-            m_seenPoints.push_back(c.name + " (" + std::to_string(c.components) +
-                                   (c.components == 1 ? " component)" : " components)"));
-        if (mayBeVelocity && m_inPoints && c.storage.kind == Storage::kNumber &&
-            (c.components == 2 || c.components == 3))
-            m_candidates.push_back(c);
+        if (m_inPoints) {
+            c.usable = mayBeVelocity && c.storage.kind == Storage::kNumber &&
+                       (c.components == 2 || c.components == 3);
+            m_points.push_back(c);
+        }
         return SkipData(c);
     }
 
@@ -442,26 +442,20 @@ class LegacyReader {
     }
 
     const Candidate* Choose(const std::string& vectors) {
-        std::string found;
-        for (const auto& s : m_seenPoints) found += (found.empty() ? "" : ", ") + s;
-        if (m_pointTuples == 0 && m_seenPoints.empty()) {
+        if (m_pointTuples == 0 && m_points.empty()) {
             Fail("no point data; the velocity must be given at the grid points");
             return nullptr;
         }
-        if (!vectors.empty()) {
-            for (const auto& c : m_candidates) {
-                if (c.name == vectors) return &c;
-            }
-            Fail("no point array '" + vectors + "' of two or three components; found: " + found);
+        std::vector<PointArray> arrays;
+        for (const auto& c : m_points)
+            arrays.push_back({c.name, c.components, c.isVectors, c.usable});
+        std::string why;
+        const int index = ChooseVectorArray(arrays, vectors, &why);
+        if (index < 0) {
+            Fail(why);
             return nullptr;
         }
-        for (const auto& c : m_candidates) {
-            if (c.isVectors) return &c;
-        }
-        if (!m_candidates.empty()) return &m_candidates.front();
-        Fail("no vector components: no point array of two or three components; found: " +
-             (found.empty() ? std::string("none") : found));
-        return nullptr;
+        return &m_points[static_cast<std::size_t>(index)];
     }
 
     bool MakeAxes(RawGrid* grid) {
@@ -515,8 +509,7 @@ class LegacyReader {
     bool m_stopped = false;
     std::size_t m_tuples = 0;
     std::size_t m_pointTuples = 0;
-    std::vector<Candidate> m_candidates;
-    std::vector<std::string> m_seenPoints;
+    std::vector<Candidate> m_points;  // the point arrays, in the file's order
 };
 
 }  // namespace

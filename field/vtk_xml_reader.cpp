@@ -328,29 +328,19 @@ class XmlReader {
     }
 
     const ArrayInfo* Choose(const std::string& vectors) {
-        std::string found;
+        std::vector<PointArray> arrays;
         for (const auto& a : m_pointArrays) {
-            found += (found.empty() ? "" : ", ") + a.name + " (" + std::to_string(a.components) +
-                     (a.components == 1 ? " component)" : " components)");
+            arrays.push_back({a.name, a.components,
+                              !m_activeVectors.empty() && a.name == m_activeVectors,
+                              a.components == 2 || a.components == 3});
         }
-        auto twoOrThree = [](const ArrayInfo& a) { return a.components == 2 || a.components == 3; };
-        const std::string& wanted = !vectors.empty() ? vectors : m_activeVectors;
-        if (!wanted.empty()) {
-            for (const auto& a : m_pointArrays) {
-                if (a.name == wanted && twoOrThree(a)) return &a;
-            }
-            if (!vectors.empty()) {
-                Fail("no point array '" + vectors + "' of two or three components; found: " +
-                     (found.empty() ? std::string("none") : found));
-                return nullptr;
-            }
+        std::string why;
+        const int index = ChooseVectorArray(arrays, vectors, &why);
+        if (index < 0) {
+            Fail(why);
+            return nullptr;
         }
-        for (const auto& a : m_pointArrays) {
-            if (twoOrThree(a)) return &a;
-        }
-        Fail("no vector components: no point array of two or three components; found: " +
-             (found.empty() ? std::string("none") : found));
-        return nullptr;
+        return &m_pointArrays[static_cast<std::size_t>(index)];
     }
 
     void CheckExtent() {

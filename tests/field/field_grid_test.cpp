@@ -139,5 +139,44 @@ TEST(FieldGrid, NodeLimitWithoutOverflow) {
               "67108864 nodes");
 }
 
+TEST(FieldGrid, VectorArrayChosenByNameThenActiveThenFirstUsable) {
+    // scalar p, 3-component normals not usable, usable a and b (b active)
+    const std::vector<PointArray> arrays = {{"p", 1, false, false},
+                                            {"n", 3, false, false},
+                                            {"a", 2, false, true},
+                                            {"b", 3, true, true}};
+    const std::vector<PointArray> inactive = {
+        arrays[0], {"a", 2, false, true}, {"b", 3, false, true}};
+    const std::string list =
+        "p (1 component), n (3 components), a (2 components), b (3 components)";
+    const struct {
+        const std::vector<PointArray>* arrays;
+        const char* vectors;
+        int chosen;
+        std::string why;
+    } cases[] = {
+        {&arrays, "", 3, ""},
+        {&arrays, "a", 2, ""},
+        {&inactive, "", 1, ""},
+        {&arrays, "n", -1, "no point array 'n' of two or three components; found: " + list},
+        {&arrays, "q", -1, "no point array 'q' of two or three components; found: " + list},
+        {&inactive, "p", -1,
+         "no point array 'p' of two or three components; found: p (1 component), a (2 "
+         "components), b (3 components)"},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_EQ(ChooseVectorArray(*c.arrays, c.vectors, &why), c.chosen) << c.vectors;
+        EXPECT_EQ(why, c.why) << c.vectors;
+    }
+    std::string why;
+    EXPECT_EQ(ChooseVectorArray({arrays[0], arrays[1]}, "", &why), -1);
+    EXPECT_EQ(why,
+              "no vector components: no point array of two or three components; found: p (1 "
+              "component), n (3 components)");
+    EXPECT_EQ(ChooseVectorArray({}, "", &why), -1);
+    EXPECT_EQ(why, "no vector components: no point array of two or three components; found: none");
+}
+
 }  // namespace
 }  // namespace vortan::field
