@@ -1,6 +1,6 @@
 #include "notebook/compressed_decoder.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <array>
@@ -146,7 +146,7 @@ class BinaryReader {
     }
 
     // rank, dims, then the elements (8-byte reals or 4-byte integers) as
-    // nested lists. Every dimension is at least 1, so the lists are fewer
+    // nested lists. Every dimension is at least 1, so the lists are no more
     // than the elements, which the bytes left bound.
     bool Packed(int depth, bool real, Index& out) {
         std::int32_t rank = 0;
@@ -166,31 +166,38 @@ class BinaryReader {
             if (total > Left() / width / d) return Fail();  // more elements than bytes
             total *= d;
         }
-        std::vector<double> values(total);
+        // The elements go straight into the number store; the innermost
+        // lists are packed lists over runs of them, with no node per element.
+        double* slots = nullptr;
+        std::uint32_t first = 0;
+        if (!Built(m_e.AddNumberSlots(total, slots, first))) return false;
         if (real && std::endian::native == std::endian::little) {
-            std::memcpy(values.data(), m_p, total * 8);
+            std::memcpy(slots, m_p, total * 8);
         } else {
             for (std::size_t k = 0; k < total; ++k) {
                 const unsigned char* at = m_p + k * width;
                 if (real) {
-                    values[k] = Real64(at);
+                    slots[k] = Real64(at);
                 } else {
                     std::uint32_t u = 0;
                     std::memcpy(&u, at, 4);
                     if constexpr (std::endian::native == std::endian::big) u = ByteSwap(u);
-                    values[k] = static_cast<double>(static_cast<std::int32_t>(u));
+                    slots[k] = static_cast<double>(static_cast<std::int32_t>(u));
                 }
             }
         }
-        Index first = 0;
-        if (!Built(m_e.AddNumberNodes(values, !real, first))) return false;
-        std::vector<double>().swap(values);
-        std::vector<Index> level(total);
-        for (std::size_t k = 0; k < total; ++k) level[k] = first + static_cast<Index>(k);
         m_p += total * width;
-        // Group the innermost dimension first.
-        std::size_t count = total;
-        for (std::size_t axis = dims.size(); axis-- > 0;) {
+        const std::size_t inner = dims.back();
+        std::size_t count = total / inner;
+        std::vector<Index> level(count);
+        for (std::size_t g = 0; g < count; ++g) {
+            if (!Built(m_e.AddPackedList(first + static_cast<std::uint32_t>(g * inner), inner,
+                                         !real, level[g]))) {
+                return false;
+            }
+        }
+        // Then the outer dimensions, innermost first.
+        for (std::size_t axis = dims.size() - 1; axis-- > 0;) {
             const std::size_t size = dims[axis];
             count /= size;
             for (std::size_t g = 0; g < count; ++g) {
@@ -257,53 +264,33 @@ class BinaryReader {
 
 CompressedStatus Inflate(std::string_view zlib, std::size_t limit, InflatedBytes& out) {
     out = InflatedBytes{};
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK) return CompressedStatus::BadZlib;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zlib.data()));
-    // Feed at most 1 GiB at a time (zlib counts in 32 bits).
-    constexpr std::size_t kStep = std::size_t{1} << 30;
-    std::size_t fed = 0;
-    // One byte more than allowed tells "exactly the limit" from "beyond it".
-    const std::size_t cap = limit == std::numeric_limits<std::size_t>::max() ? limit : limit + 1;
-    std::size_t size = std::min(cap, std::max<std::size_t>(std::size_t{64} << 10, zlib.size() * 3));
-    std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(size);
-    std::size_t produced = 0;
-    CompressedStatus status = CompressedStatus::BadZlib;
+    struct Free {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    thread_local const std::unique_ptr<libdeflate_decompressor, Free> decompressor(
+        libdeflate_alloc_decompressor());
+    if (!decompressor) return CompressedStatus::BadZlib;
+    // The inflated size is not stored: start at four times the input (packed
+    // reals seldom shrink more) and grow fourfold, never past the limit. The
+    // output buffer is never larger than the limit or than four times the
+    // bytes a retry showed the stream to need.
+    constexpr std::size_t kFirstGuess = std::size_t{64} << 10;
+    std::size_t size = zlib.size() > limit / 4 ? limit : std::max(kFirstGuess, zlib.size() * 4);
+    size = std::min(size, limit);
     for (;;) {
-        if (z.avail_in == 0 && fed < zlib.size()) {
-            const std::size_t n = std::min(kStep, zlib.size() - fed);
-            z.avail_in = static_cast<uInt>(n);
-            fed += n;
+        auto buffer = std::make_unique_for_overwrite<char[]>(size);
+        std::size_t produced = 0;
+        const libdeflate_result r = libdeflate_zlib_decompress(
+            decompressor.get(), zlib.data(), zlib.size(), buffer.get(), size, &produced);
+        if (r == LIBDEFLATE_SUCCESS) {
+            out.data = std::move(buffer);
+            out.size = produced;
+            return CompressedStatus::Ok;
         }
-        if (produced == size) {
-            if (size >= cap) {
-                status = CompressedStatus::TooLarge;
-                break;
-            }
-            size = size > cap / 2 ? cap : size * 2;
-            auto grown = std::make_unique_for_overwrite<char[]>(size);
-            std::memcpy(grown.get(), buffer.get(), produced);
-            buffer = std::move(grown);
-        }
-        const std::size_t room = std::min(kStep, size - produced);
-        z.next_out = reinterpret_cast<Bytef*>(buffer.get() + produced);
-        z.avail_out = static_cast<uInt>(room);
-        const int r = inflate(&z, Z_NO_FLUSH);
-        produced += room - z.avail_out;
-        if (r == Z_STREAM_END) {
-            status = produced > limit ? CompressedStatus::TooLarge : CompressedStatus::Ok;
-            break;
-        }
-        if (r == Z_OK) continue;
-        if (r == Z_BUF_ERROR && z.avail_out == 0) continue;  // output full: grow
-        break;  // data error, dictionary needed, or input ended early
+        if (r != LIBDEFLATE_INSUFFICIENT_SPACE) return CompressedStatus::BadZlib;
+        if (size >= limit) return CompressedStatus::TooLarge;
+        size = size > limit / 4 ? limit : size * 4;
     }
-    inflateEnd(&z);
-    if (status == CompressedStatus::Ok) {
-        out.data = std::move(buffer);
-        out.size = produced;
-    }
-    return status;
 }
 
 CompressedStatus DecodeBinaryExpression(std::string_view bytes, Expression& e, Index& root) {

@@ -6,7 +6,7 @@ PKGS="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-d
 libbenchmark-dev qt6-base-dev libgif-dev libpng-dev zlib1g-dev pkg-config \
 xvfb xauth clang-format dpkg-dev \
 libcli11-dev libnetcdf-dev netcdf-bin libmuparser-dev libexpat1-dev \
-libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg chromium"
+libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg chromium libdeflate-dev"
 missing=""
 for p in $PKGS; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace vortan::mexpr {
 namespace {
@@ -92,6 +93,54 @@ TEST(Expression, NestingIsBounded) {
     for (int i = 0; i < 100000; ++i) rules += "a -> ", applied += "[1]";
     EXPECT_EQ(e.Parse(rules + "b"), ParseStatus::TooDeep);
     EXPECT_EQ(e.Parse(applied), ParseStatus::Ok);  // applications chain without nesting
+}
+
+// A packed list reads like a list of number nodes, beside the parsed nodes
+// and after a Replace, without adding a node per number.
+TEST(Expression, PackedListsReadLikeListsOfNumbers) {
+    Expression e;
+    ASSERT_EQ(e.Parse("{f[x], 2.5}"), ParseStatus::Ok);
+    const std::size_t parsed = e.NodeCount();
+    double* slots = nullptr;
+    std::uint32_t first = 0;
+    ASSERT_TRUE(e.AddNumberSlots(5, slots, first));
+    for (int k = 0; k < 5; ++k) slots[k] = k * 1.5 - 2.0;
+    Expression::Index reals = 0, integers = 0;
+    ASSERT_TRUE(e.AddPackedList(first, 3, false, reals));
+    ASSERT_TRUE(e.AddPackedList(first + 3, 2, true, integers));
+    EXPECT_EQ(e.NodeCount(), parsed + 2);
+    EXPECT_FALSE(e.AddPackedList(first + 3, 3, true, integers));  // past the numbers stored
+
+    const struct {
+        Expression::Index list;
+        std::vector<double> values;
+        bool integer;
+    } cases[] = {{reals, {-2.0, -0.5, 1.0}, false}, {integers, {2.5, 4.0}, true}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(e.Kind(c.list), NodeKind::List);
+        ASSERT_EQ(e.Size(c.list), c.values.size());
+        const std::span<const double> packed = e.PackedNumbers(c.list);
+        EXPECT_EQ(std::vector<double>(packed.begin(), packed.end()), c.values);
+        for (std::size_t k = 0; k < c.values.size(); ++k) {
+            const Expression::Index n = e.Child(c.list, k);
+            EXPECT_EQ(e.Kind(n), NodeKind::Number);
+            EXPECT_EQ(e.Number(n), c.values[k]);
+            EXPECT_EQ(e.IsInteger(n), c.integer);
+            EXPECT_EQ(e.Size(n), 0u);
+            EXPECT_EQ(e.Op(n), '\0');
+            EXPECT_TRUE(e.Text(n).empty());
+            EXPECT_FALSE(e.IsSymbol(n, "x"));
+            EXPECT_TRUE(e.PackedNumbers(n).empty());
+        }
+    }
+    // The parsed number 2.5 (child 1 of the root) takes the integers' place.
+    const Expression::Index parsedNumber = e.Child(e.Root(), 1);
+    EXPECT_TRUE(e.PackedNumbers(parsedNumber).empty());
+    e.Replace(parsedNumber, integers);
+    EXPECT_EQ(e.Size(e.Child(e.Root(), 1)), 2u);
+    EXPECT_EQ(e.Number(e.Child(e.Child(e.Root(), 1), 1)), 4.0);
+    // The number store has a bound: room for more numbers than it can index is refused.
+    EXPECT_FALSE(e.AddNumberSlots(Expression::kMaxPackedNumbers, slots, first));
 }
 
 }  // namespace

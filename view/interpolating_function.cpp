@@ -80,6 +80,14 @@ class FunctionReader {
 
     SkipReason RealList(Index list, std::vector<double>& out) const {
         if (m_e.Kind(list) != NodeKind::List) return SkipReason::Malformed;
+        // A decoded packed array: its numbers in one run.
+        if (const std::span<const double> packed = m_e.PackedNumbers(list); !packed.empty()) {
+            out.assign(packed.begin(), packed.end());
+            for (const double v : out) {
+                if (!std::isfinite(NarrowToFloat(v))) return SkipReason::NonNumeric;
+            }
+            return SkipReason::None;
+        }
         const std::size_t n = m_e.Size(list);
         out.resize(n);
         for (std::size_t k = 0; k < n; ++k) {

@@ -49,6 +49,7 @@ std::string_view Expression::SymbolName(Index i) const {
 }
 
 std::size_t Expression::Size(Index i) const {
+    if (IsPackedNumber(i)) return 0;
     switch (m_nodes[i].kind) {
         case NodeKind::List:
         case NodeKind::Apply:
@@ -63,34 +64,21 @@ std::size_t Expression::Size(Index i) const {
 
 namespace {
 constexpr std::size_t kMaxStore = std::numeric_limits<std::uint32_t>::max() - 1;
+// Node indices stay below the bit that marks the numbers of packed lists;
+// parsed text shorter than this makes fewer nodes than it has characters.
+constexpr std::size_t kMaxNodes = 0x7FFFFFFEu;
 }  // namespace
 
 bool Expression::AddNumberNode(double value, bool integer, Index& out) {
-    if (m_nodes.size() >= kMaxStore || m_numbers.size() >= kMaxStore) return false;
+    if (m_nodes.size() >= kMaxNodes || m_numbers.size() >= kMaxStore) return false;
     m_numbers.push_back(value);
     out = Add(NodeKind::Number, 0, static_cast<std::uint32_t>(m_numbers.size() - 1), 0,
               integer ? kIntegerFlag : 0);
     return true;
 }
 
-bool Expression::AddNumberNodes(std::span<const double> values, bool integer, Index& first) {
-    if (values.size() >= kMaxStore || m_nodes.size() >= kMaxStore - values.size() ||
-        m_numbers.size() >= kMaxStore - values.size()) {
-        return false;
-    }
-    first = static_cast<Index>(m_nodes.size());
-    auto number = static_cast<std::uint32_t>(m_numbers.size());
-    m_numbers.insert(m_numbers.end(), values.begin(), values.end());
-    m_nodes.reserve(m_nodes.size() + values.size());
-    const std::uint8_t flags = integer ? kIntegerFlag : 0;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        m_nodes.push_back(Node{NodeKind::Number, 0, flags, number++, 0});
-    }
-    return true;
-}
-
 bool Expression::AddTextNode(NodeKind kind, std::string_view text, Index& out) {
-    if (m_nodes.size() >= kMaxStore || text.size() >= kMaxStore ||
+    if (m_nodes.size() >= kMaxNodes || text.size() >= kMaxStore ||
         m_owned.size() >= kMaxStore - text.size()) {
         return false;
     }
@@ -102,13 +90,31 @@ bool Expression::AddTextNode(NodeKind kind, std::string_view text, Index& out) {
 
 bool Expression::AddCompoundNode(NodeKind kind, char op, std::span<const Index> children,
                                  Index& out) {
-    if (m_nodes.size() >= kMaxStore || children.size() >= kMaxStore ||
+    if (m_nodes.size() >= kMaxNodes || children.size() >= kMaxStore ||
         m_children.size() >= kMaxStore - children.size()) {
         return false;
     }
     const auto first = static_cast<std::uint32_t>(m_children.size());
     m_children.insert(m_children.end(), children.begin(), children.end());
     out = Add(kind, op, first, static_cast<std::uint32_t>(children.size()));
+    return true;
+}
+
+bool Expression::AddNumberSlots(std::size_t count, double*& slots, std::uint32_t& first) {
+    if (count > kMaxPackedNumbers || m_numbers.size() > kMaxPackedNumbers - count) return false;
+    first = static_cast<std::uint32_t>(m_numbers.size());
+    m_numbers.resize(m_numbers.size() + count);
+    slots = m_numbers.data() + first;
+    return true;
+}
+
+bool Expression::AddPackedList(std::uint32_t first, std::size_t count, bool integer, Index& out) {
+    if (m_nodes.size() >= kMaxNodes || first > m_numbers.size() ||
+        count > m_numbers.size() - first) {
+        return false;
+    }
+    const auto flags = static_cast<std::uint8_t>(kPackedFlag | (integer ? kIntegerFlag : 0));
+    out = Add(NodeKind::List, 0, first, static_cast<std::uint32_t>(count), flags);
     return true;
 }
 
@@ -146,7 +152,7 @@ ParseStatus Expression::Parse(std::string_view text) {
     m_errorPos = 0;
     m_root = 0;
     m_pos = 0;
-    if (text.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    if (text.size() >= kMaxNodes) {
         m_text = {};
         m_errorText = "text too long";
         return ParseStatus::TooLong;

@@ -36,7 +36,7 @@ enum class ParseStatus {
     Ok,
     Syntax,   // text that is not an expression of the understood syntax
     TooDeep,  // nesting beyond kMaxDepth
-    TooLong,  // text too long to index (4 GiB or more)
+    TooLong,  // text too long to index (2 GiB or more)
 };
 
 class Expression {
@@ -55,17 +55,23 @@ class Expression {
     const std::string& ErrorText() const { return m_errorText; }
 
     Index Root() const { return m_root; }
-    NodeKind Kind(Index i) const { return m_nodes[i].kind; }
-    char Op(Index i) const { return m_nodes[i].op; }
+    NodeKind Kind(Index i) const { return IsPackedNumber(i) ? NodeKind::Number : m_nodes[i].kind; }
+    char Op(Index i) const { return IsPackedNumber(i) ? '\0' : m_nodes[i].op; }
 
     // Numbers: the value in double precision (infinite when the literal is
     // beyond its range), and whether it was written as an integer (no point,
     // no precision mark).
-    double Number(Index i) const { return m_numbers[m_nodes[i].a]; }
-    bool IsInteger(Index i) const { return (m_nodes[i].flags & kIntegerFlag) != 0; }
+    double Number(Index i) const {
+        return m_numbers[IsPackedNumber(i) ? (i & kPackedNumberMask) : m_nodes[i].a];
+    }
+    bool IsInteger(Index i) const {
+        return IsPackedNumber(i) ? (i & kPackedIntegerBit) != 0
+                                 : (m_nodes[i].flags & kIntegerFlag) != 0;
+    }
 
     // Symbols and strings: the text as written (a symbol with its contexts).
     std::string_view Text(Index i) const {
+        if (IsPackedNumber(i)) return {};
         const std::string_view from = (m_nodes[i].flags & kOwnedTextFlag) ? m_owned : m_text;
         return from.substr(m_nodes[i].a, m_nodes[i].b);
     }
@@ -78,8 +84,16 @@ class Expression {
 
     // Children of lists, applications, rules, functions and operators.
     std::size_t Size(Index i) const;
-    Index Child(Index i, std::size_t k) const { return m_children[m_nodes[i].a + k]; }
+    Index Child(Index i, std::size_t k) const {
+        const Node& n = m_nodes[i];
+        if (n.flags & kPackedFlag) {
+            return kPackedNumberBit | ((n.flags & kIntegerFlag) ? kPackedIntegerBit : 0u) |
+                   static_cast<Index>(n.a + k);
+        }
+        return m_children[n.a + k];
+    }
 
+    // Nodes in the store; the numbers of packed lists (below) are not nodes.
     std::size_t NodeCount() const { return m_nodes.size(); }
 
     // Building nodes after Parse: decoders of binary forms that stand for
@@ -88,17 +102,39 @@ class Expression {
     // The builders refuse (return false) once the node store would pass
     // 4 Gi entries.
     bool AddNumberNode(double value, bool integer, Index& out);
-    // values.size() number nodes at consecutive indices from first.
-    bool AddNumberNodes(std::span<const double> values, bool integer, Index& first);
     bool AddTextNode(NodeKind kind, std::string_view text, Index& out);  // String or Symbol
     // List, Apply (children[0] is the head) or Rule (op '>' or ':').
     bool AddCompoundNode(NodeKind kind, char op, std::span<const Index> children, Index& out);
     // Node at takes the content of node with (which stays, unreferenced).
     void Replace(Index at, Index with) { m_nodes[at] = m_nodes[with]; }
 
+    // Packed lists: a list of numbers held as one node over a run of the
+    // number store, for decoders of large arrays. AddNumberSlots makes room
+    // for count numbers at the end of the store (values unset) and gives the
+    // first one's place; AddPackedList makes a list of count numbers from
+    // first on. Its children read like number nodes (Kind, Number,
+    // IsInteger) but have indices of their own, not below NodeCount().
+    bool AddNumberSlots(std::size_t count, double*& slots, std::uint32_t& first);
+    bool AddPackedList(std::uint32_t first, std::size_t count, bool integer, Index& out);
+    // The numbers of a packed list, in order; empty for any other node.
+    std::span<const double> PackedNumbers(Index i) const {
+        if (IsPackedNumber(i) || !(m_nodes[i].flags & kPackedFlag)) return {};
+        return {m_numbers.data() + m_nodes[i].a, m_nodes[i].b};
+    }
+
+    // Numbers and nodes beyond which the store refuses to grow.
+    static constexpr std::size_t kMaxPackedNumbers = std::size_t{1} << 30;
+
   private:
     static constexpr std::uint8_t kIntegerFlag = 1;
     static constexpr std::uint8_t kOwnedTextFlag = 2;
+    static constexpr std::uint8_t kPackedFlag = 4;  // a packed list
+    // A packed list's element k has index kPackedNumberBit | integer bit |
+    // (its place in m_numbers); nodes stay below kPackedNumberBit.
+    static constexpr Index kPackedNumberBit = 0x80000000u;
+    static constexpr Index kPackedIntegerBit = 0x40000000u;
+    static constexpr Index kPackedNumberMask = 0x3FFFFFFFu;
+    static bool IsPackedNumber(Index i) { return (i & kPackedNumberBit) != 0; }
 
     struct Node {
         NodeKind kind;

@@ -1,9 +1,11 @@
 #include "notebook/compressed_decoder.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -137,6 +139,63 @@ TEST(CompressedData, BudgetBoundsInflation) {
     Index root = 0;
     ASSERT_EQ(DecodeCompressedData(list->payload, e, root, budget), CompressedStatus::Ok);
     EXPECT_EQ(budget, 1000 - inflated);
+}
+
+// "1:" + base64 of the zlib stream of raw (as Compress writes it).
+std::string CompressedText(const std::string& raw) {
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string z(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+              static_cast<uLong>(raw.size()), 9);
+    z.resize(size);
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text = "1:";
+    for (std::size_t i = 0; i < z.size(); i += 3) {
+        auto at = [&](std::size_t j) {
+            return j < z.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(z[j])) : 0u;
+        };
+        const std::uint32_t v = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
+        text += kAlphabet[v >> 18];
+        text += kAlphabet[(v >> 12) & 63];
+        text += i + 1 < z.size() ? kAlphabet[(v >> 6) & 63] : '=';
+        text += i + 2 < z.size() ? kAlphabet[v & 63] : '=';
+    }
+    return text;
+}
+
+// Packed arrays of zeros inflate hundreds of times larger than their
+// stream: the output grows to fit them, and the budget still cuts exactly
+// at the inflated size. The elements arrive as one packed list.
+TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
+    for (const char type : {'e', 'n'}) {
+        for (const std::int32_t n : {1, 8191, 8192, 40000, 300000}) {
+            const std::size_t width = type == 'e' ? 8 : 4;
+            std::string raw = std::string("!boR") + type;
+            for (const std::int32_t v : {1, n}) raw.append(reinterpret_cast<const char*>(&v), 4);
+            raw.append(static_cast<std::size_t>(n) * width, '\0');
+            const std::string text = CompressedText(raw);
+            const std::string what = std::string(1, type) + " x " + std::to_string(n);
+            for (const std::size_t budget : {raw.size(), raw.size() - 1, raw.size() * 5}) {
+                Expression e;
+                ASSERT_EQ(e.Parse("0"), mexpr::ParseStatus::Ok);
+                Index root = 0;
+                std::size_t left = budget;
+                const CompressedStatus s = DecodeCompressedData(text, e, root, left);
+                if (budget < raw.size()) {
+                    EXPECT_EQ(s, CompressedStatus::TooLarge) << what;
+                    continue;
+                }
+                ASSERT_EQ(s, CompressedStatus::Ok) << what << " budget " << budget;
+                EXPECT_EQ(left, budget - raw.size()) << what;
+                const std::span<const double> values = e.PackedNumbers(root);
+                ASSERT_EQ(values.size(), static_cast<std::size_t>(n)) << what;
+                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n) << what;
+                EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n') << what;
+                EXPECT_LE(e.NodeCount(), 2u) << what;  // the parsed 0 and the list
+            }
+        }
+    }
 }
 
 }  // namespace
