@@ -1,5 +1,5 @@
-// Turning rows of palette indices into 0xFFRRGGBB pixels through a 257-entry
-// colour table (256 palette entries, then the black of cleared pixels).
+// Turning rows of palette indices into 0xFFRRGGBB pixels through a colour
+// table: the 256 palette entries, then black for every index above them.
 #pragma once
 
 #include <array>
@@ -10,16 +10,18 @@
 
 namespace vortan {
 
-using ColourLut = std::array<std::uint32_t, kPaletteSize + 1>;
+// Entries 0..255 are the palette's colours; 256..511 are opaque black, so an
+// index below 512 needs no clamp (cleared pixels are 256).
+inline constexpr int kColourLutSize = 2 * kPaletteSize;
+using ColourLut = std::array<std::uint32_t, kColourLutSize>;
 
-// The table of a palette: entry i is 0xFF000000 | RGB of palette entry i,
-// entry 256 opaque black.
+// The table of a palette: entry i is 0xFF000000 | RGB of palette entry i.
 ColourLut MakeColourLut(const PaletteEntries& palette);
 
 // out[i] = lut[min(in[i], 256)] for n pixels, the fastest way this processor
-// offers (vector gathers where present).
+// offers (AVX2 where present).
 void LookUpRow(const CanvasPixel* in, std::uint32_t* out, std::size_t n, const ColourLut& lut);
-// The same in plain C++, four pixels per step; every processor takes it.
+// The same in plain C++, eight pixels per step; every processor takes it.
 void LookUpRowPortable(const CanvasPixel* in, std::uint32_t* out, std::size_t n,
                        const ColourLut& lut);
 
