@@ -7,7 +7,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +71,49 @@ bool WritePicture(const std::string& path, int w, int h) {
     return writer.Commit();
 }
 
+// Times each timer event the window handles: when it arrived and how long
+// the window took over it (the tick, its conversion and its repaint).
+class TickClock : public QObject {
+  public:
+    explicit TickClock(QObject* window) : m_window(window) { m_clock.start(); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_window || event->type() != QEvent::Timer || m_inside) return false;
+        const qint64 start = m_clock.nsecsElapsed();
+        m_inside = true;
+        watched->event(event);
+        m_inside = false;
+        if (m_recording) {
+            m_arrivals.push_back(start);
+            m_work.push_back(m_clock.nsecsElapsed() - start);
+        }
+        return true;
+    }
+    void Record() { m_recording = true; }
+    // Median and largest gap between timer events, median and 99th
+    // percentile of the work of one, in ms.
+    void Print() {
+        std::vector<qint64> gaps;
+        for (std::size_t i = 1; i < m_arrivals.size(); ++i)
+            gaps.push_back(m_arrivals[i] - m_arrivals[i - 1]);
+        auto at = [](std::vector<qint64> v, double q) {
+            if (v.empty()) return 0.0;
+            std::sort(v.begin(), v.end());
+            return static_cast<double>(v[static_cast<std::size_t>(q * (v.size() - 1))]) * 1e-6;
+        };
+        std::printf(
+            "    gap between ticks median %.2f ms, max %.2f ms; work of a tick median %.2f ms, "
+            "99%% %.2f ms\n",
+            at(gaps, 0.5), at(gaps, 1.0), at(m_work, 0.5), at(m_work, 0.99));
+    }
+
+  private:
+    QObject* m_window;
+    QElapsedTimer m_clock;
+    std::vector<qint64> m_arrivals, m_work;
+    bool m_inside = false;
+    bool m_recording = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +144,8 @@ int main(int argc, char** argv) {
     vortan::ApplyAnimationParameters(p, *frame);
     if (!frame->Create()) return 1;
     frame->ActivateFrame();
+    TickClock tickClock(frame);
+    frame->installEventFilter(&tickClock);
     if (!QTest::qWaitFor([frame] { return frame->PassCount() >= 1; }, 60000)) return 1;
     QTest::qWait(500);  // settle
     // With shift 1 every tick presents once.
@@ -106,7 +155,12 @@ int main(int argc, char** argv) {
     const double server0 = ProcessCpuSeconds(server);
     QElapsedTimer clock;
     clock.start();
-    QTest::qWait(std::atoi(argv[5]) * 1000);
+    tickClock.Record();
+    // A plain event loop, as the program runs: QTest::qWait would sleep 10 ms
+    // whenever no event is pending and so hold the ticks back.
+    QEventLoop loop;
+    QTimer::singleShot(std::atoi(argv[5]) * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
     const double ticks = frame->PresentCount() - presents0;
     const double own = 100.0 * (CpuSeconds() - cpu0) / seconds;
@@ -114,7 +168,9 @@ int main(int argc, char** argv) {
     std::printf(
         "%dx%d, %s tables, delay %s ms: %.1f ticks/s, window %.1f %% of a core, X server %.1f %%\n",
         w, h, argv[3], argv[4], ticks / seconds, own, x);
+    tickClock.Print();
     std::fflush(stdout);
+    frame->removeEventFilter(&tickClock);
     frame->close();
     std::remove(path.c_str());
     return 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QExposeEvent>
 #include <QMenu>
@@ -228,6 +229,12 @@ TEST_F(FrameTest, TimerPeriodIsTheDelayClampedToTenUpToTheLargestSignedValue) {
         CVortanFrame* f = Shown(FrameParams(m_input, 2, false, delay));
         f->OnCommand(res::ID_ANIMATION);
         EXPECT_TRUE(f->IsTimerActive() && f->TimerPeriod() == period) << delay;
+        // The platform timer behind it runs at that period, precisely, so ticks
+        // keep the delay's rhythm (a coarse timer may drift by 5 % a tick).
+        const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(f);
+        ASSERT_EQ(timers.size(), 1) << delay;
+        EXPECT_EQ(timers[0].interval, static_cast<int>(period)) << delay;
+        EXPECT_EQ(timers[0].timerType, Qt::PreciseTimer) << delay;
         f->close();
     }
     EXPECT_TRUE(m_ui.messages.empty());

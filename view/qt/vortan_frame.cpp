@@ -290,7 +290,9 @@ int CVortanFrame::PassCount() const {
 }
 
 int CVortanFrame::StartPlatformTimer(int period) {
-    return startTimer(period);
+    // Ticks keep the delay's rhythm: a coarse timer would let each tick
+    // wander by up to 5 % of the delay to share wake-ups with other timers.
+    return startTimer(period, Qt::PreciseTimer);
 }
 
 bool CVortanFrame::StartTimer(std::uint32_t period) {
