@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/logical_palette.h"
+#include "platform/span_raster.h"
 
 namespace vortan {
 
@@ -50,7 +51,7 @@ class IndexedCanvas {
     std::uint64_t LineCount() const { return m_lines; }
 
   private:
-    void FillDisk(double cx, double cy, double diameter);
+    SpanTarget Target() { return {m_pixels.data(), m_width, m_height, m_penIndex}; }
 
     int m_width = 0;
     int m_height = 0;
