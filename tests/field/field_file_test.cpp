@@ -65,12 +65,8 @@ TEST(FieldFile, EveryFormatAndEncodingReadsTheSameGyre) {
         ASSERT_EQ(f.Ny(), c.ny);
         EXPECT_EQ(f.z, std::vector<double>{0.0});
         EXPECT_TRUE(f.w.empty());
-        ASSERT_EQ(f.u.size(), c.nx * c.ny);
-        ASSERT_EQ(f.v.size(), c.nx * c.ny);
-        EXPECT_DOUBLE_EQ(f.x.front(), 0.0);
-        EXPECT_DOUBLE_EQ(f.x.back(), 2.0);
-        EXPECT_DOUBLE_EQ(f.y.front(), 0.0);
-        EXPECT_DOUBLE_EQ(f.y.back(), 1.0);
+        EXPECT_EQ(std::vector<double>({f.x.front(), f.x.back(), f.y.front(), f.y.back()}),
+                  std::vector<double>({0, 2, 0, 1}));
         EXPECT_EQ(test::GyreMismatches(f, c.tolerance), 0);
         EXPECT_NE(f.description.find(c.file), std::string::npos) << f.description;
     }

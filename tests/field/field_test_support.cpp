@@ -29,6 +29,7 @@ double GyreV(double x, double y) {
 }
 
 int GyreMismatches(const VectorField& f, double tolerance, double scale) {
+    if (f.u.size() != f.Nodes() || f.v.size() != f.Nodes()) return -1;
     int bad = 0;
     for (std::size_t j = 0; j < f.Ny(); ++j) {
         for (std::size_t i = 0; i < f.Nx(); ++i) {

@@ -16,7 +16,8 @@ double GyreU(double x, double y);
 double GyreV(double x, double y);
 
 // The number of nodes whose u, v differ from scale times the gyre by more than
-// tolerance (masked nodes count as different).
+// tolerance (masked nodes count as different); -1 when u or v is not one
+// value per node.
 int GyreMismatches(const VectorField& f, double tolerance, double scale = 1.0);
 
 // A file below the build tree holding bytes; removed by the destructor.
