@@ -161,10 +161,6 @@ TEST(TraceField, ParameterKinds) {
         }
         EXPECT_EQ(r.header.tMax, float(perLength > 0 ? longest : 1.0));
     }
-    Parameter p = Parameter::kTime;
-    EXPECT_TRUE(ParseParameter("length", p));
-    EXPECT_EQ(p, Parameter::kLength);
-    EXPECT_FALSE(ParseParameter("Time", p));
 }
 
 TEST(TraceField, EmptyOrMaskedFieldsGiveNoStreamlinesAndANote) {
