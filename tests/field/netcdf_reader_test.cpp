@@ -136,13 +136,6 @@ TEST(NetCdf, ComponentsByName) {
     EXPECT_DOUBLE_EQ(swapped.field.u[12], test::GyreV(swapped.field.x[3], swapped.field.y[1]));
 }
 
-TEST(NetCdf, ThreeDimensionsWhenWIsFound) {
-    const FieldResult r = ReadNetCdfFile(Fixture("rotation3d.nc"), Options());
-    ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.field.dimension, 3);
-    EXPECT_EQ(r.field.description, "u, v, w of rotation3d.nc");
-}
-
 TEST(NetCdf, FromMemoryAndDamaged) {
     const std::string bytes = test::ReadBytes(Fixture("gyre_64bit.nc"));
     const FieldResult r = ReadNetCdfMemory(bytes, "mem.nc", {});

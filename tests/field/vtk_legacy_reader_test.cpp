@@ -117,7 +117,6 @@ TEST(VtkLegacy, Messages) {
          "data can"},
         {"DATASET UNSTRUCTURED_GRID\nPOINTS 0 float\n",
          "f.vtk: an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
-        {"DATASET POLYDATA\n", "f.vtk: an unstructured data set (POLYDATA)"},
         {"DATASET FOO\n", "f.vtk: a data set of kind 'FOO' cannot be traced"},
         {"DIMENSIONS 2 2 1\n", "f.vtk: no DATASET line"},
         {"DATASET STRUCTURED_POINTS\nPOINT_DATA 4\n", "f.vtk: no DIMENSIONS line"},
@@ -158,26 +157,6 @@ TEST(VtkLegacy, Messages) {
     }
     EXPECT_EQ(ReadVtkLegacy("# vtk DataFile Version 3.0\nt\nTEXT\n", "f.vtk", "").error,
               "f.vtk: the third line must say ASCII or BINARY");
-}
-
-TEST(VtkLegacy, FixturesThatCannotBeTraced) {
-    const struct {
-        const char* file;
-        const char* error;
-    } cases[] = {
-        {"curvilinear.vtk", "a curvilinear grid (STRUCTURED_GRID) cannot be traced"},
-        {"unstructured.vtk", "an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
-        {"scalar_only.vtk",
-         "no vector components: no point array of two or three components; "
-         "found: pressure (1 component)"},
-        {"line.vtk", "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
-    };
-    for (const auto& c : cases) {
-        const std::string path = test::Fixture(c.file);
-        const FieldResult r = ReadVtkLegacy(test::ReadBytes(path), path, "");
-        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(c.error).size()),
-                  path + ": " + c.error);
-    }
 }
 
 }  // namespace
