@@ -15,16 +15,6 @@ std::int32_t TruncToInt32(double v) {
     return static_cast<std::int32_t>(v);
 }
 
-std::int32_t RoundNearest(float v) {
-    const double mag = std::fabs(static_cast<double>(v));
-    if (!(mag < kInt32High)) return std::numeric_limits<std::int32_t>::min();
-    double i = std::trunc(mag);
-    if (mag - i > 0.5) i += 1.0;
-    if (i >= kInt32High) return std::numeric_limits<std::int32_t>::min();
-    const auto r = static_cast<std::int64_t>(i);
-    return static_cast<std::int32_t>(std::signbit(v) ? -r : r);
-}
-
 bool IsWholeNumber(float v) {
     const double d = v;
     if (!(d > kInt32Low - 1.0 && d < kInt32High)) return false;

@@ -18,7 +18,10 @@ TEST(RoundNearest, HalvesGoTowardZeroAndOutOfRangeGivesInt32Min) {
     const std::pair<float, std::int32_t> cases[] = {
         {2.5f, 2}, {2.51f, 3}, {-2.5f, -2}, {-2.7f, -3}, {0.5f, 0}, {-0.0f, 0}, {1.5f, 1}, {9.5f, 9},
         {223.0f - 63 * 3.5f, 2}, {0.4999f, 0}, {16777215.0f, 16777215}, {-1.49f, -1},
-        {kNan, kMin}, {3.0e9f, kMin}, {-3.0e9f, kMin}, {kInf, kMin}, {2147483648.0f, kMin}};
+        {kNan, kMin}, {3.0e9f, kMin}, {-3.0e9f, kMin}, {kInf, kMin}, {2147483648.0f, kMin},
+        {-2147483648.0f, kMin}, {2147483520.0f, 2147483520}, {-2147483520.0f, -2147483520},
+        {0.50000006f, 1}, {-0.50000006f, -1}, {0.49999997f, 0}, {8388607.5f, 8388607},
+        {-8388607.5f, -8388607}, {-kInf, kMin}};
     // clang-format on
     for (auto [in, out] : cases) EXPECT_EQ(RoundNearest(in), out) << in;
 }

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -47,6 +51,45 @@ TEST(SampleAll, EvenlySpacedAndLinearBetweenKnots) {
         SampleAll(*s, out);
         EXPECT_NEAR(out[index].a, a, 1e-3) << tMax << " " << index;
         EXPECT_NEAR(out[index].b, b, 1e-3) << tMax << " " << index;
+    }
+}
+
+TEST(SampleAll, SameAsEachSampleOnItsOwn) {
+    // SampleAll against SampleStreamline at each of its 64 parameters, over
+    // parameters that rise, repeat, fall back to 0 (values stored as 0) or
+    // stop below tMax, and ranges that are negative or not finite.
+    const float nan = std::numeric_limits<float>::quiet_NaN(),
+                inf = std::numeric_limits<float>::infinity();
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    const float ranges[] = {10.0f, 7.5f, 3.0f, 0.0f, -4.0f, 1e-30f, nan, inf, -inf, 12.0f};
+    for (int trial = 0; trial < 300; ++trial) {
+        const int n = trial % 7 == 0 ? trial % 3 : 1 + static_cast<int>(unit(rng) * 400);
+        std::vector<K> knots;
+        float t = 0.0f;
+        for (int i = 0; i <= n; ++i) {
+            const float r = unit(rng);
+            if (r > 0.9f) {
+                knots.push_back({0.0f, r * 9, -r, r});  // a knot stored as 0
+                continue;
+            }
+            if (r > 0.15f) t += r * 0.05f * static_cast<float>(trial % 5 + 1);  // else repeated
+            knots.push_back({t, t * t, -3 * t + r, t + 1});
+        }
+        auto s = Streamline(knots, ranges[trial % std::size(ranges)]);
+        SampleArray all{}, each{};
+        SampleAll(*s, all);
+        const double step = static_cast<double>(s->m_tMax) / (kSamplesPerStreamline - 1);
+        double p = 0.0;
+        for (int index = 0; index < kSamplesPerStreamline; ++index, p += step)
+            SampleStreamline(*s, p, index, each);
+        for (int index = 0; index < kSamplesPerStreamline; ++index) {
+            // Bit for bit (NaN equal to NaN).
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(all[index]),
+                      std::bit_cast<std::uint64_t>(each[index]))
+                << "trial " << trial << " sample " << index << ": " << all[index].a << ","
+                << all[index].b << " against " << each[index].a << "," << each[index].b;
+        }
     }
 }
 
