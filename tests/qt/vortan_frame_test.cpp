@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QWindow>
 #include <functional>
 #include <limits>
@@ -76,8 +77,20 @@ void ExpectPresentedThroughPalette(CVortanFrame* f) {
             const vortan::Rgb c = vortan::PixelColour(canvas.Pixel(x, y), f->m_palette.Entries());
             want.setPixel(x, y, qRgb(c.r, c.g, c.b));
         }
-    const QImage& shown = f->findChild<CPictureView*>()->Image();
+    auto* view = f->findChild<CPictureView*>();
+    const QImage& shown = view->Image();
     EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) == want);
+    // The window's own pixels, as the window system holds them, show the
+    // same wherever the picture is visible (a scrolled one in part).
+    const QRect visible = view->visibleRegion().boundingRect() & want.rect();
+    ASSERT_FALSE(visible.isEmpty());
+    const QPoint at = view->mapTo(f, visible.topLeft());
+    const QImage screen =
+        f->screen()
+            ->grabWindow(f->winId(), at.x(), at.y(), visible.width(), visible.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(screen == want.copy(visible)) << "visible " << visible.x() << "," << visible.y();
 }
 
 TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
@@ -141,6 +154,14 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
             EXPECT_LE(f->frameGeometry().right(), available.right());
             EXPECT_LE(f->frameGeometry().bottom(), available.bottom());
             EXPECT_GE(scroll->width(), 100);
+            // Scrolled away from the top left, a tick shows the picture's
+            // visible part through the new palette.
+            scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum() / 2 +
+                                                    1);
+            scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum() / 3 + 1);
+            QTest::qWait(20);
+            f->OnTimer();
+            ExpectPresentedThroughPalette(f);
         } else {
             EXPECT_EQ(f->centralWidget()->size(), f->ClientSize());
         }

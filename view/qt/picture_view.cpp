@@ -1,11 +1,13 @@
 #include "view/qt/picture_view.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 #include <algorithm>
 
+#include "platform/palette_lookup.h"
 #include "view/qt/vortan_frame.h"
 
 CPictureView::CPictureView(CVortanFrame& frame, const vortan::IndexedCanvas& canvas,
@@ -30,33 +32,82 @@ void CPictureView::PresentPalette() {
     Present();
 }
 
-void CPictureView::Convert() {
-    const int w = m_canvas.Width();
-    const int rows = std::min(m_canvas.Height(), height());
-    if (m_image.width() != w || m_image.height() != rows)
-        m_image = QImage(std::max(w, 0), std::max(rows, 0), QImage::Format_RGB32);
+QRect CPictureView::PictureRect() const {
+    return QRect(0, 0, std::max(m_canvas.Width(), 0),
+                 std::max(std::min(m_canvas.Height(), height()), 0));
+}
+
+const QImage& CPictureView::Image() const {
+    if (!m_imageCurrent) ConvertImage();
+    return m_image;
+}
+
+void CPictureView::ConvertImage() const {
+    const QRect picture = PictureRect();
+    if (m_image.size() != picture.size()) m_image = QImage(picture.size(), QImage::Format_RGB32);
     // A picture too large for memory leaves a null image: shown black.
-    if (w > 0 && rows > 0 && !m_image.isNull()) {
+    if (!picture.isEmpty() && !m_image.isNull()) {
         // A QImage's rows may be padded; with RGB32 they never are, so one call fills it.
-        vortan::ConvertToRgb32(m_canvas, m_palette.Entries(),
-                               reinterpret_cast<std::uint32_t*>(m_image.bits()), rows);
+        vortan::ConvertToRgb32(m_canvas, m_shownEntries,
+                               reinterpret_cast<std::uint32_t*>(m_image.bits()), picture.height());
     }
-    m_shownEntries = m_palette.Entries();
-    ++m_presentCount;
-    m_dirty = false;
+    m_imageCurrent = true;
+}
+
+bool CPictureView::PaintStraight(QPainter& painter, const QRegion& region) const {
+    QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster) return false;
+    QPaintDevice* device = engine->paintDevice();
+    if (device == nullptr || device->devType() != QInternal::Image) return false;
+    auto* target = static_cast<QImage*>(device);
+    // Opaque 0xFFRRGGBB pixels read the same in all three formats.
+    const QImage::Format format = target->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    // Widget pixels must be target pixels: a whole-pixel shift, no scaling.
+    const QTransform toDevice = painter.deviceTransform();
+    const QPoint shift(qRound(toDevice.dx()), qRound(toDevice.dy()));
+    if (toDevice.type() > QTransform::TxTranslate || shift.x() != toDevice.dx() ||
+        shift.y() != toDevice.dy())
+        return false;
+    // Only where the painter may draw: this widget's part of the target.
+    QRegion area = region.translated(shift) & target->rect();
+    const QRegion clip = engine->systemClip();
+    if (!clip.isEmpty()) area &= clip;
+    const vortan::ColourLut lut = vortan::MakeColourLut(m_shownEntries);
+    for (const QRect& r : area) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const vortan::CanvasPixel* from = m_canvas.Row(y - shift.y()) + (r.left() - shift.x());
+            auto* to = reinterpret_cast<std::uint32_t*>(target->scanLine(y)) + r.left();
+            vortan::LookUpRow(from, to, static_cast<std::size_t>(r.width()), lut);
+        }
+    }
+    return true;
 }
 
 void CPictureView::paintEvent(QPaintEvent* event) {
     const bool exposure = !m_presentPending;
     m_presentPending = false;
-    if (m_dirty) Convert();
+    if (m_dirty) {
+        // A present: from now on the screen shows the picture as it stands
+        // through the palette as it stands.
+        m_shownEntries = m_palette.Entries();
+        m_imageCurrent = false;
+        ++m_presentCount;
+        m_dirty = false;
+    }
     QPainter painter(this);
-    // The image is drawn where the paint asks for it; only what lies outside
-    // the image is filled black, so no pixel is written twice.
-    const QRect imageRect(QPoint(0, 0), m_image.size());
-    const QRect covered = event->rect() & imageRect;
-    if (!covered.isEmpty()) painter.drawImage(covered.topLeft(), m_image, covered);
-    for (const QRect& r : event->region().subtracted(QRegion(imageRect)))
+    // The picture is converted where the paint asks for it, straight into
+    // the window's backing store when possible; only what lies outside the
+    // picture is filled black, so no pixel is written twice.
+    const QRect picture = PictureRect();
+    const QRegion covered = event->region() & picture;
+    if (!covered.isEmpty() && !PaintStraight(painter, covered)) {
+        const QImage& image = Image();
+        for (const QRect& r : covered) painter.drawImage(r.topLeft(), image, r);
+    }
+    for (const QRect& r : event->region().subtracted(QRegion(picture)))
         painter.fillRect(r, Qt::black);
     painter.end();
     if (exposure) m_frame.ExposureSeen();

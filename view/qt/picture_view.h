@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -29,7 +31,7 @@ class CPictureView : public QWidget {
     // from those last shown; otherwise costs nothing.
     void PresentPalette();
     // The picture as presented last (width x picture rows, RGB32).
-    const QImage& Image() const { return m_image; }
+    const QImage& Image() const;
     // Conversions of the picture made so far (each one repaint).
     int PresentCount() const { return m_presentCount; }
 
@@ -37,13 +39,23 @@ class CPictureView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    void Convert();
+    // Rows of the picture the widget shows.
+    QRect PictureRect() const;
+    // Converts the picture through the shown entries into m_image.
+    void ConvertImage() const;
+    // Converts the part of the picture in region straight into the raster
+    // image the painter draws on, when it is a plain 32-bit image at whole
+    // pixel offsets; false (nothing written) otherwise.
+    bool PaintStraight(QPainter& painter, const QRegion& region) const;
 
     CVortanFrame& m_frame;
     const vortan::IndexedCanvas& m_canvas;
     const vortan::LogicalPalette& m_palette;
-    QImage m_image;
-    // The palette entries the image was last converted through.
+    // The picture through m_shownEntries, made when asked for or when a
+    // paint cannot write straight into its target.
+    mutable QImage m_image;
+    mutable bool m_imageCurrent = false;
+    // The palette entries the screen shows the picture through.
     vortan::PaletteEntries m_shownEntries{};
     int m_presentCount = 0;
     bool m_presentPending = false;
