@@ -249,7 +249,9 @@ class BinaryReader {
             case 'n':
                 return Packed(depth, false, out);
             default:
-                return Fail();
+                // Not corrupt as far as can be told: a type this decoder does
+                // not know (a packed array of another element type, say).
+                return Fail(UnknownTypeStatus(type));
         }
     }
 

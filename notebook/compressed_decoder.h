@@ -17,8 +17,9 @@
 //       int32 elements
 //
 // Every number is little-endian. Packed arrays become nested lists of
-// numbers, rank deep. Declared counts are checked against the bytes left
-// before anything is allocated.
+// numbers, rank deep. A node of any other type byte is reported as
+// UnknownTypeStatus(byte), not as a corrupt body. Declared counts are checked against the bytes
+// left before anything is allocated.
 #pragma once
 
 #include <cstddef>

@@ -40,7 +40,17 @@ CompressedStatus ExpandCompressedData(mexpr::Expression& e, std::size_t budget) 
     return CompressedStatus::Ok;
 }
 
+bool IsUnknownTypeStatus(CompressedStatus status, unsigned char* type) {
+    const int offset = static_cast<int>(status) - static_cast<int>(CompressedStatus::UnknownType);
+    if (offset < 0 || offset > 0xFF) return false;
+    if (type) *type = static_cast<unsigned char>(offset);
+    return true;
+}
+
 SkipReason CompressedSkipReason(CompressedStatus status) {
+    if (unsigned char type = 0; IsUnknownTypeStatus(status, &type)) {
+        return UnknownCompressedTypeReason(type);
+    }
     switch (status) {
         case CompressedStatus::Ok:
             return SkipReason::None;
@@ -54,6 +64,8 @@ SkipReason CompressedSkipReason(CompressedStatus status) {
             return SkipReason::BadCompressedBody;
         case CompressedStatus::TooLarge:
             return SkipReason::CompressedTooLarge;
+        case CompressedStatus::UnknownType:
+            break;  // taken above
     }
     return SkipReason::Malformed;
 }

@@ -21,7 +21,16 @@ enum class CompressedStatus {
     BadZlib,    // the base64 holds no complete zlib stream
     BadBody,    // the inflated bytes are not one binary expression
     TooLarge,   // inflates to more than the bytes still allowed
+    // UnknownType + b (b = 0 to 255): the binary form holds a node whose type
+    // byte b is none of the known ones (no known description names it).
+    UnknownType = 0x100,
 };
+
+// The status of a node of unknown type byte type, and the byte of such a status.
+constexpr CompressedStatus UnknownTypeStatus(unsigned char type) {
+    return static_cast<CompressedStatus>(static_cast<int>(CompressedStatus::UnknownType) + type);
+}
+bool IsUnknownTypeStatus(CompressedStatus status, unsigned char* type = nullptr);
 
 // Decodes payload (the string's text between its quotes, as written, line
 // breaks and backslash-newlines included) into new nodes of e and sets

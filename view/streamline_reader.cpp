@@ -1,12 +1,14 @@
 #include "view/streamline_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <system_error>
 
 #include "platform/numeric.h"
@@ -160,6 +162,21 @@ bool IsDrawablePictureSize(float width, float height) {
 }
 
 const char* SkipReasonText(SkipReason reason) {
+    const int unknownType =
+        static_cast<int>(reason) - static_cast<int>(SkipReason::CompressedUnknownType);
+    if (unknownType >= 0 && unknownType <= 0xFF) {
+        static const std::array<std::string, 256> kTexts = [] {
+            std::array<std::string, 256> t;
+            for (std::size_t b = 0; b < t.size(); ++b) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02x", static_cast<unsigned>(b));
+                t[b] =
+                    std::string("compressed data: unknown packed array or expression type ") + hex;
+            }
+            return t;
+        }();
+        return kTexts[static_cast<std::size_t>(unknownType)].c_str();
+    }
     switch (reason) {
         case SkipReason::None:
             return "parsed";
@@ -193,6 +210,8 @@ const char* SkipReasonText(SkipReason reason) {
             return "a function of more than one variable";
         case SkipReason::BadSpline:
             return "B-spline knots that do not fit its control points";
+        case SkipReason::CompressedUnknownType:
+            break;  // taken above
     }
     return "unknown";
 }

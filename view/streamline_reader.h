@@ -51,8 +51,16 @@ enum class SkipReason {
     SymbolicValues,      // values that are symbols or formulas, not numbers
     SeveralVariables,    // a function of more than one variable
     BadSpline,           // B-spline values whose knots do not fit their control points
+    // CompressedUnknownType + b (b = 0 to 255): CompressedData holding a node
+    // of type byte b, which this program does not know; one account per byte.
+    CompressedUnknownType = 0x100,
 };
 const char* SkipReasonText(SkipReason reason);
+
+// The account of CompressedData holding a node of the unknown type byte type.
+constexpr SkipReason UnknownCompressedTypeReason(unsigned char type) {
+    return static_cast<SkipReason>(static_cast<int>(SkipReason::CompressedUnknownType) + type);
+}
 
 // A streamline file opened for reading. Line ends reach the reader as one
 // '\n' whether the file uses CR LF or LF (text mode).

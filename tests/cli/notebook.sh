@@ -54,6 +54,14 @@ if [ -x "$render" ]; then
     done
     "$render" "$fixtures/twins.math" -o "$dir/twins.bmp" >"$dir/out" 2>&1
     check "twins.math: every record drawn" sh -c "! grep -q skipped '$dir/out'"
+    # The third record's first array replaced by one of a type not read.
+    unknown=$(grep '^unknown packed type' "$fixtures/compressed_cases.tsv" | cut -f3)
+    sed '14s/CompressedData\["[^"]*"\]/CompressedData["'"$unknown"'"]/' "$fixtures/twins.math" \
+        >"$dir/unknown.math"
+    "$render" "$dir/unknown.math" -o "$dir/unknown.bmp" >"$dir/out" 2>&1
+    check "an unknown packed type is its own skip reason" grep -qF \
+        "skipped 1 record: compressed data: unknown packed array or expression type 0x63: record 3 (line 14)" \
+        "$dir/out"
 else
     echo "skip: $render not built"
 fi

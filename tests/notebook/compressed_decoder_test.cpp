@@ -52,7 +52,12 @@ std::string Print(const Expression& e, Index i) {
     }
 }
 
-const char* StatusName(CompressedStatus s) {
+std::string StatusName(CompressedStatus s) {
+    if (unsigned char type = 0; IsUnknownTypeStatus(s, &type)) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02x", static_cast<unsigned>(type));
+        return std::string("UnknownType ") + hex;
+    }
     switch (s) {
         case CompressedStatus::Ok:
             return "Ok";
@@ -66,6 +71,8 @@ const char* StatusName(CompressedStatus s) {
             return "BadBody";
         case CompressedStatus::TooLarge:
             return "TooLarge";
+        case CompressedStatus::UnknownType:
+            break;
     }
     return "?";
 }

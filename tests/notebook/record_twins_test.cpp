@@ -144,6 +144,9 @@ TEST_F(RecordTwins, CorruptCompressedDataIsSkippedWithItsAccount) {
         {CasePayload("packed fewer elements than dims"), SkipReason::BadCompressedBody},
         {CasePayload("packed huge dims"), SkipReason::BadCompressedBody},
         {CasePayload("inflates beyond the record limit"), SkipReason::CompressedTooLarge},
+        // A type no description names: its own account, byte included.
+        {CasePayload("unknown packed type inside a list"), UnknownCompressedTypeReason(0x63)},
+        {CasePayload("unknown type byte"), UnknownCompressedTypeReason('x')},
         // Decodes fine but is no grid.
         {CasePayload("string"), SkipReason::Malformed},
     };
@@ -152,6 +155,10 @@ TEST_F(RecordTwins, CorruptCompressedDataIsSkippedWithItsAccount) {
         EXPECT_EQ(Knots(t, text), (std::vector<float>{-2.0f, static_cast<float>(want)}))
             << SkipReasonText(want);
     }
+    EXPECT_STREQ(SkipReasonText(UnknownCompressedTypeReason(0x63)),
+                 "compressed data: unknown packed array or expression type 0x63");
+    EXPECT_STREQ(SkipReasonText(UnknownCompressedTypeReason(0xff)),
+                 "compressed data: unknown packed array or expression type 0xff");
 }
 
 }  // namespace
