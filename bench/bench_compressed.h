@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/base64.h"
+
 namespace vortan::bench {
 
 struct CompressedSample {
@@ -31,20 +33,12 @@ inline CompressedSample PackedRealsCompressed(std::size_t elements, double phase
     compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
               static_cast<uLong>(raw.size()), 6);
     z.resize(size);
-    static const char* kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string text = EncodeBase64(z);
     CompressedSample s;
     s.payload = "1:";
-    for (std::size_t i = 0; i < z.size(); i += 3) {
-        std::uint32_t v = static_cast<std::uint32_t>(static_cast<unsigned char>(z[i])) << 16;
-        if (i + 1 < z.size())
-            v |= static_cast<std::uint32_t>(static_cast<unsigned char>(z[i + 1])) << 8;
-        if (i + 2 < z.size()) v |= static_cast<unsigned char>(z[i + 2]);
-        s.payload += kAlphabet[(v >> 18) & 63];
-        s.payload += kAlphabet[(v >> 12) & 63];
-        s.payload += i + 1 < z.size() ? kAlphabet[(v >> 6) & 63] : '=';
-        s.payload += i + 2 < z.size() ? kAlphabet[v & 63] : '=';
-        if (i % 57 == 54) s.payload += "\\\n";  // a notebook's broken lines
+    for (std::size_t i = 0; i < text.size(); i += 76) {
+        s.payload += text.substr(i, 76);
+        if (i + 76 < text.size()) s.payload += "\\\n";  // a notebook's broken lines
     }
     s.inflated = raw.size();
     return s;

@@ -1,12 +1,14 @@
 // Feeds arbitrary text to the base64 decoder under every set of options,
 // into a buffer of exactly the promised bound (AddressSanitizer catches a
 // write past it). Each tolerance only widens what is accepted: text that
-// decodes under fewer options decodes to the same bytes under more.
+// decodes under fewer options decodes to the same bytes under more. The
+// input's own bytes also come back from their encoding.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/base64.h"
@@ -32,6 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             }
         }
+    }
+    // Any bytes come back from their encoding.
+    const std::string encoded = vortan::EncodeBase64(data, size);
+    std::string decoded;
+    if (!vortan::DecodeBase64(encoded, decoded) ||
+        decoded != std::string_view(reinterpret_cast<const char*>(data), size)) {
+        std::abort();
     }
     return 0;
 }

@@ -7,10 +7,10 @@
 
 #include "output/formats/export_messages.h"
 #include "output/formats/png_encoder.h"
-#include "page/base64.h"
 #include "page/page_template.h"
 #include "palette/palette_animation.h"
 #include "platform/atomic_file.h"
+#include "platform/base64.h"
 
 namespace vortan::page {
 
@@ -41,7 +41,7 @@ std::vector<std::uint8_t> PaletteRows(const VortanFrameState& state, int period)
 }
 
 std::string DataUrl(const std::vector<std::uint8_t>& png) {
-    return "data:image/png;base64," + Base64(png.data(), png.size());
+    return "data:image/png;base64," + EncodeBase64(png.data(), png.size());
 }
 
 std::string Plural(int n, const char* one, const char* many) {

@@ -145,6 +145,30 @@ Base64Result DecodeBase64(std::string_view text, std::string& out, const Base64O
     return r;
 }
 
+std::string EncodeBase64(const unsigned char* data, std::size_t size) {
+    std::string out;
+    out.reserve((size + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= size; i += 3) {
+        const std::uint32_t v =
+            std::uint32_t{data[i]} << 16 | std::uint32_t{data[i + 1]} << 8 | data[i + 2];
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[v >> 12 & 63];
+        out += kAlphabet[v >> 6 & 63];
+        out += kAlphabet[v & 63];
+    }
+    if (i < size) {
+        const bool two = i + 2 == size;
+        const std::uint32_t v =
+            std::uint32_t{data[i]} << 16 | (two ? std::uint32_t{data[i + 1]} << 8 : 0u);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[v >> 12 & 63];
+        out += two ? kAlphabet[v >> 6 & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
 std::string Base64ErrorText(const Base64Result& result) {
     const std::string at = " at offset " + std::to_string(result.position);
     switch (result.error) {

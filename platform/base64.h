@@ -1,4 +1,6 @@
-// Base64 text (RFC 4648 alphabet) to bytes. Blanks and line ends are passed
+// Base64 (RFC 4648 alphabet): bytes to padded text, and text to bytes.
+//
+// Decoding: blanks and line ends are passed
 // over anywhere; '=' padding closes a group of two or three characters, and
 // a final group may also come unpadded. Decoding writes straight into the
 // caller's buffer: four characters give three bytes per step while the text
@@ -54,5 +56,11 @@ Base64Result DecodeBase64(std::string_view text, std::string& out,
 
 // What went wrong, for messages: "a character that is not base64 at offset 12".
 std::string Base64ErrorText(const Base64Result& result);
+
+// Bytes to base64 text, padded, on one line (as data URLs and VTK want it).
+std::string EncodeBase64(const unsigned char* data, std::size_t size);
+inline std::string EncodeBase64(std::string_view bytes) {
+    return EncodeBase64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
 
 }  // namespace vortan

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "field_test_support.h"
+#include "platform/base64.h"
 
 namespace vortan::field {
 namespace {
@@ -25,17 +26,7 @@ std::string Array(const std::string& name, int components, const std::string& va
 }
 
 std::string Base64(const std::string& bytes) {
-    static const char* kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        unsigned group = 0;
-        const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
-        for (std::size_t k = 0; k < 3; ++k)
-            group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
-        for (std::size_t k = 0; k < 4; ++k)
-            out += k <= n ? kDigits[(group >> (18 - 6 * k)) & 63] : '=';
-    }
-    return out;
+    return EncodeBase64(bytes);
 }
 
 std::string UInt32Le(unsigned value) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base64.h"
 #include "tests/test_support.h"
 #include "view/streamline_reader.h"
 
@@ -155,20 +156,7 @@ std::string CompressedText(const std::string& raw) {
     compress2(reinterpret_cast<Bytef*>(z.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
               static_cast<uLong>(raw.size()), 9);
     z.resize(size);
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text = "1:";
-    for (std::size_t i = 0; i < z.size(); i += 3) {
-        auto at = [&](std::size_t j) {
-            return j < z.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(z[j])) : 0u;
-        };
-        const std::uint32_t v = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
-        text += kAlphabet[v >> 18];
-        text += kAlphabet[(v >> 12) & 63];
-        text += i + 1 < z.size() ? kAlphabet[(v >> 6) & 63] : '=';
-        text += i + 2 < z.size() ? kAlphabet[v & 63] : '=';
-    }
-    return text;
+    return "1:" + EncodeBase64(z);
 }
 
 // Packed arrays of zeros inflate hundreds of times larger than their

@@ -104,17 +104,19 @@ std::vector<std::string> Listing(const std::string& path) {
     return out;
 }
 
-TEST(ScanSolutions, NotebookFixture) {
-    // The output cell's boxes with compressed arrays, the Manipulate's value
-    // (its initialisation holds a copy), and a second copy of the output.
-    const std::vector<std::string> want = {"x, y | 101 | parsed", "x, y | 41 | parsed"};
-    EXPECT_EQ(Listing("tests/fixtures/notebook/solutions.nb"), want);
-}
-
-TEST(ScanSolutions, PackageFixture) {
-    const std::vector<std::string> want = {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
-                                           "u | 0 | a function of more than one variable"};
-    EXPECT_EQ(Listing("tests/fixtures/notebook/solutions.m"), want);
+TEST(ScanSolutions, Fixtures) {
+    const struct {
+        const char* path;
+        std::vector<std::string> want;
+    } cases[] = {
+        // The output cell's boxes with compressed arrays, the Manipulate's
+        // value (its initialisation holds a copy), and a second copy of the output.
+        {"tests/fixtures/notebook/solutions.nb", {"x, y | 101 | parsed", "x, y | 41 | parsed"}},
+        {"tests/fixtures/notebook/solutions.m",
+         {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
+          "u | 0 | a function of more than one variable"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Listing(c.path), c.want) << c.path;
 }
 
 }  // namespace

@@ -8,27 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/base64.h"
+
 namespace vortan::test {
 
+// The bytes of base64 text; empty when the text is not base64.
 inline std::vector<std::uint8_t> DecodeBase64(const std::string& text) {
-    std::vector<std::uint8_t> out;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (char c : text) {
-        int v = -1;
-        if (c >= 'A' && c <= 'Z') v = c - 'A';
-        if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-        if (c >= '0' && c <= '9') v = c - '0' + 52;
-        if (c == '+') v = 62;
-        if (c == '/') v = 63;
-        if (v < 0) continue;  // padding and line breaks
-        bits = bits << 6 | static_cast<std::uint32_t>(v);
-        count += 6;
-        if (count >= 8) {
-            count -= 8;
-            out.push_back(static_cast<std::uint8_t>(bits >> count & 0xFF));
-        }
-    }
+    std::vector<std::uint8_t> out(Base64DecodedBound(text.size()));
+    const Base64Result r = vortan::DecodeBase64(text, out.data());
+    out.resize(r ? r.size : 0);
     return out;
 }
 
