@@ -98,7 +98,8 @@ class TickClock : public QObject {
         auto at = [](std::vector<qint64> v, double q) {
             if (v.empty()) return 0.0;
             std::sort(v.begin(), v.end());
-            return static_cast<double>(v[static_cast<std::size_t>(q * (v.size() - 1))]) * 1e-6;
+            const auto last = static_cast<double>(v.size() - 1);
+            return static_cast<double>(v[static_cast<std::size_t>(q * last)]) * 1e-6;
         };
         std::printf(
             "    gap between ticks median %.2f ms, max %.2f ms; work of a tick median %.2f ms, "

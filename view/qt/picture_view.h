@@ -30,7 +30,8 @@ class CPictureView : public QWidget {
     // animation changes the screen at once, but only when its entries differ
     // from those last shown; otherwise costs nothing.
     void PresentPalette();
-    // The picture as presented last (width x picture rows, RGB32).
+    // The picture through the palette entries presented last (width x
+    // picture rows, RGB32): what the window shows.
     const QImage& Image() const;
     // Conversions of the picture made so far (each one repaint).
     int PresentCount() const { return m_presentCount; }
