@@ -38,53 +38,43 @@ inline void LookUpFour(const std::uint32_t* table, std::uint64_t four, std::uint
 constexpr std::uint64_t kBeyondTable = 0xFE00FE00FE00FE00ull;
 static_assert(kColourLutSize == 0x200, "kBeyondTable assumes a table of 512 entries");
 
+// Eight pixels of a row whose values are all below kColourLutSize.
+inline void LookUpEight(const std::uint32_t* table, const CanvasPixel* in, std::uint32_t* out) {
+    LookUpFour(table, FourPixels(in), out);
+    LookUpFour(table, FourPixels(in + 4), out + 4);
+}
+
 #ifdef VORTAN_LOOKUP_AVX2
-// Eight pixels, each at most 256, looked up one by one (the processor's
-// gathers are slower than plain loads here) and stored in one 32-byte write.
-__attribute__((target("avx2"))) inline void LookUpEight(const std::uint32_t* table, __m128i eight,
-                                                        std::uint32_t* out) {
-    const auto a = static_cast<std::uint64_t>(_mm_cvtsi128_si64(eight));
-    const auto b = static_cast<std::uint64_t>(_mm_extract_epi64(eight, 1));
-    const __m256i rgb = _mm256_setr_epi32(
-        static_cast<int>(table[a & 0xFFFF]), static_cast<int>(table[(a >> 16) & 0xFFFF]),
-        static_cast<int>(table[(a >> 32) & 0xFFFF]), static_cast<int>(table[a >> 48]),
-        static_cast<int>(table[b & 0xFFFF]), static_cast<int>(table[(b >> 16) & 0xFFFF]),
-        static_cast<int>(table[(b >> 32) & 0xFFFF]), static_cast<int>(table[b >> 48]));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), rgb);
-}
-
-// Eight pixels from in, values above the palette made 256.
-__attribute__((target("avx2"))) inline __m128i LoadEight(const CanvasPixel* in) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    return _mm_min_epu16(v, _mm_set1_epi16(static_cast<short>(kPaletteSize)));
-}
-
-// Blocks of 64 pixels: a block that is all cleared is stored as black at
-// once (the background of most pictures); in any other block every pixel is
-// looked up, eight per step. Blocks of 64 keep the test cheap and rarely
-// mispredicted inside drawn areas.
+// Blocks of 64 pixels, tested with vector compares: a block that is all
+// cleared is stored as black at once (the background of most pictures);
+// any other block is looked up eight pixels per step by plain table loads
+// (faster here than the processor's gathers), unless it holds a value past
+// the table. Blocks of 64 keep the test cheap and rarely mispredicted.
 __attribute__((target("avx2"))) void LookUpRowAvx2(const CanvasPixel* in, std::uint32_t* out,
                                                    std::size_t n, const ColourLut& lut) {
     constexpr std::size_t kBlock = 64;
     const std::uint32_t* table = lut.data();
     const __m256i cleared = _mm256_set1_epi16(static_cast<short>(kClearedPixel));
+    const __m256i beyondTable = _mm256_set1_epi16(static_cast<short>(0xFE00));
     const __m256i black = _mm256_set1_epi32(static_cast<int>(lut[kPaletteSize]));
     std::size_t i = 0;
     for (; i + kBlock <= n; i += kBlock) {
-        __m256i all = _mm256_set1_epi32(-1);
+        __m256i allCleared = _mm256_set1_epi32(-1);
+        __m256i beyond = _mm256_setzero_si256();
         for (std::size_t k = 0; k < kBlock; k += 16) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i + k));
-            all = _mm256_and_si256(all, _mm256_cmpeq_epi16(v, cleared));
+            allCleared = _mm256_and_si256(allCleared, _mm256_cmpeq_epi16(v, cleared));
+            beyond = _mm256_or_si256(beyond, _mm256_and_si256(v, beyondTable));
         }
-        if (_mm256_movemask_epi8(all) == -1) {
+        if (_mm256_movemask_epi8(allCleared) == -1) {
             auto* o = reinterpret_cast<__m256i*>(out + i);
             for (std::size_t k = 0; k < kBlock / 8; ++k) _mm256_storeu_si256(o + k, black);
-            continue;
+        } else if (_mm256_testz_si256(beyond, beyond)) {
+            for (std::size_t k = 0; k < kBlock; k += 8) LookUpEight(table, in + i + k, out + i + k);
+        } else {
+            for (std::size_t k = i; k < i + kBlock; ++k) out[k] = Look(lut, in[k]);
         }
-        for (std::size_t k = 0; k < kBlock; k += 8)
-            LookUpEight(table, LoadEight(in + i + k), out + i + k);
     }
-    for (; i + 8 <= n; i += 8) LookUpEight(table, LoadEight(in + i), out + i);
     for (; i < n; ++i) out[i] = Look(lut, in[i]);
 }
 
