@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -43,11 +44,26 @@ inline std::uint16_t* RowOf(const SpanTarget& t, std::int64_t y) {
     return t.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(t.width);
 }
 
+// Sets the n > 0 values from p on to v. Spans are mostly a few pixels long:
+// four at a time, the last four overlapping the ones before.
+inline void FillRun(std::uint16_t* p, int n, std::uint16_t v) {
+    if (n < 4) {
+        p[0] = v;
+        if (n > 1) p[1] = v;
+        if (n > 2) p[2] = v;
+        return;
+    }
+    const std::uint64_t four = v * std::uint64_t{0x0001000100010001};
+    std::uint16_t* last = p + (n - 4);
+    for (; p < last; p += 4) std::memcpy(p, &four, sizeof four);
+    std::memcpy(last, &four, sizeof four);
+}
+
 // Paints the pixels of row y whose centres x satisfy xl <= x < xr.
 inline void FillSpan(const SpanTarget& t, std::int64_t y, double xl, double xr) {
     const int x0 = FirstCentreAtOrAfter(xl, 0, t.width);
     const int x1 = FirstCentreAtOrAfter(xr, 0, t.width);
-    if (x0 < x1) std::fill(RowOf(t, y) + x0, RowOf(t, y) + x1, t.value);
+    if (x0 < x1) FillRun(RowOf(t, y) + x0, x1 - x0, t.value);
 }
 
 // ---- Disks ----
@@ -207,11 +223,50 @@ inline void FillStrokeRow(const SpanTarget& t, std::int64_t y, const StrokeRow& 
     if (lo < hi) FillSpan(t, y, lo, hi);
 }
 
+// The pixels one whole-pixel start x0 and c give: ceil(x0 - 0.5 + c) - x0,
+// the same for every start in int range unless c - 0.5 lies within rounding
+// of a whole number (the sum rounds off at most 2^-22 there).
+bool CeilOffset(double c, std::int32_t& offset) {
+    constexpr double kMargin = 1.0 / 65536;
+    const double v = c - 0.5;
+    if (std::fabs(v - std::round(v)) < kMargin) return false;
+    offset = static_cast<std::int32_t>(std::ceil(v));
+    return true;
+}
+
+// One row of a tabled stroke: pixels [x0 + lo, x0 + hi) from the start's
+// pixel column x0 when `whole`; otherwise an end lies within rounding of a
+// pixel centre and the chord is placed in floating point, as for untabled
+// strokes.
+struct StrokeTableRow {
+    StrokeRow chord;
+    std::int32_t lo, hi;
+    bool whole;
+};
+
+StrokeTableRow MakeTableRow(const StrokeRow& chord, int dx) {
+    StrokeTableRow row{chord, 1 << 30, -(1 << 30), true};
+    std::int32_t lo = 0;
+    std::int32_t hi = 0;
+    // Each part's ends are both finite or both infinite (the part misses the row).
+    if (std::isfinite(chord.lo0)) {
+        row.whole = row.whole && CeilOffset(chord.lo0, lo) && CeilOffset(chord.hi0, hi);
+        row.lo = std::min(row.lo, lo);
+        row.hi = std::max(row.hi, hi);
+    }
+    if (std::isfinite(chord.lo1)) {
+        row.whole = row.whole && CeilOffset(chord.lo1, lo) && CeilOffset(chord.hi1, hi);
+        row.lo = std::min(row.lo, dx + lo);
+        row.hi = std::max(row.hi, dx + hi);
+    }
+    return row;
+}
+
 // The rows of one stroke relative to the pixel row of its start.
 struct StrokeTable {
     int width = 0;  // 0: not built
     int firstRow = 0;
-    std::vector<StrokeRow> rows;
+    std::vector<StrokeTableRow> rows;
 };
 
 void BuildStrokeTable(StrokeTable& table, int dx, int dy, int width) {
@@ -226,7 +281,7 @@ void BuildStrokeTable(StrokeTable& table, int dx, int dy, int width) {
     table.rows.clear();
     for (double k = first; k < end; k += 1.0) {
         const double e0 = k + 0.5;
-        table.rows.push_back(StrokeRowAt(s, e0, e0 - dy));
+        table.rows.push_back(MakeTableRow(StrokeRowAt(s, e0, e0 - dy), dx));
     }
 }
 
@@ -249,8 +304,9 @@ thread_local StrokeTables t_strokeTables;
 
 }  // namespace
 
-void FillDiskSpans(const SpanTarget& t, std::int64_t twiceX, std::int64_t twiceY,
+void FillDiskSpans(const SpanTarget& target, std::int64_t twiceX, std::int64_t twiceY,
                    std::int64_t diameter) {
+    const SpanTarget t = target;  // a local copy: the pixel stores cannot change it
     if (diameter <= 0 || t.width == 0 || t.height == 0) return;
     // The centre moved by half a pixel, in halves: (qx / 2, qy / 2).
     const std::int64_t qx = twiceX - 1;
@@ -276,18 +332,17 @@ void FillDiskSpans(const SpanTarget& t, std::int64_t twiceX, std::int64_t twiceY
     const auto count = static_cast<std::int64_t>(mask.rows.size());
     const std::int64_t i0 = std::max<std::int64_t>(0, -top);
     const std::int64_t i1 = std::min<std::int64_t>(count, t.height - top);
+    const std::array<std::int16_t, 2>* rows = mask.rows.data();
     for (std::int64_t i = i0; i < i1; ++i) {
-        const auto& span = mask.rows[static_cast<std::size_t>(i)];
+        const auto& span = rows[i];
         const auto x0 = static_cast<int>(std::clamp<std::int64_t>(bx + span[0], 0, t.width));
         const auto x1 = static_cast<int>(std::clamp<std::int64_t>(bx + span[1], 0, t.width));
-        if (x0 < x1) {
-            std::uint16_t* row = RowOf(t, top + i);
-            std::fill(row + x0, row + x1, t.value);
-        }
+        if (x0 < x1) FillRun(RowOf(t, top + i) + x0, x1 - x0, t.value);
     }
 }
 
-void FillStrokeSpans(const SpanTarget& t, int x0, int y0, int x1, int y1, int width) {
+void FillStrokeSpans(const SpanTarget& target, int x0, int y0, int x1, int y1, int width) {
+    const SpanTarget t = target;
     if (t.width == 0 || t.height == 0) return;
     if (x0 == x1 && y0 == y1) {
         FillDiskSpans(t, 2 * std::int64_t{x0}, 2 * std::int64_t{y0}, width);
@@ -308,8 +363,19 @@ void FillStrokeSpans(const SpanTarget& t, int x0, int y0, int x1, int y1, int wi
         const auto count = static_cast<std::int64_t>(table.rows.size());
         const std::int64_t i0 = std::max<std::int64_t>(0, -top);
         const std::int64_t i1 = std::min<std::int64_t>(count, t.height - top);
-        for (std::int64_t i = i0; i < i1; ++i)
-            FillStrokeRow(t, top + i, table.rows[static_cast<std::size_t>(i)], ax, bx);
+        const StrokeTableRow* rows = table.rows.data();
+        for (std::int64_t i = i0; i < i1; ++i) {
+            const StrokeTableRow& row = rows[i];
+            if (!row.whole) {
+                FillStrokeRow(t, top + i, row.chord, ax, bx);
+                continue;
+            }
+            const std::int64_t left = std::int64_t{x0} + row.lo;
+            const std::int64_t right = std::int64_t{x0} + row.hi;
+            const auto a = static_cast<int>(std::clamp<std::int64_t>(left, 0, t.width));
+            const auto b = static_cast<int>(std::clamp<std::int64_t>(right, 0, t.width));
+            if (a < b) FillRun(RowOf(t, top + i) + a, b - a, t.value);
+        }
         return;
     }
     // Long or wide strokes: only the rows on the target are visited, however
