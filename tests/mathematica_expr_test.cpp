@@ -72,6 +72,31 @@ TEST(Expression, StructureInEveryLineLayout) {
     }
 }
 
+// Strings end at the first quote not escaped by a backslash; backslash
+// line continuations are joined first, also inside strings.
+TEST(Expression, StringsAndContinuations) {
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"ab", x})", "ab"},
+        {R"({"a\"b", x})", R"(a\"b)"},
+        {R"({"a\\", x})", R"(a\\)"},
+        {R"({"\\\"\\", x})", R"(\\\"\\)"},
+        {"{\"a\\\nb\\\r\nc\", x}", "abc"},
+        {"{\"a\\\\\nb\", x}", "a\\b"},  // the second backslash joins the lines
+        {"{\"\", x}", ""},
+    };
+    for (const auto& [text, want] : cases) {
+        Expression e;
+        ASSERT_EQ(e.Parse(text), ParseStatus::Ok) << text << ": " << e.ErrorText();
+        EXPECT_EQ(e.Text(e.Child(e.Root(), 0)), want) << text;
+        EXPECT_TRUE(e.IsSymbol(e.Child(e.Root(), 1), "x")) << text;
+    }
+    for (const char* unclosed : {R"({"ab\"})", R"({"ab\)", "{\"ab\\\n"}) {
+        Expression e;
+        EXPECT_EQ(e.Parse(unclosed), ParseStatus::Syntax) << unclosed;
+        EXPECT_EQ(e.ErrorText(), "unclosed string") << unclosed;
+    }
+}
+
 TEST(Expression, SyntaxErrorsAreReportedWhereTheyAre) {
     const std::pair<const char*, std::size_t> cases[] = {
         {"", 0},        {"{1, 2", 5}, {"{1,,2}", 3}, {"f[1", 3},     {"\"abc", 0},

@@ -160,20 +160,20 @@ ParseStatus Expression::Parse(std::string_view text) {
     // Join lines continued with a backslash right before the line end.
     if (text.find("\\\n") != std::string_view::npos ||
         text.find("\\\r\n") != std::string_view::npos) {
+        // Runs between continuations are copied whole.
         m_joined.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\\') {
-                if (i + 1 < text.size() && text[i + 1] == '\n') {
-                    ++i;
-                    continue;
-                }
-                if (i + 2 < text.size() && text[i + 1] == '\r' && text[i + 2] == '\n') {
-                    i += 2;
-                    continue;
-                }
-            }
-            m_joined.push_back(text[i]);
+        std::size_t from = 0;
+        for (std::size_t i = text.find('\\'); i != std::string_view::npos;
+             i = text.find('\\', i + 1)) {
+            std::size_t skip = 0;
+            if (text.substr(i + 1, 1) == "\n") skip = 2;
+            if (text.substr(i + 1, 2) == "\r\n") skip = 3;
+            if (skip == 0) continue;
+            m_joined.append(text, from, i - from);
+            from = i + skip;
+            i = from - 1;
         }
+        m_joined.append(text, from);
         m_text = m_joined;
     } else {
         m_text = text;
@@ -257,10 +257,17 @@ bool Expression::ParseSymbol(Index& out) {
 bool Expression::ParseString(Index& out) {
     const std::size_t n = m_text.size();
     const std::size_t start = ++m_pos;
-    while (m_pos < n && m_text[m_pos] != '"') {
-        if (m_text[m_pos] == '\\') ++m_pos;
-        ++m_pos;
+    // The closing quote is the first one not escaped by a backslash: find
+    // quotes and backslashes by block search; each search starts past the
+    // last, so the scan stays linear however many escapes there are.
+    std::size_t quote = m_text.find('"', m_pos);
+    while (quote != std::string_view::npos) {
+        const std::size_t escape = m_text.substr(0, quote).find('\\', m_pos);
+        if (escape == std::string_view::npos) break;
+        m_pos = escape + 2;  // the escaped character is passed over
+        if (m_pos > quote) quote = m_pos < n ? m_text.find('"', m_pos) : std::string_view::npos;
     }
+    m_pos = quote == std::string_view::npos ? n : quote;
     if (m_pos >= n) {
         m_pos = start - 1;
         return Fail("unclosed string");

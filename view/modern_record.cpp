@@ -83,7 +83,9 @@ class RecordReader {
                     functions.push_back(i);
                 }
             }
-            // Children in reverse so that they come off the stack in order.
+            // Children in reverse so that they come off the stack in order;
+            // a packed list holds numbers only.
+            if (!m_e.PackedNumbers(i).empty()) continue;
             for (std::size_t k = m_e.Size(i); k-- > 0;) pending.push_back(m_e.Child(i, k));
         }
         return SkipReason::None;
