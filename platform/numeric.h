@@ -32,4 +32,10 @@ bool IsWholeNumber(float v);
 // the hardware conversion does (a plain cast would be undefined there).
 float NarrowToFloat(double v);
 
+// True when NarrowToFloat(v) is finite: v is no NaN and rounds to a float
+// below the overflow threshold (halfway from FLT_MAX to 2^128).
+inline bool FitsFloat(double v) {
+    return v < 0x1.ffffffp127 && v > -0x1.ffffffp127;
+}
+
 }  // namespace vortan

@@ -40,5 +40,26 @@ TEST(IsWholeNumber, Table) {
     for (auto [v, whole] : cases) EXPECT_EQ(IsWholeNumber(v), whole) << v;
 }
 
+TEST(FitsFloat, AgreesWithNarrowToFloatAtTheOverflowThreshold) {
+    const double threshold = 0x1.ffffffp127;
+    const double cases[] = {0.0,
+                            -0.0,
+                            1e-300,
+                            3.4028234663852886e38,  // FLT_MAX
+                            std::nextafter(threshold, 0.0),
+                            threshold,
+                            std::nextafter(threshold, 1e300),
+                            1e39,
+                            std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+    for (const double v : cases) {
+        for (const double value : {v, -v}) {
+            EXPECT_EQ(FitsFloat(value), std::isfinite(NarrowToFloat(value))) << value;
+        }
+    }
+    EXPECT_TRUE(FitsFloat(std::nextafter(threshold, 0.0)));
+    EXPECT_FALSE(FitsFloat(threshold));
+}
+
 }  // namespace
 }  // namespace vortan

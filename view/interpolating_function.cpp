@@ -65,7 +65,7 @@ class FunctionReader {
     SkipReason Real(Index i, double& v) const {
         if (m_e.Kind(i) != NodeKind::Number) return NotANumber(i);
         v = m_e.Number(i);
-        if (!std::isfinite(NarrowToFloat(v))) return SkipReason::NonNumeric;
+        if (!FitsFloat(v)) return SkipReason::NonNumeric;
         return SkipReason::None;
     }
 
@@ -78,15 +78,20 @@ class FunctionReader {
         return Real(i, v);
     }
 
+    // Values of a packed list, each checked to fit a float.
+    static SkipReason Reals(std::span<const double> values, std::vector<double>& out) {
+        out.assign(values.begin(), values.end());
+        for (const double v : values) {
+            if (!FitsFloat(v)) return SkipReason::NonNumeric;
+        }
+        return SkipReason::None;
+    }
+
     SkipReason RealList(Index list, std::vector<double>& out) const {
         if (m_e.Kind(list) != NodeKind::List) return SkipReason::Malformed;
-        // A decoded packed array: its numbers in one run.
+        // A packed list (decoded, or plain numbers in the text): one run.
         if (const std::span<const double> packed = m_e.PackedNumbers(list); !packed.empty()) {
-            out.assign(packed.begin(), packed.end());
-            for (const double v : out) {
-                if (!std::isfinite(NarrowToFloat(v))) return SkipReason::NonNumeric;
-            }
-            return SkipReason::None;
+            return Reals(packed, out);
         }
         const std::size_t n = m_e.Size(list);
         out.resize(n);
@@ -179,7 +184,7 @@ class FunctionReader {
         out.resize(grid.size());
         for (std::size_t k = 0; k < grid.size(); ++k) {
             out[k] = EvaluateBSpline(control, knots, degreeInt, grid[k]);
-            if (!std::isfinite(NarrowToFloat(out[k]))) return SkipReason::NonNumeric;
+            if (!FitsFloat(out[k])) return SkipReason::NonNumeric;
         }
         return SkipReason::None;
     }
@@ -189,6 +194,9 @@ class FunctionReader {
     SkipReason ReadValues(Index values, std::vector<double>& out) const {
         if (m_e.Kind(values) != NodeKind::List) return SkipReason::Malformed;
         if (IsPacked(values)) return ReadPacked(values, out);
+        if (const std::span<const double> packed = m_e.PackedNumbers(values); !packed.empty()) {
+            return Reals(packed, out);
+        }
         const std::size_t n = m_e.Size(values);
         out.resize(n);
         for (std::size_t k = 0; k < n; ++k) {

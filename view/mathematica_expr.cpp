@@ -28,20 +28,6 @@ constexpr int kApplyPower = 1200;   // f[...]
 
 }  // namespace
 
-std::size_t ReadMathematicaNumber(std::string_view text, double& value, bool* isInteger) {
-    // Signs are operators here, and Mathematica writes no e exponent.
-    if (text.empty() || !(IsDigitChar(text[0]) || text[0] == '.')) return 0;
-    const NumberScan s = ScanNumber(
-        [&](std::size_t k) -> int {
-            return k < text.size() ? static_cast<unsigned char>(text[k]) : -1;
-        },
-        /*eExponent=*/false);
-    if (!s.found) return 0;
-    value = ConvertNumber(text.data(), s);
-    if (isInteger) *isInteger = !s.point && !s.mark;
-    return s.end;
-}
-
 std::string_view Expression::SymbolName(Index i) const {
     std::string_view t = Text(i);
     const std::size_t mark = t.rfind('`');
@@ -141,7 +127,8 @@ Expression::Index Expression::AddCompound(NodeKind kind, char op, std::size_t st
     return Add(kind, op, first, count);
 }
 
-ParseStatus Expression::Parse(std::string_view text) {
+ParseStatus Expression::Parse(std::string_view text, ListReading lists) {
+    m_lists = lists;
     m_nodes.clear();
     m_numbers.clear();
     m_children.clear();
@@ -178,6 +165,10 @@ ParseStatus Expression::Parse(std::string_view text) {
     } else {
         m_text = text;
     }
+
+    // Room for a number every 16 characters (plain number lists hold about
+    // one per 10 to 25), so that long lists seldom move the number store.
+    m_numbers.reserve(m_text.size() / 16 + 16);
 
     Index root = 0;
     bool ok = ParseExpr(0, 0, root) && SkipBlank();
@@ -311,6 +302,11 @@ bool Expression::ParseOperand(int depth, Index& out) {
     const char c = m_text[m_pos];
     const char next = m_pos + 1 < m_text.size() ? m_text[m_pos + 1] : '\0';
     if (c == '{') {
+        // Lists of plain numbers in one pass; the general reading below for
+        // anything else, and where the depth limit could be reached inside.
+        if (m_lists == ListReading::Fast && depth + 2 <= kMaxDepth && ParseNumberList(out)) {
+            return true;
+        }
         ++m_pos;
         const std::size_t base = m_stack.size();
         if (!ParseSequence('}', depth)) return false;
@@ -398,9 +394,9 @@ bool Expression::ParseExpr(int minPower, int depth, Index& out) {
             kind = NodeKind::Rule, op = '>', power = kRulePower, length = 2, right = true;
         } else if (c == ':' && next == '>') {
             kind = NodeKind::Rule, op = ':', power = kRulePower, length = 2, right = true;
-        } else if (At("\\[Rule]")) {
+        } else if (c == '\\' && At("\\[Rule]")) {
             kind = NodeKind::Rule, op = '>', power = kRulePower, length = 7, right = true;
-        } else if (At("\\[RuleDelayed]")) {
+        } else if (c == '\\' && At("\\[RuleDelayed]")) {
             kind = NodeKind::Rule, op = ':', power = kRulePower, length = 14, right = true;
         } else if (c == '+' || c == '-') {
             op = c, power = kPlusPower;

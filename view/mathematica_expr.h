@@ -32,6 +32,14 @@ enum class NodeKind : std::uint8_t {
     Elided,    // <> where an expression belongs: OutputForm's stand-in for hidden data
 };
 
+// How Parse reads a list whose elements are all plain numbers (digits with
+// an optional leading minus, precision mark and *^ exponent, separated by
+// commas and blanks), all integers or all not: in one pass into a packed
+// list (Fast), or element by element through the general grammar into
+// number nodes (General). Both read the same; General is kept to check
+// Fast against.
+enum class ListReading { Fast, General };
+
 enum class ParseStatus {
     Ok,
     Syntax,   // text that is not an expression of the understood syntax
@@ -48,7 +56,7 @@ class Expression {
     // line ends and comments allowed). A backslash right before a line end
     // joins the two lines, as in notebook exports. Nothing of the text is
     // kept beyond the call except a joined copy when one was needed.
-    ParseStatus Parse(std::string_view text);
+    ParseStatus Parse(std::string_view text, ListReading lists = ListReading::Fast);
 
     // Where reading stopped, and why, after a failed Parse.
     std::size_t ErrorPosition() const { return m_errorPos; }
@@ -109,7 +117,8 @@ class Expression {
     void Replace(Index at, Index with) { m_nodes[at] = m_nodes[with]; }
 
     // Packed lists: a list of numbers held as one node over a run of the
-    // number store, for decoders of large arrays. AddNumberSlots makes room
+    // number store, for decoders of large arrays and for the plain number
+    // lists of parsed text (ListReading::Fast). AddNumberSlots makes room
     // for count numbers at the end of the store (values unset) and gives the
     // first one's place; AddPackedList makes a list of count numbers from
     // first on. Its children read like number nodes (Kind, Number,
@@ -149,6 +158,7 @@ class Expression {
     bool ParseExpr(int minPower, int depth, Index& out);
     bool ParseOperand(int depth, Index& out);
     bool ParseSequence(char close, int depth);
+    bool ParseNumberList(Index& out);
     bool ParseNumber(Index& out);
     bool ParseSymbol(Index& out);
     bool ParseString(Index& out);
@@ -168,6 +178,7 @@ class Expression {
     std::vector<Index> m_stack;  // children collected while their parent is open
     std::string m_digits;        // scratch for number conversion
     Index m_root = 0;
+    ListReading m_lists = ListReading::Fast;
     std::size_t m_errorPos = 0;
     std::string m_errorText;
 };

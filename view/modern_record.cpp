@@ -134,6 +134,11 @@ SkipReason ShortRecordReason(const std::string& text) {
 
 bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason) {
+    return ParseModernRecord(text, header, state, reason, mexpr::ListReading::Fast);
+}
+
+bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+                       VortanFrameState& state, SkipReason* reason, mexpr::ListReading lists) {
     auto fail = [reason](SkipReason r) {
         if (reason) *reason = r;
         return false;
@@ -142,7 +147,7 @@ bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
     if (text.size() > kMaxRecordLength) return fail(SkipReason::TooLong);
 
     Expression e;
-    if (e.Parse(text) != mexpr::ParseStatus::Ok) {
+    if (e.Parse(text, lists) != mexpr::ParseStatus::Ok) {
         // Text that is not list syntax: name the known kinds of such text.
         if (text.find("CompressedData[") != std::string::npos) {
             return fail(SkipReason::CompressedData);

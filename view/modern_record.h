@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "view/mathematica_expr.h"
 #include "view/streamline_reader.h"
 
 namespace vortan {
@@ -25,6 +26,10 @@ bool IsModernRecord(const std::string& text);
 // store holds the streamline; otherwise sets *reason.
 bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason);
+// The same with the expression reader's way of reading number lists chosen
+// (the result is the same either way; tests compare the two).
+bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+                       VortanFrameState& state, SkipReason* reason, mexpr::ListReading lists);
 
 // The account for a record too short to be parsed (200 characters or
 // fewer): OutputForm or CompressedData when its text shows it is one of

@@ -33,6 +33,26 @@ struct NumberScan {
     std::size_t end = 0;            // just past the whole number
 };
 
+// Passes over the precision or accuracy mark (`16, `15.9, ``12.5, ``-5)
+// that starts at k with a backquote; returns the position after it, or k
+// when no backquote is there. at(k) as for ScanNumber.
+template <class At>
+std::size_t SkipPrecisionMark(At at, std::size_t k) {
+    if (at(k) != '`') return k;
+    std::size_t j = k + 1;
+    if (at(j) == '`') {
+        ++j;
+        if ((at(j) == '-' || at(j) == '+') && (IsDigitChar(at(j + 1)) || at(j + 1) == '.')) ++j;
+    }
+    const std::size_t digits = j;
+    while (IsDigitChar(at(j))) ++j;
+    if (at(j) == '.' && (j > digits || IsDigitChar(at(j + 1)))) {
+        ++j;
+        while (IsDigitChar(at(j))) ++j;
+    }
+    return j;
+}
+
 // Scans a number: blanks, sign, digits, point, fraction, an e/E exponent when
 // digits follow (unless eExponent is false, as in Mathematica's own syntax),
 // a precision or accuracy mark (`16, `15.9, ``12.5), then a *^ exponent when
@@ -86,18 +106,7 @@ NumberScan ScanNumber(At at, bool eExponent = true) {
 
     if (at(k) == '`') {
         s.mark = true;
-        std::size_t j = k + 1;
-        if (at(j) == '`') {
-            ++j;
-            if ((at(j) == '-' || at(j) == '+') && (IsDigitChar(at(j + 1)) || at(j + 1) == '.')) ++j;
-        }
-        const std::size_t digits = j;
-        while (IsDigitChar(at(j))) ++j;
-        if (at(j) == '.' && (j > digits || IsDigitChar(at(j + 1)))) {
-            ++j;
-            while (IsDigitChar(at(j))) ++j;
-        }
-        k = j;
+        k = SkipPrecisionMark(at, k);
     }
     if (at(k) == '*' && at(k + 1) == '^') {
         if (std::size_t j = readExponent(k + 2, s.starValue)) {

@@ -1,0 +1,326 @@
+// Numbers and number lists read in one pass against the general reading:
+// the same values, lengths, nodes, errors and records, over generated text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/test_support.h"
+#include "view/mathematica_expr.h"
+#include "view/modern_record.h"
+#include "view/number_scan.h"
+#include "view/streamline_reader.h"
+
+namespace vortan::mexpr {
+namespace {
+
+// The general scan alone: how every number was read before the one-pass
+// conversion, kept here as the reference.
+std::size_t GeneralNumber(std::string_view text, double& value, bool& integer) {
+    if (text.empty() || !(IsDigitChar(text[0]) || text[0] == '.')) return 0;
+    const NumberScan s = ScanNumber(
+        [&](std::size_t k) -> int {
+            return k < text.size() ? static_cast<unsigned char>(text[k]) : -1;
+        },
+        false);
+    if (!s.found) return 0;
+    value = ConvertNumber(text.data(), s);
+    integer = !s.point && !s.mark;
+    return s.end;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::string Digits(std::mt19937& rng, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += static_cast<char>('0' + rng() % 10);
+    return out;
+}
+
+// A number in one of the forms Mathematica writes (and some it does not),
+// with what may follow it.
+std::string RandomNumber(std::mt19937& rng) {
+    static const std::size_t lengths[] = {0, 1, 2, 3, 8, 15, 16, 17, 19, 20, 25, 400, 800};
+    auto length = [&] { return lengths[rng() % (rng() % 4 ? 9 : std::size(lengths))]; };
+    std::string s = Digits(rng, length());
+    if (rng() % 4) s += '.' + Digits(rng, length());
+    static const char* const marks[] = {"",       "",     "",   "`",   "`",   "`16",  "`15.9",
+                                        "``12.5", "``-5", "``", "`.5", "`5.", "``+.", "`x"};
+    s += marks[rng() % std::size(marks)];
+    static const char* const exponents[] = {"",      "",     "",      "*^3",
+                                            "*^-14", "*^+7", "*^400", "*^-400",
+                                            "*^-x",  "*^",   "*^0",   "*^99999999999"};
+    s += exponents[rng() % std::size(exponents)];
+    static const char* const tails[] = {"", "", ",", "}", " ", "e5", "E-3", ".3", "`", "*", "x"};
+    return s + tails[rng() % std::size(tails)];
+}
+
+TEST(MathematicaNumbers, OnePassConversionReadsAsTheGeneralScan) {
+    std::mt19937 rng(7);
+    int fast = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text = RandomNumber(rng);
+        double want = -99.0, got = -99.0;
+        bool wantInteger = false, gotInteger = true;
+        const std::size_t wantLength = GeneralNumber(text, want, wantInteger);
+        const std::size_t gotLength = ReadMathematicaNumber(text, got, &gotInteger);
+        ASSERT_EQ(gotLength, wantLength) << text;
+        if (wantLength == 0) continue;
+        ASSERT_TRUE(SameBits(got, want)) << text << ": " << got << " against " << want;
+        ASSERT_EQ(gotInteger, wantInteger) << text;
+        fast += text.find("*^") == std::string::npos;
+    }
+    EXPECT_GT(fast, 4000);  // most of them without an exponent
+}
+
+// Generated expression text: lists of numbers in every form, nested and
+// ragged lists, signs the general grammar reads otherwise, symbols,
+// comments and operators among the elements, all with varied blanks.
+class ListText {
+  public:
+    explicit ListText(unsigned seed) : m_rng(seed) {}
+
+    std::string List(int depth) {
+        // Numbers of one kind in most lists (integers, or reals), any in some.
+        m_kind = m_rng() % 3;
+        std::string out = "{" + Blank();
+        const std::size_t n = Pick(6) ? m_rng() % 12 : 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i) out += Blank() + "," + Blank();
+            out += Element(depth);
+        }
+        if (!Pick(60)) out += ",";  // a trailing comma: a syntax error
+        return out + Blank() + "}";
+    }
+
+  private:
+    bool Pick(unsigned n) { return m_rng() % n != 0; }  // true but one time in n
+
+    std::string Blank() {
+        static const char* const blanks[] = {"", "", "", " ", "  ", "\n", "\r\n  ", "\t", "\v\f"};
+        return blanks[m_rng() % std::size(blanks)];
+    }
+
+    std::string Number() {
+        if (m_kind == 1) return Digits(m_rng, 1 + m_rng() % 19);
+        if (m_kind == 2 && Pick(3)) {
+            return Digits(m_rng, m_rng() % 4) + "." + Digits(m_rng, 1 + m_rng() % 18) + "`" +
+                   (Pick(2) ? "" : "*^-" + Digits(m_rng, 1 + m_rng() % 3));
+        }
+        std::string s;
+        do s = RandomNumber(m_rng);
+        while (s.empty() || !(IsDigitChar(s[0]) || s[0] == '.') || s.back() == ',' ||
+               s.back() == '}');
+        return s;
+    }
+
+    std::string Element(int depth) {
+        static const char* const signs[] = {"", "", "", "", "", "-", "-", "- ", "+", "--", "-\n"};
+        static const char* const others[] = {"x",         "Developer`PackedArrayForm",
+                                             "2^2",       "-2^2",
+                                             "f[1, 2]",   "(* c *) 3",
+                                             "3 (* c */", "1 + 2",
+                                             "a -> 1",    "<>",
+                                             "\"s, }\"",  "1[[2]]"};
+        const auto r = m_rng() % 40;
+        if (r < 34) return signs[m_rng() % std::size(signs)] + Number();
+        if (r < 38 && depth < 4) return List(depth + 1);
+        return others[m_rng() % std::size(others)];
+    }
+
+    std::mt19937 m_rng;
+    unsigned m_kind = 0;
+};
+
+// The same parse status and error, and the same expression read from the
+// root down: kinds, operators, sizes, numbers to the bit, integer marks and
+// texts. Counts the packed lists of the one-pass reading.
+void ExpectSameParse(std::string_view text, std::size_t* packedLists = nullptr) {
+    Expression fast, general;
+    const ParseStatus fs = fast.Parse(text, ListReading::Fast);
+    const ParseStatus gs = general.Parse(text, ListReading::General);
+    ASSERT_EQ(fs, gs) << text;
+    ASSERT_EQ(fast.ErrorPosition(), general.ErrorPosition()) << text;
+    ASSERT_EQ(fast.ErrorText(), general.ErrorText()) << text;
+    if (fs != ParseStatus::Ok) return;
+    std::vector<std::pair<Expression::Index, Expression::Index>> pending{
+        {fast.Root(), general.Root()}};
+    while (!pending.empty()) {
+        const auto [f, g] = pending.back();
+        pending.pop_back();
+        ASSERT_TRUE(general.PackedNumbers(g).empty()) << text;
+        if (packedLists) *packedLists += !fast.PackedNumbers(f).empty();
+        ASSERT_EQ(fast.Kind(f), general.Kind(g)) << text;
+        ASSERT_EQ(fast.Op(f), general.Op(g)) << text;
+        ASSERT_EQ(fast.Size(f), general.Size(g)) << text;
+        if (fast.Kind(f) == NodeKind::Number) {
+            ASSERT_TRUE(SameBits(fast.Number(f), general.Number(g))) << text;
+            ASSERT_EQ(fast.IsInteger(f), general.IsInteger(g)) << text;
+        }
+        if (fast.Kind(f) == NodeKind::Symbol || fast.Kind(f) == NodeKind::String) {
+            ASSERT_EQ(fast.Text(f), general.Text(g)) << text;
+        }
+        const auto packed = fast.PackedNumbers(f);
+        for (std::size_t k = 0; k < fast.Size(f); ++k) {
+            if (!packed.empty()) {
+                ASSERT_TRUE(SameBits(packed[k], general.Number(general.Child(g, k)))) << text;
+            }
+            pending.emplace_back(fast.Child(f, k), general.Child(g, k));
+        }
+    }
+}
+
+TEST(MathematicaNumbers, NumberListsTakenInOnePassOnlyWherePlain) {
+    // Text, whether the whole list is read in one pass as a packed list.
+    const std::pair<const char*, bool> cases[] = {
+        {"{1, 2, 3}", true},       {"{-1.5`, 2.`*^3}", true},
+        {"{ 1 ,\n\t2 }", true},    {"{-0.}", true},
+        {"{.5, 5., 1``-2}", true}, {"{1`, 2}", false},
+        {"{0, 1.5}", false},       {"{}", false},
+        {"{ \r\n }", false},       {"{1, x}", false},
+        {"{1, {2}}", false},       {"{- 1}", false},
+        {"{+1}", false},           {"{--1}", false},
+        {"{1 (* c *), 2}", false}, {"{2^2}", false},
+        {"{-2^2, 1}", false},      {"{2[x]}", false},
+        {"{1 2}", false},          {"{1, 2", false},
+        {"{1,}", false},           {"{1e5}", false}};
+    for (const auto& [text, packed] : cases) {
+        SCOPED_TRACE(text);
+        ExpectSameParse(text);
+        Expression e;
+        if (e.Parse(text) == ParseStatus::Ok) {
+            EXPECT_EQ(!e.PackedNumbers(e.Root()).empty(), packed);
+        } else {
+            EXPECT_FALSE(packed);
+        }
+    }
+    // Values and integer marks of packed lists, as the general reading gives them.
+    Expression e;
+    ASSERT_EQ(e.Parse("{{-0., 2.5`*^2}, {2, -3}}"), ParseStatus::Ok);
+    const auto reals = e.PackedNumbers(e.Child(e.Root(), 0));
+    ASSERT_EQ(reals.size(), 2u);
+    EXPECT_TRUE(std::signbit(reals[0]) && reals[0] == 0.0);
+    EXPECT_EQ(reals[1], 250.0);
+    EXPECT_FALSE(e.IsInteger(e.Child(e.Child(e.Root(), 0), 1)));
+    const auto integers = e.Child(e.Root(), 1);
+    EXPECT_EQ(e.Number(e.Child(integers, 1)), -3.0);
+    EXPECT_TRUE(e.IsInteger(e.Child(integers, 1)));
+}
+
+TEST(MathematicaNumbers, GeneratedTextParsesTheSameBothWays) {
+    std::size_t packedLists = 0;
+    for (unsigned seed = 0; seed < 3000; ++seed) {
+        ListText gen(seed);
+        const std::string text = gen.List(0);
+        ExpectSameParse(text, &packedLists);
+        // Cut anywhere, and continued with a backslash before a line end.
+        ExpectSameParse(std::string_view(text).substr(0, seed % (text.size() + 1)));
+        std::string continued = text;
+        continued.insert(seed % (text.size() + 1), "\\\n");
+        ExpectSameParse(continued, &packedLists);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(packedLists, 200u);
+}
+
+TEST(MathematicaNumbers, NestingLimitHoldsForNumberLists) {
+    // A number list innermost, around the depth limit, with and without signs.
+    for (int levels = Expression::kMaxDepth - 3; levels <= Expression::kMaxDepth + 2; ++levels) {
+        for (const char* inner : {"1, 2", "-1, 2", "", "1, -2"}) {
+            SCOPED_TRACE(levels);
+            ExpectSameParse(std::string(static_cast<std::size_t>(levels), '{') + "{" + inner + "}" +
+                            std::string(static_cast<std::size_t>(levels), '}'));
+        }
+    }
+}
+
+// The knot store of one record read one way, as bytes.
+std::string Store(const std::string& text, float dimension, ListReading lists, bool& parsed,
+                  SkipReason& reason) {
+    auto state = std::make_unique<VortanFrameState>();
+    StreamlineHeader header{400, 400, dimension, 6.3f};
+    reason = SkipReason::None;
+    parsed = ParseModernRecord(text, header, *state, &reason, lists);
+    std::string bytes(reinterpret_cast<const char*>(state->m_knots.data()),
+                      sizeof(Knot) * state->m_knots.size());
+    return std::to_string(state->m_knotCount) + ":" + bytes;
+}
+
+void ExpectSameRecord(const std::string& text) {
+    for (float dimension : {2.0f, 3.0f}) {
+        bool fastParsed = false, generalParsed = true;
+        SkipReason fastReason = SkipReason::None, generalReason = SkipReason::None;
+        const std::string fast = Store(text, dimension, ListReading::Fast, fastParsed, fastReason);
+        const std::string general =
+            Store(text, dimension, ListReading::General, generalParsed, generalReason);
+        ASSERT_EQ(fastParsed, generalParsed) << text.substr(0, 300);
+        ASSERT_EQ(fastReason, generalReason) << text.substr(0, 300);
+        ASSERT_TRUE(fast == general) << text.substr(0, 300);
+    }
+}
+
+TEST(MathematicaNumbers, RecordsReadTheSameBothWays) {
+    std::vector<std::string> records;
+    for (const char* name : {"circle_v7", "circle_v8", "circle_v10", "circle_v10_cellcontext",
+                             "circle_v10_order2", "circle_v10_unpacked", "circle_v10_plain",
+                             "helix_v10", "circle_v10_put", "circle_v10_backslash_crlf"}) {
+        StreamlineFile file;
+        file.OpenText(test::ReadWholeFile(
+            test::SourcePath(std::string("tests/fixtures/modern/") + name + ".math")));
+        ReadStreamlineHeader(file);
+        for (std::string r; ReadStreamlineRecord(file, r);) records.push_back(r);
+    }
+    ASSERT_GE(records.size(), 19u);
+    std::mt19937 rng(3);
+    std::size_t parsed = 0;
+    for (const std::string& record : records) {
+        ExpectSameRecord(record);
+        for (int i = 0; i < 150; ++i) {
+            std::string text = record;
+            const std::size_t at = rng() % text.size();
+            switch (rng() % 5) {
+                case 0:  // truncated
+                    text.resize(at);
+                    break;
+                case 1:  // one number replaced by another form
+                    if (const std::size_t d = text.find_first_of("0123456789", at);
+                        d != std::string::npos) {
+                        text.replace(d, text.find_first_not_of("0123456789.`", d) - d,
+                                     RandomNumber(rng));
+                    }
+                    break;
+                case 2:  // a stray character
+                    text.insert(at, 1, "{},-x`*^ \n"[rng() % 10]);
+                    break;
+                case 3:  // a value out of the float range or symbolic
+                    if (const std::size_t d = text.find(", ", at); d != std::string::npos) {
+                        static const char* const values[] = {"1.`*^39", "-4.`*^38", "Indeterminate",
+                                                             "Complex[1, 2]", "{1., 2.}"};
+                        text.insert(d + 2, std::string(values[rng() % 5]) + ", ");
+                    }
+                    break;
+                default:  // a character dropped
+                    text.erase(at, 1);
+                    break;
+            }
+            ExpectSameRecord(text);
+            bool ok = false;
+            SkipReason reason;
+            Store(text, 2.0f, ListReading::Fast, ok, reason);
+            parsed += ok;
+            if (HasFatalFailure()) return;
+        }
+    }
+    // Many of the altered records still read, so the knots are compared too.
+    EXPECT_GT(parsed, 200u);
+}
+
+}  // namespace
+}  // namespace vortan::mexpr
