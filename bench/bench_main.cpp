@@ -23,6 +23,17 @@ constexpr Ratio kRatios[] = {
     {"BM_WholeDrawingPass/dimming:1", "BM_ReadAndParse", 1.3},
 };
 
+// A throughput figure, the baseline throughput it is read against, and the
+// throughput it should reach (MB/s).
+struct Throughput {
+    const char* figure;
+    const char* baseline;
+    double targetMBs;
+};
+constexpr Throughput kThroughputs[] = {
+    {"BM_ParseModernRecord", "BM_BaselineReadOnlyPass", 300.0},
+};
+
 struct Figure {
     double cpuMs = 0;
     double realMs = 0;
@@ -60,6 +71,18 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             std::printf("  %-60s %8.3f ms = %5.2f x %s (%.2f x)  target <= %.1f %s\n", q.figure,
                         f->second.cpuMs, ratio, q.baseline, wall, q.target,
                         ratio <= q.target ? "met" : "NOT met");
+        }
+        std::printf("\nThroughputs as a share of their baseline's (CPU time):\n");
+        for (const Throughput& q : kThroughputs) {
+            const auto f = m_figures.find(q.figure);
+            const auto b = m_figures.find(q.baseline);
+            if (f == m_figures.end() || b == m_figures.end() || b->second.bytesPerSecond <= 0)
+                continue;
+            const double mbs = f->second.bytesPerSecond / 1e6;
+            std::printf("  %-60s %8.1f MB/s = %5.3f x %s (%.1f MB/s)  target >= %.0f MB/s %s\n",
+                        q.figure, mbs, f->second.bytesPerSecond / b->second.bytesPerSecond,
+                        q.baseline, b->second.bytesPerSecond / 1e6, q.targetMBs,
+                        mbs >= q.targetMBs ? "met" : "NOT met");
         }
         std::printf("\nThroughput (MB/s, 1 MB = 10^6 bytes):\n");
         for (const auto& [name, f] : m_figures)
