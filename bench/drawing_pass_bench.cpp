@@ -78,7 +78,8 @@ void BM_WholeDrawingPass(benchmark::State& st) {
     }
     if (stats.drawn != kLines) st.SkipWithError("not every streamline was drawn");
     st.counters["streamlines"] = stats.drawn;
-    st.counters["disks"] = static_cast<double>(canvas.EllipseCount()) / (st.iterations() + 0.0);
+    st.counters["disks"] =
+        static_cast<double>(canvas.EllipseCount()) / static_cast<double>(st.iterations());
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));
 }
 BENCHMARK(BM_WholeDrawingPass)->Arg(0)->Arg(1)->ArgName("dimming")->Unit(benchmark::kMillisecond);

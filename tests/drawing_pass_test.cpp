@@ -43,7 +43,7 @@ struct FakeHost : IFrameHost {
 // v0 + d j for the 64 samples j (the knots sit at t = 0..63, tMax 63: sample j is knot j).
 std::vector<float> Ramp(float v0, float d = 0) {
     std::vector<float> v;
-    for (int j = 0; j < kSamplesPerStreamline; ++j) v.push_back(v0 + d * j);
+    for (int j = 0; j < kSamplesPerStreamline; ++j) v.push_back(v0 + d * static_cast<float>(j));
     return v;
 }
 std::string Record(const std::vector<float>& a, const std::vector<float>& b) {
@@ -96,7 +96,7 @@ TEST(DrawingPass, DiskIndicesRunDownOneColourTable) {
         f.state.m_colortableCount = k.tables ? k.tables : 1;
         const int e = f.state.m_entriesPerTable = k.tables ? 224 / k.tables : k.levels;
         std::string file = Head(200, 200);
-        for (int r = 0; r < 10; ++r) file += Straight(5, 190 - 12.0f * r, 3, 0);
+        for (int r = 0; r < 10; ++r) file += Straight(5, 190 - 12.0f * static_cast<float>(r), 3, 0);
         IndexedCanvas canvas(200, 230);
         ASSERT_EQ(f.Run(file, canvas).drawn, 10);
         EXPECT_EQ(f.state.m_colortableCount, k.tables ? k.tables : 3 * e);

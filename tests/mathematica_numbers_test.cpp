@@ -89,7 +89,7 @@ class ListText {
 
     std::string List(int depth) {
         // Numbers of one kind in most lists (integers, or reals), any in some.
-        m_kind = m_rng() % 3;
+        m_kind = static_cast<unsigned>(m_rng() % 3);
         std::string out = "{" + Blank();
         const std::size_t n = Pick(6) ? m_rng() % 12 : 0;
         for (std::size_t i = 0; i < n; ++i) {

@@ -129,7 +129,10 @@ std::string Modern(const std::vector<float>& t, const std::vector<std::vector<fl
 TEST(ModernRecord, ThinningAndTMaxAsOnTheClassicPath) {
     for (int points : {4, 1000, 1001, 2500}) {
         std::vector<float> t, x;
-        for (int i = 0; i <= points; ++i) t.push_back(i * 0.25f), x.push_back(std::sin(i * 0.013f));
+        for (int i = 0; i <= points; ++i) {
+            const float f = static_cast<float>(i);
+            t.push_back(f * 0.25f), x.push_back(std::sin(f * 0.013f));
+        }
         // The short one is cut at tMax 0.6: t above it stored as 0.
         const float tMax = points == 4 ? 0.6f : t.back();
         const std::string header = HeaderText({500, 500, 2, tMax, 10, -1, 1, -4, 4});

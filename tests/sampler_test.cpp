@@ -138,7 +138,7 @@ TEST(SampleStreamline, StaysInsideKnotsAndArray) {
     for (auto [knotCount, lastKnot] : {std::pair{3, 9}, {-5, 0}, {INT32_MIN, 0}, {5000, 1000}}) {
         auto s = Streamline({{0, 0, 0, 0}}, 5.0f);
         for (int i = 1; i < kKnotCapacity; ++i)
-            s->m_knots[i] = {i * 1e-3f, float(i * (i <= 3 ? i : 1)), 0, 0};
+            s->m_knots[i] = {static_cast<float>(i) * 1e-3f, float(i * (i <= 3 ? i : 1)), 0, 0};
         s->m_knotCount = knotCount;
         SampleArray out{};
         SampleAll(*s, out);

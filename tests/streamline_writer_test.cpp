@@ -252,7 +252,7 @@ TEST(StreamlineWriter, EveryFloatAndDoubleReadsBackAsItself) {
     std::mt19937 rng(7);
     int mismatches = 0;
     for (int i = 0; i < 200000; ++i) {
-        const std::uint32_t bits = rng();
+        const auto bits = static_cast<std::uint32_t>(rng());
         float f;
         std::memcpy(&f, &bits, sizeof f);
         if (!std::isfinite(f)) continue;

@@ -60,8 +60,8 @@ DialogBaseUnits DialogBaseUnitsOf(const QFont& font) {
 QRect DialogUnitsToPixels(const QFont& font, int x, int y, int width, int height) {
     const DialogBaseUnits base = DialogBaseUnitsOf(font);
     // x * base / 4 and y * base / 8, rounded to the nearest pixel.
-    auto scale = [](int v, int base, int units) {
-        return int(std::lround(double(v) * base / units));
+    auto scale = [](int v, int baseUnit, int divisor) {
+        return int(std::lround(double(v) * baseUnit / divisor));
     };
     return QRect(scale(x, base.x, 4), scale(y, base.y, 8), scale(width, base.x, 4),
                  scale(height, base.y, 8));

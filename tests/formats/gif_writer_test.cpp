@@ -166,7 +166,8 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
         if (c.withOrientation) {
             EXPECT_EQ(said[0], size);
         } else {
-            EXPECT_NEAR(static_cast<double>(said[0]), static_cast<double>(size), 0.05 * size);
+            EXPECT_NEAR(static_cast<double>(said[0]), static_cast<double>(size),
+                        0.05 * static_cast<double>(size));
         }
     }
     EXPECT_EQ(LargeOutputText("out.gif", (std::uint64_t{123} << 30) / 10),
