@@ -55,7 +55,7 @@ void IndexedCanvas::Ellipse(int left, int top, int right, int bottom) {
     ++m_ellipses;
     // A pen wider than the rectangle's outline covers the whole inside, so the
     // ellipse shows as one disk of the pen's colour; the brush never shows.
-    FillDiskSpans(Target(), std::int64_t{left} + right, std::int64_t{top} + bottom,
+    FillDiskSpans(Target(), m_penIndex, std::int64_t{left} + right, std::int64_t{top} + bottom,
                   std::int64_t{right} - left + m_penWidth);
 }
 
@@ -66,7 +66,7 @@ void IndexedCanvas::MoveTo(int x, int y) {
 
 void IndexedCanvas::LineTo(int x, int y) {
     ++m_lines;
-    FillStrokeSpans(Target(), m_curX, m_curY, x, y, m_penWidth);
+    FillStrokeSpans(Target(), m_penIndex, m_curX, m_curY, x, y, m_penWidth);
     m_curX = x;
     m_curY = y;
 }

@@ -51,7 +51,7 @@ class IndexedCanvas {
     std::uint64_t LineCount() const { return m_lines; }
 
   private:
-    SpanTarget Target() { return {m_pixels.data(), m_width, m_height, m_penIndex}; }
+    SpanTarget Target() { return {m_pixels.data(), m_width, m_height}; }
 
     int m_width = 0;
     int m_height = 0;

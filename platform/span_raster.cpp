@@ -60,10 +60,10 @@ inline void FillRun(std::uint16_t* p, int n, std::uint16_t v) {
 }
 
 // Paints the pixels of row y whose centres x satisfy xl <= x < xr.
-inline void FillSpan(const SpanTarget& t, std::int64_t y, double xl, double xr) {
+inline void FillSpan(const SpanTarget& t, std::uint16_t v, std::int64_t y, double xl, double xr) {
     const int x0 = FirstCentreAtOrAfter(xl, 0, t.width);
     const int x1 = FirstCentreAtOrAfter(xr, 0, t.width);
-    if (x0 < x1) FillRun(RowOf(t, y) + x0, x1 - x0, t.value);
+    if (x0 < x1) FillRun(RowOf(t, y) + x0, x1 - x0, v);
 }
 
 // ---- Disks ----
@@ -120,7 +120,7 @@ class DiskMasks {
 };
 
 // A disk larger than the tables: only the rows on the target are visited.
-void FillLargeDisk(const SpanTarget& t, double cx, double cy, double diameter) {
+void FillLargeDisk(const SpanTarget& t, std::uint16_t v, double cx, double cy, double diameter) {
     const double r = diameter / 2.0;
     const double r2 = r * r;
     const int y0 = FirstCentreAtOrAfter(cy - r, 0, t.height);
@@ -130,7 +130,7 @@ void FillLargeDisk(const SpanTarget& t, double cx, double cy, double diameter) {
         const double h2 = r2 - dy * dy;
         if (h2 < 0.0) continue;
         const double h = std::sqrt(h2);
-        FillSpan(t, y, cx - h, cx + h);
+        FillSpan(t, v, y, cx - h, cx + h);
     }
 }
 
@@ -216,11 +216,11 @@ StrokeRow StrokeRowAt(const StrokeShape& s, double e0, double e1) {
 // Paints one row of a stroke whose ends lie at x0 and x1. Adding a start and
 // rounding is monotone, so the hull taken here equals the hull of the three
 // parts placed one by one.
-inline void FillStrokeRow(const SpanTarget& t, std::int64_t y, const StrokeRow& row, double x0,
-                          double x1) {
+inline void FillStrokeRow(const SpanTarget& t, std::uint16_t v, std::int64_t y,
+                          const StrokeRow& row, double x0, double x1) {
     const double lo = std::min(x0 + row.lo0, x1 + row.lo1);
     const double hi = std::max(x0 + row.hi0, x1 + row.hi1);
-    if (lo < hi) FillSpan(t, y, lo, hi);
+    if (lo < hi) FillSpan(t, v, y, lo, hi);
 }
 
 // The pixels one whole-pixel start x0 and c give: ceil(x0 - 0.5 + c) - x0,
@@ -304,15 +304,14 @@ thread_local StrokeTables t_strokeTables;
 
 }  // namespace
 
-void FillDiskSpans(const SpanTarget& target, std::int64_t twiceX, std::int64_t twiceY,
+void FillDiskSpans(SpanTarget t, std::uint16_t value, std::int64_t twiceX, std::int64_t twiceY,
                    std::int64_t diameter) {
-    const SpanTarget t = target;  // a local copy: the pixel stores cannot change it
     if (diameter <= 0 || t.width == 0 || t.height == 0) return;
     // The centre moved by half a pixel, in halves: (qx / 2, qy / 2).
     const std::int64_t qx = twiceX - 1;
     const std::int64_t qy = twiceY - 1;
     if (diameter > kTabledDiameter) {
-        FillLargeDisk(t, static_cast<double>(qx) / 2.0, static_cast<double>(qy) / 2.0,
+        FillLargeDisk(t, value, static_cast<double>(qx) / 2.0, static_cast<double>(qy) / 2.0,
                       static_cast<double>(diameter));
         return;
     }
@@ -325,7 +324,7 @@ void FillDiskSpans(const SpanTarget& target, std::int64_t twiceX, std::int64_t t
         // No pixel centre inside: the pixel under the centre.
         const std::int64_t px = bx + halfX;
         const std::int64_t py = by + halfY;
-        if (px >= 0 && px < t.width && py >= 0 && py < t.height) RowOf(t, py)[px] = t.value;
+        if (px >= 0 && px < t.width && py >= 0 && py < t.height) RowOf(t, py)[px] = value;
         return;
     }
     const std::int64_t top = by + mask.firstRow;
@@ -337,15 +336,14 @@ void FillDiskSpans(const SpanTarget& target, std::int64_t twiceX, std::int64_t t
         const auto& span = rows[i];
         const auto x0 = static_cast<int>(std::clamp<std::int64_t>(bx + span[0], 0, t.width));
         const auto x1 = static_cast<int>(std::clamp<std::int64_t>(bx + span[1], 0, t.width));
-        if (x0 < x1) FillRun(RowOf(t, top + i) + x0, x1 - x0, t.value);
+        if (x0 < x1) FillRun(RowOf(t, top + i) + x0, x1 - x0, value);
     }
 }
 
-void FillStrokeSpans(const SpanTarget& target, int x0, int y0, int x1, int y1, int width) {
-    const SpanTarget t = target;
+void FillStrokeSpans(SpanTarget t, std::uint16_t value, int x0, int y0, int x1, int y1, int width) {
     if (t.width == 0 || t.height == 0) return;
     if (x0 == x1 && y0 == y1) {
-        FillDiskSpans(t, 2 * std::int64_t{x0}, 2 * std::int64_t{y0}, width);
+        FillDiskSpans(t, value, 2 * std::int64_t{x0}, 2 * std::int64_t{y0}, width);
         return;
     }
     // The ends moved by half a pixel.
@@ -367,14 +365,14 @@ void FillStrokeSpans(const SpanTarget& target, int x0, int y0, int x1, int y1, i
         for (std::int64_t i = i0; i < i1; ++i) {
             const StrokeTableRow& row = rows[i];
             if (!row.whole) {
-                FillStrokeRow(t, top + i, row.chord, ax, bx);
+                FillStrokeRow(t, value, top + i, row.chord, ax, bx);
                 continue;
             }
             const std::int64_t left = std::int64_t{x0} + row.lo;
             const std::int64_t right = std::int64_t{x0} + row.hi;
             const auto a = static_cast<int>(std::clamp<std::int64_t>(left, 0, t.width));
             const auto b = static_cast<int>(std::clamp<std::int64_t>(right, 0, t.width));
-            if (a < b) FillRun(RowOf(t, top + i) + a, b - a, t.value);
+            if (a < b) FillRun(RowOf(t, top + i) + a, b - a, value);
         }
         return;
     }
@@ -384,7 +382,8 @@ void FillStrokeSpans(const SpanTarget& target, int x0, int y0, int x1, int y1, i
     const StrokeShape s = MakeStrokeShape(bx - ax, by - ay, r);
     const int ya = FirstCentreAtOrAfter(std::min(ay, by) - r, 0, t.height);
     const int yb = FirstCentreAtOrAfter(std::max(ay, by) + r, 0, t.height);
-    for (int y = ya; y < yb; ++y) FillStrokeRow(t, y, StrokeRowAt(s, y - ay, y - by), ax, bx);
+    for (int y = ya; y < yb; ++y)
+        FillStrokeRow(t, value, y, StrokeRowAt(s, y - ay, y - by), ax, bx);
 }
 
 }  // namespace vortan
