@@ -32,6 +32,7 @@ void IndexedCanvas::Resize(int width, int height) {
     m_height = std::max(height, 0);
     m_pixels.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height),
                     kClearedPixel);
+    Changed();
 }
 
 void IndexedCanvas::FillBlack(int left, int top, int right, int bottom) {
@@ -40,6 +41,7 @@ void IndexedCanvas::FillBlack(int left, int top, int right, int bottom) {
     const int t = std::clamp(top, 0, m_height);
     const int b = std::clamp(bottom, 0, m_height);
     if (l >= r) return;
+    Changed();
     for (int y = t; y < b; ++y) {
         CanvasPixel* row = m_pixels.data() + static_cast<std::size_t>(y) * m_width;
         std::fill(row + l, row + r, kClearedPixel);
@@ -53,6 +55,7 @@ void IndexedCanvas::SelectPen(int width, std::uint32_t colour) {
 
 void IndexedCanvas::Ellipse(int left, int top, int right, int bottom) {
     ++m_ellipses;
+    Changed();
     // A pen wider than the rectangle's outline covers the whole inside, so the
     // ellipse shows as one disk of the pen's colour; the brush never shows.
     FillDiskSpans(Target(), m_penIndex, std::int64_t{left} + right, std::int64_t{top} + bottom,
@@ -66,9 +69,24 @@ void IndexedCanvas::MoveTo(int x, int y) {
 
 void IndexedCanvas::LineTo(int x, int y) {
     ++m_lines;
+    Changed();
     FillStrokeSpans(Target(), m_penIndex, m_curX, m_curY, x, y, m_penWidth);
     m_curX = x;
     m_curY = y;
+}
+
+const PictureRuns* IndexedCanvas::StableRuns() const {
+    if (m_runsGeneration != m_generation) {
+        // The first look-up of a picture goes pixel by pixel: a picture still
+        // being drawn changes before its runs would pay for themselves.
+        if (m_askedGeneration != m_generation) {
+            m_askedGeneration = m_generation;
+            return nullptr;
+        }
+        m_runs.Build(m_pixels.data(), m_width, m_height);
+        m_runsGeneration = m_generation;
+    }
+    return m_runs.Empty() ? nullptr : &m_runs;
 }
 
 Rgb PixelColour(CanvasPixel p, const PaletteEntries& palette) {
@@ -83,10 +101,29 @@ void ConvertToRgb32(const IndexedCanvas& canvas, const PaletteEntries& palette, 
     const int n = (rows < 0 || rows > height) ? height : rows;
     const int width = canvas.Width();
     if (n == 0 || width == 0 || out == nullptr) return;
-    // Rows are contiguous in both pictures: one pass over all of them.
     const ColourLut lut = MakeColourLut(palette);
-    LookUpRow(canvas.Row(0), out, static_cast<std::size_t>(width) * static_cast<std::size_t>(n),
-              lut);
+    ConvertRectToRgb32(canvas, lut, 0, 0, width, n, out, static_cast<std::size_t>(width));
+}
+
+void ConvertRectToRgb32(const IndexedCanvas& canvas, const ColourLut& lut, int left, int top,
+                        int width, int height, std::uint32_t* out, std::size_t stride) {
+    const int l = std::clamp(left, 0, canvas.Width());
+    const int t = std::clamp(top, 0, canvas.Height());
+    const int r = std::clamp(left + std::max(width, 0), l, canvas.Width());
+    const int b = std::clamp(top + std::max(height, 0), t, canvas.Height());
+    if (l == r || t == b || out == nullptr) return;
+    out += static_cast<std::size_t>(t - top) * stride + static_cast<std::size_t>(l - left);
+    if (const PictureRuns* runs = canvas.StableRuns()) {
+        runs->LookUp(canvas.Row(0), l, t, r - l, b - t, out, stride, lut);
+        return;
+    }
+    const auto w = static_cast<std::size_t>(r - l);
+    if (l == 0 && r == canvas.Width() && stride == w) {
+        // Whole rows, contiguous in both pictures: one pass over all of them.
+        LookUpRow(canvas.Row(t), out, w * static_cast<std::size_t>(b - t), lut);
+        return;
+    }
+    for (int y = t; y < b; ++y, out += stride) LookUpRow(canvas.Row(y) + l, out, w, lut);
 }
 
 int NearestPaletteEntry(const PaletteEntries& palette, std::uint8_t r, std::uint8_t g,

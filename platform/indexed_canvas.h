@@ -2,18 +2,16 @@
 // drawing pass uses: black fill, solid palette-index pens, Ellipse, MoveTo/LineTo.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "platform/canvas_pixel.h"
 #include "platform/logical_palette.h"
+#include "platform/picture_runs.h"
 #include "platform/span_raster.h"
 
 namespace vortan {
-
-// A pixel holds a palette index 0..255, or kClearedPixel for the black the
-// canvas was cleared to (black for good: it never takes a palette colour).
-using CanvasPixel = std::uint16_t;
-inline constexpr CanvasPixel kClearedPixel = 0x100;
 
 class IndexedCanvas {
   public:
@@ -50,8 +48,14 @@ class IndexedCanvas {
     std::uint64_t EllipseCount() const { return m_ellipses; }
     std::uint64_t LineCount() const { return m_lines; }
 
+    // The picture as runs, for pictures looked up again and again unchanged
+    // (an animation): built the second time the same picture is asked for,
+    // kept until a drawing call changes it. Null when not (yet) worth it.
+    const PictureRuns* StableRuns() const;
+
   private:
     SpanTarget Target() { return {m_pixels.data(), m_width, m_height}; }
+    void Changed() { ++m_generation; }
 
     int m_width = 0;
     int m_height = 0;
@@ -62,6 +66,11 @@ class IndexedCanvas {
     int m_curY = 0;
     std::uint64_t m_ellipses = 0;
     std::uint64_t m_lines = 0;
+    // Counts changes to the pixels; the runs belong to one generation.
+    std::uint64_t m_generation = 0;
+    mutable std::uint64_t m_askedGeneration = ~std::uint64_t{0};
+    mutable std::uint64_t m_runsGeneration = ~std::uint64_t{0};
+    mutable PictureRuns m_runs;
 };
 
 // Maps a canvas pixel to RGB through a palette (cleared pixels are black).
@@ -75,6 +84,12 @@ Rgb PixelColour(CanvasPixel p, const PaletteEntries& palette);
 // palette, cleared pixels black; out holds width * rows values.
 void ConvertToRgb32(const IndexedCanvas& canvas, const PaletteEntries& palette, std::uint32_t* out,
                     int rows = -1);
+
+// The same for the rectangle [left, left + width) x [top, top + height) of
+// the picture (clipped to it): pixel (x, y) goes to
+// out[(y - top) * stride + (x - left)], and nothing else in out is written.
+void ConvertRectToRgb32(const IndexedCanvas& canvas, const ColourLut& lut, int left, int top,
+                        int width, int height, std::uint32_t* out, std::size_t stride);
 
 // The palette entry nearest in colour to (r, g, b) (squared distance; the
 // lowest index wins ties). Used to write cleared pixels into 8-bit files.

@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/indexed_canvas.h"
+#include "platform/canvas_pixel.h"
+#include "platform/logical_palette.h"
 
 namespace vortan {
 

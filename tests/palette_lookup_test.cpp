@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/indexed_canvas.h"
+
 namespace vortan {
 namespace {
 

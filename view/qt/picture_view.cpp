@@ -76,12 +76,12 @@ bool CPictureView::PaintStraight(QPainter& painter, const QRegion& region) const
     const QRegion clip = engine->systemClip();
     if (!clip.isEmpty()) area &= clip;
     const vortan::ColourLut lut = vortan::MakeColourLut(m_shownEntries);
+    // RGB32 and ARGB32 rows are whole 4-byte pixels, so the stride is in pixels.
+    const auto stride = static_cast<std::size_t>(target->bytesPerLine()) / sizeof(std::uint32_t);
     for (const QRect& r : area) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const vortan::CanvasPixel* from = m_canvas.Row(y - shift.y()) + (r.left() - shift.x());
-            auto* to = reinterpret_cast<std::uint32_t*>(target->scanLine(y)) + r.left();
-            vortan::LookUpRow(from, to, static_cast<std::size_t>(r.width()), lut);
-        }
+        auto* to = reinterpret_cast<std::uint32_t*>(target->scanLine(r.top())) + r.left();
+        vortan::ConvertRectToRgb32(m_canvas, lut, r.left() - shift.x(), r.top() - shift.y(),
+                                   r.width(), r.height(), to, stride);
     }
     return true;
 }
