@@ -36,7 +36,8 @@ test-asan: deps
 
 $(FUZZ_BUILD)/CMakeCache.txt:
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DVORTAN_FUZZ=ON -DVORTAN_GUI=OFF -DVORTAN_TESTS=OFF -DVORTAN_BENCH=OFF -DVORTAN_FORMATS=OFF >/dev/null
+	  -DVORTAN_FUZZ=ON -DVORTAN_GUI=OFF -DVORTAN_TESTS=OFF -DVORTAN_BENCH=OFF -DVORTAN_FORMATS=OFF \
+	  -DVORTAN_WERROR=ON >/dev/null
 
 fuzz-build: deps $(FUZZ_BUILD)/CMakeCache.txt
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
