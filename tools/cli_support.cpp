@@ -34,6 +34,10 @@ int Parse(CLI::App& app, int argc, const char* const* argv) {
         }
         return UsageError(app, error.what());
     } catch (const CLI::ParseError& error) {
+        // An argument no option takes is named first, before what is missing.
+        if (!app.remaining().empty()) {
+            return UsageError(app, CLI::ExtrasError(app.remaining()).what());
+        }
         return UsageError(app, error.what());
     }
     return -1;

@@ -19,9 +19,12 @@ printf 'id,t,x,y\na,0,0,0\na,1,1,1\n' >"$work/in.csv"
 valid_vortan_render="$source/examples/double-gyre.math -o $work/out.bmp"
 valid_vortan_convert="$work/in.csv -o $work/out.math"
 valid_vortan_flowgen="double-gyre -o $work/out.math"
+valid_vortan_trace="$source/tests/fixtures/fields/gyre_ascii.vti -o $work/out.math"
 
 # name | arguments (VALID stands for the tool's valid ones) | text the message must hold
 refused='unknown option|--bogus VALID|--bogus
+unknown option alone|--bogus|--bogus
+unknown option and nothing required|--bogus --quiet|--bogus
 unknown short option|-Z VALID|-Z
 repeated output|-o $work/a -o $work/b VALID|--output given more than once
 repeated output, joined forms|-o$work/a --output=$work/b VALID|--output given more than once
@@ -30,7 +33,7 @@ extra positional|VALID surplus|surplus
 nothing at all||is required
 only an option|--quiet|'
 
-for tool in vortan-render vortan-convert vortan-flowgen; do
+for tool in vortan-render vortan-convert vortan-flowgen vortan-trace; do
     exe="$build/$tool"
     [ -x "$exe" ] || { echo "FAIL $tool not built"; failures=$((failures + 1)); continue; }
     eval "valid=\$valid_$(echo "$tool" | tr - _)"
