@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/bench_file.h"
+#include "bench/bench_work.h"
 
 namespace {
 
@@ -30,14 +31,10 @@ void BM_BaselineReadOnlyPass(benchmark::State& st) {
     std::vector<unsigned char> block(256 * 1024);
     unsigned sum = 0;
     for (auto _ : st) {
-        std::FILE* f = std::fopen(file.path().c_str(), "rb");
-        if (!f) {
+        if (!vortan::bench::ReadOnlyPass(file.path(), block, sum)) {
             st.SkipWithError("cannot open the benchmark file");
             return;
         }
-        for (std::size_t got; (got = std::fread(block.data(), 1, block.size(), f)) > 0;)
-            for (std::size_t i = 0; i < got; ++i) sum += block[i];
-        std::fclose(f);
         benchmark::DoNotOptimize(sum);
     }
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * file.bytes()));

@@ -3,10 +3,12 @@
 // (BM_ReadAndParse in reader_bench.cpp).
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <random>
 #include <string>
 
 #include "bench/bench_file.h"
+#include "bench/bench_work.h"
 #include "platform/indexed_canvas.h"
 #include "view/drawing_pass.h"
 #include "view/sampler.h"
@@ -83,6 +85,27 @@ void BM_WholeDrawingPass(benchmark::State& st) {
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));
 }
 BENCHMARK(BM_WholeDrawingPass)->Arg(0)->Arg(1)->ArgName("dimming")->Unit(benchmark::kMillisecond);
+
+// The pass and its read and parse, turn about: their ratio on a shared machine.
+void BM_PairedPass(benchmark::State& st) {
+    VortanFrameState state = PassState();
+    state.m_diskScaleDimming = static_cast<int>(st.range(0));
+    IndexedCanvas canvas(kWidth, kHeight + kStatusBarHeight);
+    QuietHost host;
+    auto parsedInto = std::make_unique<VortanFrameState>();
+    std::string text;
+    int parsed = 0;
+    PassStats stats;
+    bench::RunPaired(
+        st, [&] { parsed = bench::ReadAndParse(File().path(), *parsedInto, text); },
+        [&] {
+            stats = RunDrawingPass(state, canvas, host);
+            benchmark::DoNotOptimize(canvas.Pixels().data());
+        });
+    if (parsed != kLines || stats.drawn != kLines)
+        st.SkipWithError("not every streamline was drawn");
+}
+BENCHMARK(BM_PairedPass)->Arg(0)->Arg(1)->ArgName("dimming")->Unit(benchmark::kMillisecond);
 
 // Drawing alone: 2,000 streamlets of 64 disks from samples prepared once.
 void BM_PassDrawOnly(benchmark::State& st) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench/bench_file.h"
+#include "bench/bench_work.h"
 #include "view/streamline_reader.h"
 
 namespace {
@@ -22,15 +23,10 @@ void BM_ReadAndParse(benchmark::State& st) {
     std::string text;
     int parsed = 0;
     for (auto _ : st) {
-        StreamlineFile file;
-        if (!file.Open(bench.path())) {
+        parsed = bench::ReadAndParse(bench.path(), *state, text);
+        if (parsed < 0) {
             st.SkipWithError("cannot open the benchmark file");
             return;
-        }
-        const StreamlineHeader header = ReadStreamlineHeader(file);
-        parsed = 0;
-        while (ReadStreamlineRecord(file, text)) {
-            if (ParseStreamlineRecord(text, header, *state)) ++parsed;
         }
         benchmark::DoNotOptimize(state->m_knots.data());
     }
@@ -40,6 +36,28 @@ void BM_ReadAndParse(benchmark::State& st) {
                          static_cast<std::int64_t>(bench.bytes()));
 }
 BENCHMARK(BM_ReadAndParse)->Unit(benchmark::kMillisecond);
+
+// The read-only pass and reading and parsing, turn about.
+void BM_PairedReadAndParse(benchmark::State& st) {
+    const StreamlineBenchFile& bench = File();
+    auto state = std::make_unique<VortanFrameState>();
+    std::vector<unsigned char> block(256 * 1024);
+    std::string text;
+    unsigned sum = 0;
+    int parsed = 0;
+    bench::RunPaired(
+        st,
+        [&] {
+            bench::ReadOnlyPass(bench.path(), block, sum);
+            benchmark::DoNotOptimize(sum);
+        },
+        [&] {
+            parsed = bench::ReadAndParse(bench.path(), *state, text);
+            benchmark::DoNotOptimize(state->m_knots.data());
+        });
+    if (parsed != bench::kLines) st.SkipWithError("not every streamline was parsed");
+}
+BENCHMARK(BM_PairedReadAndParse)->Unit(benchmark::kMillisecond);
 
 void BM_ReadRecordsOnly(benchmark::State& st) {
     const StreamlineBenchFile& bench = File();

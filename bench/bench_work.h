@@ -1,0 +1,78 @@
+// Single runs of the work the headline figures and their baselines time, so
+// that a figure, its baseline and their paired measurement do the same work.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "bench/bench_file.h"
+#include "view/streamline_reader.h"
+#include "view/vortan_frame_state.h"
+
+namespace vortan::bench {
+
+// Every byte of the file reaches memory once, in the reader's block size, and
+// is looked at once (a sum), as the cheapest possible reader would. False
+// when the file cannot be opened.
+inline bool ReadOnlyPass(const std::string& path, std::vector<unsigned char>& block,
+                         unsigned& sum) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    for (std::size_t got; (got = std::fread(block.data(), 1, block.size(), f)) > 0;)
+        for (std::size_t i = 0; i < got; ++i) sum += block[i];
+    std::fclose(f);
+    return true;
+}
+
+// Reads and parses every record of the file into state; the number of
+// records parsed, or -1 when the file cannot be opened.
+inline int ReadAndParse(const std::string& path, VortanFrameState& state, std::string& text) {
+    StreamlineFile file;
+    if (!file.Open(path)) return -1;
+    const StreamlineHeader header = ReadStreamlineHeader(file);
+    int parsed = 0;
+    while (ReadStreamlineRecord(file, text))
+        if (ParseStreamlineRecord(text, header, state)) ++parsed;
+    return parsed;
+}
+
+// This thread's CPU time in milliseconds.
+inline double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) * 1e-6;
+}
+
+// Times a baseline and a figure turn about on this thread's CPU clock, so
+// that a slow spell of a shared machine falls on both alike. Counters: each
+// side's median in ms and "ratio", the median of the turns' ratios.
+template <class Baseline, class Figure>
+void RunPaired(benchmark::State& st, Baseline baseline, Figure figure) {
+    std::vector<double> base, fig, ratio;
+    for (auto _ : st) {
+        const double t0 = ThreadCpuMs();
+        baseline();
+        const double t1 = ThreadCpuMs();
+        figure();
+        const double t2 = ThreadCpuMs();
+        base.push_back(t1 - t0);
+        fig.push_back(t2 - t1);
+        if (t1 > t0) ratio.push_back((t2 - t1) / (t1 - t0));
+    }
+    const auto median = [](std::vector<double>& v) {
+        if (v.empty()) return 0.0;
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    st.counters["baseline_ms"] = median(base);
+    st.counters["figure_ms"] = median(fig);
+    st.counters["ratio"] = median(ratio);
+}
+
+}  // namespace vortan::bench
