@@ -163,21 +163,23 @@ status 1" ] && [ "$(wc -l <"$work/err")" -eq 3 ]'
         echo "skip: no mount namespace here for a small full filesystem"
     fi
     # A background job starts with SIGINT ignored; env gives it back its
-    # default. The file size limit (200 MiB) bounds a run no signal stops; the
-    # wait for the first write allows a minute on a loaded machine.
+    # default. The file size limit (1 GiB in 512-byte blocks) bounds a run no
+    # signal stops: on a quiet machine the page cache takes a few GB a second,
+    # so the signal follows the first write within 10 ms; the wait for that
+    # write allows a minute on a loaded machine.
     for signal in INT:2 TERM:15 HUP:1; do
         sig=${signal%:*} number=${signal#*:} folder="$work/sig$sig"
         mkdir "$folder"
-        (ulimit -f 204800; exec env --default-signal=INT "$render" "$work/big.math" --frames 10000 --quiet \
+        (ulimit -f 2097152; exec env --default-signal=INT "$render" "$work/big.math" --frames 10000 --quiet \
             -o "$folder/big.gif") 2>"$work/err" &
         pid=$!
         tries=0
-        while [ -z "$(ls -A "$folder")" ] && [ $tries -lt 1200 ]; do sleep 0.05; tries=$((tries + 1)); done
+        while [ -z "$(ls -A "$folder")" ] && [ $tries -lt 6000 ]; do sleep 0.01; tries=$((tries + 1)); done
         kill -$sig $pid
         wait $pid
         status=$?
         expect "SIG$sig mid-write: ended by it, no temporary file left" \
-            '[ $tries -lt 1200 ] && [ "$status" -eq $((128 + number)) ] && [ -z "$(ls -A "$folder")" ]'
+            '[ $tries -lt 6000 ] && [ "$status" -eq $((128 + number)) ] && [ -z "$(ls -A "$folder")" ]'
     done
 fi
 
