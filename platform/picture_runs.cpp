@@ -116,18 +116,16 @@ void PictureRuns::Clear() {
     m_runs.clear();
     m_rowStart.clear();
     m_rowByRuns.clear();
+    m_pairs.Clear();
 }
 
 bool PictureRuns::Build(const CanvasPixel* pixels, int width, int height) {
     Clear();
     if (width <= 0 || height <= 0 || pixels == nullptr) return false;
     const std::size_t w = static_cast<std::size_t>(width);
-    const std::size_t area = w * static_cast<std::size_t>(height);
-    // Runs never take more memory than the picture: a run is two pixels' bytes.
-    const std::size_t limit = area / 2;
     m_rowStart.reserve(static_cast<std::size_t>(height) + 1);
     m_rowByRuns.reserve(static_cast<std::size_t>(height));
-    bool anyByRuns = false;
+    bool allByRuns = true;
     for (int y = 0; y < height; ++y) {
         const std::size_t first = m_runs.size();
         m_rowStart.push_back(static_cast<std::uint32_t>(first));
@@ -138,24 +136,23 @@ bool PictureRuns::Build(const CanvasPixel* pixels, int width, int height) {
             std::size_t end = x + 1;
             const std::size_t longest = std::min<std::size_t>(w, x + 0xFFFF);
             while (end < longest && row[end] == v) ++end;
-            if (m_runs.size() >= limit) {
-                Clear();
-                return false;
-            }
             // Any value past the palette is black, as in the table's upper half.
             m_runs.push_back({static_cast<std::uint16_t>(std::min<unsigned>(v, kPaletteSize)),
                               static_cast<std::uint16_t>(end - x)});
             x = end;
         }
         // A run costs about what kPixelsPerRun pixels looked up one by one
-        // cost: a row of shorter runs is looked up by pixels and keeps none.
+        // cost: a row of shorter runs keeps none. Kept runs therefore take at
+        // most two thirds of a byte per pixel.
         const bool byRuns = (m_runs.size() - first) * kPixelsPerRun <= w;
         if (!byRuns) m_runs.resize(first);
         m_rowByRuns.push_back(byRuns ? 1 : 0);
-        anyByRuns = anyByRuns || byRuns;
+        allByRuns = allByRuns && byRuns;
     }
     m_rowStart.push_back(static_cast<std::uint32_t>(m_runs.size()));
-    if (!anyByRuns) {
+    m_runs.shrink_to_fit();
+    const bool pairs = !allByRuns && m_pairs.Build(pixels, w * static_cast<std::size_t>(height));
+    if (m_runs.empty() && !pairs) {
         Clear();
         return false;
     }
@@ -171,16 +168,20 @@ void PictureRuns::LookUp(const CanvasPixel* pixels, int left, int top, int width
         return;
     WideLut wide;
     MakeWideLut(lut, wide);
+    if (!m_pairs.Empty()) m_pairs.MakeColours(lut, m_pairColours);
     const auto w = static_cast<std::size_t>(width);
     // Whole rows, contiguous: a row's stores may run into the rows below,
     // which are written after it.
     const bool contiguous = left == 0 && width == m_width && stride == w;
     for (int y = top; y < top + height; ++y, out += stride) {
         const auto row = static_cast<std::size_t>(y);
+        const std::size_t first =
+            row * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(left);
         if (m_rowByRuns[row] == 0) {
-            LookUpRow(
-                pixels + row * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(left),
-                out, w, lut);
+            if (m_pairs.Empty())
+                LookUpRow(pixels + first, out, w, lut);
+            else
+                m_pairs.LookUp(pixels, first, w, out, lut, m_pairColours.data());
             continue;
         }
         const std::size_t limit = contiguous ? w * static_cast<std::size_t>(top + height - y) : w;

@@ -1,7 +1,8 @@
-// A picture of palette indices held as runs of equal pixels along each row.
-// An animated picture stays the same from frame to frame while its palette
-// turns, so a frame costs one table load and a few stores per run instead of
-// one table load and one store per pixel.
+// A picture of palette indices held in forms that are quick to look up again
+// and again: runs of equal pixels for rows whose runs are long, ids of pixel
+// pairs for the other rows. An animated picture stays the same from frame to
+// frame while its palette turns, so a frame costs one table load and a few
+// stores per run, or one per two pixels, instead of one per pixel.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/palette_lookup.h"
+#include "platform/pixel_pairs.h"
 
 namespace vortan {
 
@@ -23,14 +25,15 @@ class PictureRuns {
     // A row is kept as runs when they average at least this many pixels.
     static constexpr std::size_t kPixelsPerRun = 6;
 
-    // Runs of rows [0, height) of a width x height picture, top row first,
-    // for the rows whose runs are long enough to pay. Gives up (and holds
-    // nothing) when no row is, or the runs would take more memory than the
-    // picture itself.
+    // Runs of the rows of a width x height picture (top row first) whose runs
+    // are long enough to pay, and pixel pairs for the others. Gives up (and
+    // holds nothing) when no row has such runs and the picture has too many
+    // distinct pairs: such a picture is looked up pixel by pixel.
     bool Build(const CanvasPixel* pixels, int width, int height);
     void Clear();
     bool Empty() const { return m_rowStart.empty(); }
     std::size_t RunCount() const { return m_runs.size(); }
+    std::size_t PairCount() const { return m_pairs.PairCount(); }
 
     // out[(y - top) * stride + (x - left)] = colour of pixel (x, y) for the
     // rectangle [left, left + width) x [top, top + height), which lies in the
@@ -44,7 +47,9 @@ class PictureRuns {
     int m_height = 0;
     std::vector<PictureRun> m_runs;
     std::vector<std::uint32_t> m_rowStart;  // height + 1 indices into m_runs
-    std::vector<std::uint8_t> m_rowByRuns;  // 0: the row is looked up pixel by pixel
+    std::vector<std::uint8_t> m_rowByRuns;  // 0: the row is looked up by pairs or pixels
+    PixelPairs m_pairs;                     // of the whole picture, when some row has no runs
+    mutable std::vector<std::uint64_t> m_pairColours;  // this frame's, kept to save allocations
 };
 
 }  // namespace vortan

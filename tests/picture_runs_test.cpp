@@ -101,7 +101,7 @@ TEST(PictureRuns, RectanglesWriteTheirPixelsAndNothingElse) {
     }
 }
 
-TEST(PictureRuns, RowsOfShortRunsAreLookedUpPixelByPixel) {
+TEST(PictureRuns, RowsOfShortRunsAreLookedUpByPairs) {
     // Rows 0 and 3 are two runs each; rows 1 and 2 change at every pixel.
     constexpr int kWidth = 40;
     std::vector<CanvasPixel> pixels(kWidth * 4);
@@ -127,22 +127,37 @@ TEST(PictureRuns, RowsOfShortRunsAreLookedUpPixelByPixel) {
     }
 }
 
-TEST(PictureRuns, PicturesOfManyShortRunsAreLeftToThePixelLookUp) {
-    // {picture, runs kept}: alternating pixels give more runs than half the
-    // pixels; runs longer than 65535 pixels are split and still kept.
+TEST(PictureRuns, PicturesOfShortRunsAreLookedUpByPairsOrPixels) {
+    // Alternating pixels: no row of runs, one distinct pair.
     std::vector<CanvasPixel> alternating(1000);
     for (std::size_t i = 0; i < alternating.size(); ++i)
         alternating[i] = static_cast<CanvasPixel>(i % 2 ? 5 : kClearedPixel);
-    const std::vector<CanvasPixel> long_row(70000, 42);
+    // Every pair of values once per row: more distinct pairs than ids, and
+    // no runs either, so nothing is kept.
+    constexpr int kAllWidth = 2 * 257;
+    std::vector<CanvasPixel> allPairs;
+    for (int a = 0; a < 257; ++a)
+        for (int b = 0; b < 257; ++b) {
+            allPairs.push_back(static_cast<CanvasPixel>(a));
+            allPairs.push_back(static_cast<CanvasPixel>(b));
+        }
     PictureRuns runs;
-    EXPECT_FALSE(runs.Build(alternating.data(), 1000, 1));
+    ASSERT_TRUE(runs.Build(alternating.data(), 100, 10));
+    EXPECT_EQ(runs.RunCount(), 0u);
+    EXPECT_EQ(runs.PairCount(), 1u);
+    const ColourLut lut = MakeColourLut(Distinct());
+    std::vector<std::uint32_t> out(1000, 7u);
+    runs.LookUp(alternating.data(), 0, 0, 100, 10, out.data(), 100, lut);
+    EXPECT_EQ(out, Want(alternating, 100, 0, 0, 100, 10, lut));
+    EXPECT_FALSE(runs.Build(allPairs.data(), kAllWidth, 257));
     EXPECT_TRUE(runs.Empty());
+    // Runs longer than 65535 pixels are split and still kept.
+    const std::vector<CanvasPixel> long_row(70000, 42);
     ASSERT_TRUE(runs.Build(long_row.data(), 70000, 1));
     EXPECT_EQ(runs.RunCount(), 2u);
-    const ColourLut lut = MakeColourLut(Distinct());
-    std::vector<std::uint32_t> out(70000, 7u);
-    runs.LookUp(long_row.data(), 0, 0, 70000, 1, out.data(), 70000, lut);
-    EXPECT_EQ(out, std::vector<std::uint32_t>(70000, lut[42]));
+    std::vector<std::uint32_t> longOut(70000, 7u);
+    runs.LookUp(long_row.data(), 0, 0, 70000, 1, longOut.data(), 70000, lut);
+    EXPECT_EQ(longOut, std::vector<std::uint32_t>(70000, lut[42]));
 }
 
 TEST(PictureRuns, ACanvasKeepsRunsOnlyWhileItsPictureStaysTheSame) {
