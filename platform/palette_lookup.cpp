@@ -13,9 +13,8 @@ namespace vortan {
 
 namespace {
 
-// Any value above the palette (only kClearedPixel occurs) is black.
-inline std::uint32_t Look(const ColourLut& lut, unsigned p) {
-    return lut[std::min<unsigned>(p, kPaletteSize)];
+inline std::uint32_t Look(const ColourLut& lut, CanvasPixel p) {
+    return lut[LutIndex(p)];
 }
 
 // Four pixels read as one 64-bit word (pixel k in bits 16k..16k+15 on a
@@ -78,13 +77,18 @@ __attribute__((target("avx2"))) void LookUpRowAvx2(const CanvasPixel* in, std::u
     for (; i < n; ++i) out[i] = Look(lut, in[i]);
 }
 
-bool HaveAvx2() {
-    static const bool have = __builtin_cpu_supports("avx2");
-    return have;
-}
 #endif
 
 }  // namespace
+
+bool HaveAvx2() {
+#ifdef VORTAN_LOOKUP_AVX2
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+#else
+    return false;
+#endif
+}
 
 ColourLut MakeColourLut(const PaletteEntries& palette) {
     ColourLut lut{};

@@ -19,6 +19,15 @@ using ColourLut = std::array<std::uint32_t, kColourLutSize>;
 // The table of a palette: entry i is 0xFF000000 | RGB of palette entry i.
 ColourLut MakeColourLut(const PaletteEntries& palette);
 
+// The table entry of any pixel value: values above the palette (only
+// kClearedPixel is ever drawn) are black.
+inline unsigned LutIndex(CanvasPixel p) {
+    return p < kPaletteSize ? p : kPaletteSize;
+}
+
+// Whether this processor runs AVX2 code (asked once).
+bool HaveAvx2();
+
 // out[i] = lut[min(in[i], 256)] for n pixels, the fastest way this processor
 // offers (AVX2 where present).
 void LookUpRow(const CanvasPixel* in, std::uint32_t* out, std::size_t n, const ColourLut& lut);

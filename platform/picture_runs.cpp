@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace vortan {
 
@@ -100,8 +99,7 @@ void FillRunsPortable(const PictureRun* r, const PictureRun* rEnd, std::size_t s
 void FillRuns(const PictureRun* r, const PictureRun* rEnd, std::size_t skip, std::uint32_t* out,
               std::size_t end, std::size_t limit, const WideLut& wide) {
 #ifdef VORTAN_RUNS_AVX2
-    static const bool haveAvx2 = __builtin_cpu_supports("avx2");
-    if (haveAvx2) {
+    if (HaveAvx2()) {
         FillRunsAvx2(r, rEnd, skip, out, end, limit, wide);
         return;
     }
@@ -136,9 +134,8 @@ bool PictureRuns::Build(const CanvasPixel* pixels, int width, int height) {
             std::size_t end = x + 1;
             const std::size_t longest = std::min<std::size_t>(w, x + 0xFFFF);
             while (end < longest && row[end] == v) ++end;
-            // Any value past the palette is black, as in the table's upper half.
-            m_runs.push_back({static_cast<std::uint16_t>(std::min<unsigned>(v, kPaletteSize)),
-                              static_cast<std::uint16_t>(end - x)});
+            m_runs.push_back(
+                {static_cast<std::uint16_t>(LutIndex(v)), static_cast<std::uint16_t>(end - x)});
             x = end;
         }
         // A run costs about what kPixelsPerRun pixels looked up one by one
@@ -166,8 +163,9 @@ void PictureRuns::LookUp(const CanvasPixel* pixels, int left, int top, int width
     if (Empty() || width <= 0 || height <= 0 || left < 0 || top < 0 || left + width > m_width ||
         top + height > m_height)
         return;
+    // Each form's colours for this palette, made only when that form is used.
     WideLut wide;
-    MakeWideLut(lut, wide);
+    if (!m_runs.empty()) MakeWideLut(lut, wide);
     if (!m_pairs.Empty()) m_pairs.MakeColours(lut, m_pairColours);
     const auto w = static_cast<std::size_t>(width);
     // Whole rows, contiguous: a row's stores may run into the rows below,

@@ -11,10 +11,6 @@ namespace {
 constexpr unsigned kValues = kPaletteSize + 1;  // 0..255 and black above them
 constexpr std::uint16_t kNoId = 0xFFFF;
 
-inline unsigned Clamped(CanvasPixel p) {
-    return std::min<unsigned>(p, kPaletteSize);
-}
-
 inline void StorePair(std::uint32_t* out, std::uint64_t colours) {
     std::memcpy(out, &colours, sizeof colours);
 }
@@ -32,7 +28,7 @@ bool PixelPairs::Build(const CanvasPixel* pixels, std::size_t count) {
     std::vector<std::uint16_t> idOf(kValues * kValues, kNoId);
     m_ids.resize(count / 2);
     for (std::size_t i = 0; i < m_ids.size(); ++i) {
-        const unsigned a = Clamped(pixels[2 * i]), b = Clamped(pixels[2 * i + 1]);
+        const unsigned a = LutIndex(pixels[2 * i]), b = LutIndex(pixels[2 * i + 1]);
         std::uint16_t& id = idOf[a * kValues + b];
         if (id == kNoId) {
             if (m_pairs.size() >= kNoId) {
@@ -63,7 +59,7 @@ void PixelPairs::LookUp(const CanvasPixel* pixels, std::size_t first, std::size_
     std::size_t i = 0;
     // A span that starts on a pair's second pixel takes that pixel alone.
     if (count > 0 && first % 2 == 1) {
-        out[0] = lut[Clamped(pixels[first])];
+        out[0] = lut[LutIndex(pixels[first])];
         i = 1;
     }
     const std::size_t start = (first + i) / 2;
@@ -84,7 +80,7 @@ void PixelPairs::LookUp(const CanvasPixel* pixels, std::size_t first, std::size_
         }
     }
     for (; k < pairs; ++k) StorePair(o + 2 * k, colours[ids[k]]);
-    for (i += 2 * pairs; i < count; ++i) out[i] = lut[Clamped(pixels[first + i])];
+    for (i += 2 * pairs; i < count; ++i) out[i] = lut[LutIndex(pixels[first + i])];
 }
 
 }  // namespace vortan
