@@ -6,16 +6,10 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/test_support.h"
+
 namespace vortan {
 namespace {
-
-ColourLut DistinctLut() {
-    PaletteEntries p{};
-    for (int i = 0; i < kPaletteSize; ++i)
-        p[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                static_cast<std::uint8_t>(i * 7), PC_RESERVED};
-    return MakeColourLut(p);
-}
 
 // Pixels of a streamlet-like picture: short runs of neighbouring indices and
 // background, a few values past the table.
@@ -33,7 +27,7 @@ std::vector<CanvasPixel> Picture(std::size_t count, unsigned seed) {
 }
 
 TEST(PixelPairs, SpansLookUpAsPixelByPixel) {
-    const ColourLut lut = DistinctLut();
+    const ColourLut lut = MakeColourLut(test::DistinctPalette());
     // {pixels, first, count}: spans starting on either pixel of a pair, of
     // odd and even length, the whole picture, a picture of odd length.
     const std::tuple<std::size_t, std::size_t, std::size_t> spans[] = {
@@ -53,14 +47,6 @@ TEST(PixelPairs, SpansLookUpAsPixelByPixel) {
         EXPECT_EQ(std::vector(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(count)), want);
         EXPECT_EQ(std::vector(out.end() - 4, out.end()), std::vector<std::uint32_t>(4, 7u));
     }
-}
-
-TEST(PixelPairs, ValuesPastTheTableShareThePairOfCleared) {
-    // 256, 0x1FF and 0xFFFF are all black: one pair, not three.
-    const std::vector<CanvasPixel> pixels = {7, kClearedPixel, 7, 0x1FF, 7, 0xFFFF, 8, 8};
-    PixelPairs pairs;
-    ASSERT_TRUE(pairs.Build(pixels.data(), pixels.size()));
-    EXPECT_EQ(pairs.PairCount(), 2u);
 }
 
 TEST(PixelPairs, MoreDistinctPairsThanIdsAreRefused) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/logical_palette.h"
 #include "platform/message_sink.h"
 
 namespace vortan::test {
@@ -45,6 +46,15 @@ class TempDir {
 
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadWholeFile(const std::string& path);
+// A palette whose entries all differ in every channel, so a wrong entry shows.
+inline PaletteEntries DistinctPalette() {
+    PaletteEntries p{};
+    for (int i = 0; i < kPaletteSize; ++i)
+        p[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                static_cast<std::uint8_t>(i * 7), PC_RESERVED};
+    return p;
+}
+
 // A file of the source tree (examples, fixtures).
 std::string SourcePath(const std::string& relative);
 
