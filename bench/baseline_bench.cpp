@@ -13,14 +13,10 @@
 namespace {
 
 void BM_BaselineMemoryCopy8MB(benchmark::State& st) {
-    constexpr std::size_t kBytes = 8u << 20;
-    std::vector<char> from(kBytes, 1), to(kBytes, 0);
-    for (auto _ : st) {
-        std::memcpy(to.data(), from.data(), kBytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * kBytes));
+    vortan::bench::EightMegabyteCopy copy;
+    for (auto _ : st) copy();
+    st.SetBytesProcessed(
+        static_cast<std::int64_t>(st.iterations() * vortan::bench::EightMegabyteCopy::kBytes));
 }
 BENCHMARK(BM_BaselineMemoryCopy8MB)->Unit(benchmark::kMillisecond);
 

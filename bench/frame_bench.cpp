@@ -3,7 +3,6 @@
 // on the picture size only, not on how many streamlines were drawn.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <vector>
 
 #include "bench/bench_work.h"
@@ -13,6 +12,16 @@
 
 namespace {
 
+// One frame as the window shows it: a palette tick, then the whole picture
+// turned into the colours shown.
+void Frame(vortan::VortanFrameState& window, const vortan::IndexedCanvas& canvas,
+           std::vector<std::uint32_t>& shown) {
+    vortan::AnimationTick(window);
+    vortan::ConvertToRgb32(canvas, window.m_palette.Entries(), shown.data());
+    benchmark::DoNotOptimize(shown.data());
+    benchmark::ClobberMemory();
+}
+
 // Arguments: width, height, streamlines.
 void BM_AnimationFrame(benchmark::State& st) {
     const int width = static_cast<int>(st.range(0));
@@ -21,12 +30,7 @@ void BM_AnimationFrame(benchmark::State& st) {
         vortan::bench::CachedStreamlets(width, height, static_cast<int>(st.range(2)));
     auto window = vortan::bench::SevenTableWindow(1);
     std::vector<std::uint32_t> shown(static_cast<std::size_t>(width) * height);
-    for (auto _ : st) {
-        vortan::AnimationTick(*window);
-        vortan::ConvertToRgb32(canvas, window->m_palette.Entries(), shown.data());
-        benchmark::DoNotOptimize(shown.data());
-        benchmark::ClobberMemory();
-    }
+    for (auto _ : st) Frame(*window, canvas, shown);
     st.SetItemsProcessed(st.iterations() * width * height);
     st.counters["streamlines"] = static_cast<double>(st.range(2));
 }
@@ -45,21 +49,9 @@ void BM_PairedFrame(benchmark::State& st) {
         vortan::bench::CachedStreamlets(1920, 1080, static_cast<int>(st.range(0)));
     auto window = vortan::bench::SevenTableWindow(1);
     std::vector<std::uint32_t> shown(canvas.Pixels().size());
-    constexpr std::size_t kBytes = 8u << 20;
-    std::vector<char> from(kBytes, 1), to(kBytes, 0);
+    vortan::bench::EightMegabyteCopy copy;
     vortan::bench::RunPaired(
-        st,
-        [&] {
-            std::memcpy(to.data(), from.data(), kBytes);
-            benchmark::DoNotOptimize(to.data());
-            benchmark::ClobberMemory();
-        },
-        [&] {
-            vortan::AnimationTick(*window);
-            vortan::ConvertToRgb32(canvas, window->m_palette.Entries(), shown.data());
-            benchmark::DoNotOptimize(shown.data());
-            benchmark::ClobberMemory();
-        });
+        st, [&] { copy(); }, [&] { Frame(*window, canvas, shown); });
 }
 BENCHMARK(BM_PairedFrame)
     ->ArgName("streamlines")
