@@ -27,6 +27,7 @@ std::vector<int> Levels(const VortanFrameState& s, int first, int n) {
 }
 
 TEST(BuildPaletteWithOrientation, LayoutByTableCount) {
+    // clang-format off
     struct Layout {
         int count, e, usedEnd;    // usedEnd: first black entry
         std::vector<int> starts;  // where tables 1.. start their ramp at level 0
@@ -39,12 +40,8 @@ TEST(BuildPaletteWithOrientation, LayoutByTableCount) {
         {4, 56, 224, {70, 140, 210}, 251, {0, 5, 9, 14, 18, 23, 27, 32, 37, 41, 46, 50}},
         {5, 44, 220, {52, 104, 156, 208}, 250, {0, 6, 12, 17, 23, 29, 35, 41, 47, 52, 58, 64}},
         {6, 37, 222, {43, 86, 129, 172, 215}, 249, {0, 7, 14, 21, 28, 35, 42, 48, 55, 62, 69, 76}},
-        {7,
-         32,
-         224,
-         {36, 72, 108, 144, 180, 216},
-         248,
-         {0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88}}};
+        {7, 32, 224, {36, 72, 108, 144, 180, 216}, 248, {0, 8, 16, 24, 32, 40, 48, 56, 64, 72, 80, 88}}};
+    // clang-format on
     for (const Layout& l : layouts) {
         SCOPED_TRACE(l.count);
         auto s = Built(l.count);
@@ -76,16 +73,14 @@ TEST(BuildPaletteWithOrientation, LayoutByTableCount) {
 }
 
 TEST(BuildPaletteWithOrientation, WorkedLayouts) {
+    // clang-format off
     struct Case {
         int tables, first;
         std::vector<int> levels;
-    } cases[] = {{7, 32, {224, 232, 240, 248, 0, 8}},
-                 {7, 192, {64, 72}},
-                 {7, 214, {240, 248, 0}},
-                 {2, 110, {251, 254, 128, 130, 133}},
-                 {2, 166, {251, 254, 0, 2, 5}},
-                 {2, 223, {126}},
+    } cases[] = {{7, 32, {224, 232, 240, 248, 0, 8}}, {7, 192, {64, 72}}, {7, 214, {240, 248, 0}},
+                 {2, 110, {251, 254, 128, 130, 133}}, {2, 166, {251, 254, 0, 2, 5}}, {2, 223, {126}},
                  {1, 218, {249, 250, 251, 253, 254, 255}}};
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(Levels(*Built(c.tables), c.first, static_cast<int>(c.levels.size())), c.levels)
             << c.tables << " tables from " << c.first;

@@ -233,19 +233,6 @@ TEST(DrawingPass, SecondPassOnADirtyCanvasGivesTheSamePicture) {
                                      "status    Printing:   DONE"}));  // and no timer
 }
 
-TEST(DrawingPass, AListInTheClassicHeaderDrawsTheSamePicture) {
-    // {3, 1, 0, {n}} as the second argument is still the classic layout.
-    Fixture f;
-    std::string file = Head(200, 120) + Straight(10, 15, 1.5f, 1) + Straight(80, 15, 1.5f, 0.5f);
-    IndexedCanvas plain(200, 150), listed(200, 150);
-    f.Run(file, plain);
-    for (std::size_t at; (at = file.find("{3, 1, 0, 0}")) != std::string::npos;)
-        file.replace(at, 12, "{3, 1, 0, {64}}");
-    f.Run(file, listed);
-    EXPECT_GT(InkCount(plain), 500);
-    EXPECT_EQ(plain.Pixels(), listed.Pixels());
-}
-
 TEST(DrawingPass, VisibilityOfASample) {
     // All samples at one point of a 100 x 100 picture; D = 2 needs px > 2, px < 98, py > 2.
     const std::tuple<float, float, bool> cases[] = {

@@ -14,20 +14,13 @@ namespace {
 TEST(ReadMathematicaNumber, Forms) {
     const double inf = std::numeric_limits<double>::infinity();
     // Text, value, characters read (0: no number).
-    const std::tuple<const char*, double, std::size_t> cases[] = {{"1.`", 1., 3},
-                                                                  {"5.52`*^-14", 5.52e-14, 10},
-                                                                  {"2.5*^+7", 2.5e7, 7},
-                                                                  {"1.5`15.9*^3", 1500., 11},
-                                                                  {"1.5``20.*^3", 1500., 11},
-                                                                  {"0.1``-5", 0.1, 7},
-                                                                  {"42,", 42., 2},
-                                                                  {"3`", 3., 2},
-                                                                  {"1*^400", inf, 6},
-                                                                  {"1*^-400", 0., 7},
-                                                                  {"2.5*^-x", 2.5, 3},
-                                                                  {"2e5", 2., 1},
-                                                                  {"-1", 0., 0},
-                                                                  {"`5", 0., 0}};
+    // clang-format off
+    const std::tuple<const char*, double, std::size_t> cases[] = {
+        {"1.`", 1., 3}, {"5.52`*^-14", 5.52e-14, 10}, {"2.5*^+7", 2.5e7, 7}, {"1.5`15.9*^3", 1500., 11},
+        {"1.5``20.*^3", 1500., 11}, {"0.1``-5", 0.1, 7}, {"42,", 42., 2}, {"3`", 3., 2},
+        {"1*^400", inf, 6}, {"1*^-400", 0., 7}, {"2.5*^-x", 2.5, 3}, {"2e5", 2., 1}, {"-1", 0., 0},
+        {"`5", 0., 0}};
+    // clang-format on
     for (const auto& [text, value, length] : cases) {
         double v = -99.0;
         EXPECT_EQ(ReadMathematicaNumber(text, v), length) << text;

@@ -27,39 +27,6 @@ std::uint32_t Expected(CanvasPixel p, const PaletteEntries& palette) {
     return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-TEST(PaletteLookup, EveryPathGivesThePaletteColourOfEveryPixel) {
-    // {pixels, share of cleared pixels in %, offset of the first pixel}: lengths
-    // around the 4- and 16-pixel steps, mostly cleared and mostly drawn rows,
-    // rows that start off alignment; values above 256 are black too.
-    const std::tuple<int, int, int> cases[] = {
-        {0, 0, 0},   {1, 0, 0},   {3, 50, 1},  {4, 100, 0},   {15, 30, 3},  {16, 100, 0},
-        {17, 90, 5}, {33, 10, 7}, {257, 0, 0}, {1920, 95, 1}, {1920, 5, 2}, {4099, 60, 3}};
-    const PaletteEntries palette = Distinct();
-    const ColourLut lut = MakeColourLut(palette);
-    std::mt19937 rng(3);
-    for (auto [n, clearedShare, offset] : cases) {
-        SCOPED_TRACE(testing::Message() << n << " pixels, " << clearedShare << "% cleared");
-        std::vector<CanvasPixel> in(static_cast<std::size_t>(n + offset));
-        for (auto& p : in) {
-            const auto r = rng();
-            p = static_cast<CanvasPixel>(r % 100 < static_cast<unsigned>(clearedShare)
-                                             ? kClearedPixel
-                                             : (r >> 8) % 300);  // 257..299 are out of range
-        }
-        const CanvasPixel* first = in.data() + offset;
-        std::vector<std::uint32_t> want(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) want[i] = Expected(first[i], palette);
-        std::vector<std::uint32_t> fast(want.size() + 1, 7u), portable(want.size() + 1, 7u);
-        LookUpRow(first, fast.data(), want.size(), lut);
-        LookUpRowPortable(first, portable.data(), want.size(), lut);
-        EXPECT_EQ(std::vector(fast.begin(), fast.end() - 1), want);
-        EXPECT_EQ(std::vector(portable.begin(), portable.end() - 1), want);
-        // Nothing past the row is written.
-        EXPECT_EQ(fast.back(), 7u);
-        EXPECT_EQ(portable.back(), 7u);
-    }
-}
-
 // Both paths against the palette pixel by pixel, for every row length up to
 // three blocks of 64 (so every tail after the 64- and 8-pixel steps), rows
 // starting off alignment on both sides, and pictures that take each branch:

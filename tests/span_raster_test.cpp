@@ -105,21 +105,12 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
         Twin twin(c.w, c.h);
         for (int d : diameters) {
             // Centres wholly outside, on and inside each edge; every pair makes a corner.
+            // clang-format off
             auto places = [d](int size) {
-                return std::vector<int>{-d - 2,
-                                        -d,
-                                        -d / 2 - 1,
-                                        -d / 2,
-                                        -1,
-                                        0,
-                                        1,
-                                        size,
-                                        2 * size - 1,
-                                        2 * size,
-                                        2 * size + 1,
-                                        2 * size + d,
-                                        2 * size + d + 2};
+                return std::vector<int>{-d - 2, -d, -d / 2 - 1, -d / 2, -1, 0, 1, size, 2 * size - 1,
+                                        2 * size, 2 * size + 1, 2 * size + d, 2 * size + d + 2};
             };
+            // clang-format on
             for (int sx : places(c.w))
                 for (int sy : places(c.h))
                     for (int half = 0; half < 4; ++half) {
@@ -135,25 +126,14 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
 
 TEST(SpanRaster, DisksWithoutPixelsAndOddRectangles) {
     // {pen, l, t, r, b}: empty and reversed rectangles, pens below 1, extreme corners.
+    // clang-format off
     const int cases[][5] = {
-        {1, 5, 5, 5, 5},
-        {0, 5, 5, 5, 5},
-        {-4, 4, 6, 4, 6},
-        {1, 6, 6, 5, 5},
-        {2, 9, 9, 6, 6},
-        {3, 9, 1, 6, 12},
-        {1, 0, 0, 0, 0},
-        {1, 11, 7, 11, 7},
-        {1, 12, 8, 12, 8},
-        {2, -1, -1, -1, -1},
-        {4, INT_MIN, INT_MIN, INT_MAX, INT_MAX},
-        {INT_MAX, 0, 0, 0, 0},
-        {4, INT_MAX, INT_MAX, INT_MAX, INT_MAX},
-        {4, INT_MIN, 0, INT_MIN + 2, 2},
-        {300, INT_MAX - 10, 3, INT_MAX - 10, 3},
-        {7, 3, INT_MIN, 5, INT_MIN + 2},
-        {2, 5, 5, 3, 9},
-    };
+        {1, 5, 5, 5, 5}, {0, 5, 5, 5, 5}, {-4, 4, 6, 4, 6}, {1, 6, 6, 5, 5}, {2, 9, 9, 6, 6},
+        {3, 9, 1, 6, 12}, {1, 0, 0, 0, 0}, {1, 11, 7, 11, 7}, {1, 12, 8, 12, 8}, {2, -1, -1, -1, -1},
+        {4, INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX, 0, 0, 0, 0}, {4, INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+        {4, INT_MIN, 0, INT_MIN + 2, 2}, {300, INT_MAX - 10, 3, INT_MAX - 10, 3}, {7, 3, INT_MIN, 5, INT_MIN + 2},
+        {2, 5, 5, 3, 9}};
+    // clang-format on
     Twin twin(12, 8);
     for (const auto& k : cases) {
         twin.Clear();

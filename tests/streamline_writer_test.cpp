@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <random>
@@ -74,13 +75,9 @@ std::vector<Knot> Knots(const Points& points, float t0 = 0.0f) {
 }
 
 bool Same(const std::vector<Knot>& a, const std::vector<Knot>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].t != b[i].t || a[i].x != b[i].x || a[i].y != b[i].y || a[i].z != b[i].z) {
-            return false;
-        }
-    }
-    return true;
+    return std::ranges::equal(a, b, [](const Knot& p, const Knot& q) {
+        return p.t == q.t && p.x == q.x && p.y == q.y && p.z == q.z;
+    });
 }
 
 std::vector<float> Numbers(const StreamlineHeader& h) {
@@ -204,11 +201,6 @@ TEST(StreamlineWriter, LongStreamlinesAreThinnedAsTheReaderThinsThem) {
         EXPECT_TRUE(Same({k[0], k[1], k[500], k[1000]}, {all[0], all[one], all[half], all[n - 1]}))
             << n;
     }
-    // Up to 1001 points nothing is dropped.
-    const Points p = Ramp(1001);
-    StreamlineRecordForm whole;
-    whole.thin = false;
-    EXPECT_EQ(FormatStreamlineRecord(p, 2), FormatStreamlineRecord(p, 2, whole));
 }
 
 TEST(StreamlineWriter, NumbersReadBackExactly) {
@@ -249,31 +241,20 @@ TEST(StreamlineWriter, NumbersReadBackExactly) {
 TEST(StreamlineWriter, EveryFloatAndDoubleReadsBackAsItself) {
     // Random bit patterns: the text read as the reader reads numbers gives
     // back the same float (single precision) or the same double.
-    std::mt19937 rng(7);
-    int mismatches = 0;
+    std::mt19937_64 rng(9);
     for (int i = 0; i < 200000; ++i) {
-        const auto bits = static_cast<std::uint32_t>(rng());
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
-        if (!std::isfinite(f)) continue;
-        const std::string text = FormatStreamlineNumber(f);
-        const float back = NarrowToFloat(ReadNumber(text.data(), text.size(), 0));
-        if (back != f) ++mismatches;
-        EXPECT_EQ(back, f) << text;
-        if (mismatches > 5) break;
+        const std::uint64_t bits = rng();
+        const auto f = std::bit_cast<float>(static_cast<std::uint32_t>(bits >> 7));
+        const auto d = std::bit_cast<double>(bits);
+        if (std::isfinite(f)) {
+            const std::string text = FormatStreamlineNumber(f);
+            ASSERT_EQ(NarrowToFloat(ReadNumber(text.data(), text.size(), 0)), f) << text;
+        }
+        if (std::isfinite(d)) {
+            const std::string text = FormatStreamlineNumber(d, StreamlinePrecision::kDouble);
+            ASSERT_EQ(ReadNumber(text.data(), text.size(), 0), d) << text;
+        }
     }
-    std::mt19937_64 rng64(9);
-    for (int i = 0; i < 100000 && mismatches <= 5; ++i) {
-        const std::uint64_t bits = rng64();
-        double d;
-        std::memcpy(&d, &bits, sizeof d);
-        if (!std::isfinite(d)) continue;
-        const std::string text = FormatStreamlineNumber(d, StreamlinePrecision::kDouble);
-        const double back = ReadNumber(text.data(), text.size(), 0);
-        if (back != d && !(d == 0 && back == 0)) ++mismatches;
-        EXPECT_TRUE(back == d || (d == 0 && back == 0)) << text;
-    }
-    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(StreamlineWriter, RefusedInputIsNamedAndLeavesTheFileUsable) {
