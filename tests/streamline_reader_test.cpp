@@ -296,13 +296,6 @@ TEST(ParseStreamlineRecord, KnotsRead) {
             ClassicRecord({0, 1, 2, 3, 4, 5}, {{10, 11, 12, 13, 14, 15}, {20, 21, 22, 23, 24, 25}}),
             300) +
         PadRecord(ClassicRecord({0, 6}, {{30, 31}, {40, 41}}), 300);
-    // Knots 0..n with t = x = y = i: long ones are thinned evenly.
-    auto ramp = [](int n) {
-        std::vector<float> t;
-        for (int i = 0; i <= n; ++i) t.push_back(static_cast<float>(i));
-        return ClassicRecord(t, {t, t});
-    };
-    const float big = 1e9f;
     struct Case {
         const char* name;
         std::string content;  // records, split by the reader, parsed into one store
@@ -319,10 +312,12 @@ TEST(ParseStreamlineRecord, KnotsRead) {
         {"no z in 2-D", helix, 10, 2, 2, {{2, {2, 3, 6, 0}}}},
         {"no z just below 3", helix, 10, 2.9999998f, 2, {{2, {2, 3, 6, 0}}}},
         {"several lines", lines, 10, 2, 2, {{1, {1.25f, 2, 5, 0}}, {2, {2, 3.75f, 6, 0}}}},
-        {"stale", stale, 10, 2, 1, {{1, {6, 31, 41, 0}}, {2, {2, 12, 22, 0}}, {5, {5, 15, 25, 0}}}},
-        {"1001", ramp(1001), big, 2, 1000, {{500, {501, 501, 501, 0}}, {1000, {1001, 1001, 1001}}}},
-        {"1500", ramp(1500), big, 2, 1000, {{2, {3, 3, 3, 0}}, {1000, {1500, 1500, 1500, 0}}}},
-        {"2000", ramp(2000), big, 2, 1000, {{1, {2, 2, 2, 0}}, {1000, {2000, 2000, 2000, 0}}}}};
+        {"stale",
+         stale,
+         10,
+         2,
+         1,
+         {{1, {6, 31, 41, 0}}, {2, {2, 12, 22, 0}}, {5, {5, 15, 25, 0}}}}};
     for (const Case& c : cases) {
         auto state = std::make_unique<VortanFrameState>();
         for (const std::string& r : ReadAll(c.content))

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/numeric.h"
+#include "tests/streamline_fixtures.h"
 #include "tests/test_support.h"
 #include "view/streamline_reader.h"
 
@@ -78,11 +79,6 @@ bool Same(const std::vector<Knot>& a, const std::vector<Knot>& b) {
     return std::ranges::equal(a, b, [](const Knot& p, const Knot& q) {
         return p.t == q.t && p.x == q.x && p.y == q.y && p.z == q.z;
     });
-}
-
-std::vector<float> Numbers(const StreamlineHeader& h) {
-    return {h.imageWidth, h.imageHeight, h.dimension, h.tMax, h.progressStep, h.xMin,
-            h.xMax,       h.yMin,        h.yMax,      h.zMin, h.zMax};
 }
 
 // Points 0..n-1 with t = i / 4 and positions that differ at every knot.
@@ -219,7 +215,7 @@ TEST(StreamlineWriter, NumbersReadBackExactly) {
         const double t = std::fabs(v);
         const Points p = {{0, v, v, v}, {t, -v, v, -v}};
         const ReadBack r = ReadText(FormatStreamlineHeader(h) + FormatStreamlineRecord(p, 3));
-        EXPECT_EQ(Numbers(r.header), Numbers(h)) << v;
+        EXPECT_EQ(test::HeaderNumbers(r.header), test::HeaderNumbers(h)) << v;
         ASSERT_EQ(r.records.size(), 1u) << v;
         // t above tMax reads as 0, so tMax follows the value here.
         const float tRead = v > 0 ? v : 0.0f;
