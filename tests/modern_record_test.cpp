@@ -88,11 +88,11 @@ TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
     EXPECT_EQ(At(helix[0], 9).z, static_cast<float>(0.25 * 6.4 - 0.8));
     // 9-, 10- and 13-element headers, packed and unpacked, applied to [t],
     // offsets stepping 2 and 3; each in one line and one other layout.
-    // clang-format off
-    const char* const names[] = {"circle_v7", "circle_v8", "circle_v10", "circle_v10_cellcontext",
-                                 "circle_v10_order2", "circle_v10_unpacked", "circle_v10_plain",
-                                 "helix_v10", "circle_v10_put", "circle_v10_backslash_crlf"};
-    // clang-format on
+    const char* const names[] = {"circle_v7",         "circle_v8",
+                                 "circle_v10",        "circle_v10_cellcontext",
+                                 "circle_v10_order2", "circle_v10_unpacked",
+                                 "circle_v10_plain",  "helix_v10",
+                                 "circle_v10_put",    "circle_v10_backslash_crlf"};
     int which = 0;
     for (const std::string name : names) {
         const std::string twin = name[0] == 'h' ? "helix_classic" : "circle_classic";
