@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <climits>
 #include <memory>
 #include <tuple>
@@ -65,8 +64,6 @@ TEST(RotateColorTable, DimsEachChannelByPosition) {
         RotateColorTable(*s, r.data(), o.data());  // the entry rotates onto the position
         EXPECT_EQ((Table{o[position].peRed, o[position].peGreen, o[position].peBlue}), out)
             << position;
-        EXPECT_EQ(std::pair(std::bit_cast<std::uint32_t>(s->m_dimStep), s->m_dimLength),
-                  std::pair(0x3E4CCCCDu, 5));
     }
 }
 
