@@ -7,20 +7,10 @@
 #include <vector>
 
 #include "platform/indexed_canvas.h"
+#include "tests/test_support.h"
 
 namespace vortan {
 namespace {
-
-// A palette whose entries all differ, flags set, so a wrong entry shows.
-PaletteEntries Distinct() {
-    PaletteEntries p{};
-    for (int i = 0; i < kPaletteSize; ++i) {
-        const auto b = static_cast<std::uint8_t>(i);
-        p[i] = {b, static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 7),
-                PC_RESERVED};
-    }
-    return p;
-}
 
 std::uint32_t Expected(CanvasPixel p, const PaletteEntries& palette) {
     const Rgb c = PixelColour(p, palette);
@@ -63,7 +53,7 @@ TEST(PaletteLookup, EveryRowLengthAndStartMatchesThePaletteOnBothPaths) {
              return v;
          }},
     };
-    const PaletteEntries palette = Distinct();
+    const PaletteEntries palette = test::DistinctPalette();
     const ColourLut lut = MakeColourLut(palette);
     using Path = void (*)(const CanvasPixel*, std::uint32_t*, std::size_t, const ColourLut&);
     const std::pair<const char*, Path> paths[] = {{"LookUpRow", LookUpRow},
@@ -102,7 +92,7 @@ TEST(PaletteLookup, ACanvasConvertsRowByRowThroughThePalette) {
     canvas.SelectPen(1, PALETTEINDEX(3));
     canvas.MoveTo(0, 4);
     canvas.LineTo(36, 0);
-    const PaletteEntries palette = Distinct();
+    const PaletteEntries palette = test::DistinctPalette();
     for (int rows : {-1, 0, 3, 5, 9}) {
         const int n = rows < 0 || rows > 5 ? 5 : rows;
         std::vector<std::uint32_t> out(37u * 5u, 1u);
