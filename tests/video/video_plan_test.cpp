@@ -67,56 +67,33 @@ TEST(VideoPlan, RefusesWhatTheCodecCannotTake) {
         int width, height;
         std::string error;  // empty: accepted
     };
+    const std::string h264Blocks =
+        " picture is larger than H.264 allows (at most 139264 blocks "
+        "of 16 \u00d7 16 pixels, such as 8192 \u00d7 4320)";
+    // clang-format off
     const Case cases[] = {
         {"H.264: 8192 x 4352 is the largest frame that wide", {}, 8192, 4352, ""},
-        {"H.264: one row of blocks more",
-         {},
-         8192,
-         4353,
-         "a 8192 \u00d7 4353 picture is larger than H.264 allows (at most 139264 blocks of 16 "
-         "\u00d7 16 pixels, such as 8192 \u00d7 4320)"},
-        {"H.264: 16384 x 16384",
-         {},
-         16384,
-         16384,
-         "a 16384 \u00d7 16384 picture is larger than H.264 allows (at most 139264 blocks of 16 "
-         "\u00d7 16 pixels, such as 8192 \u00d7 4320)"},
-        {"H.264: a large frame at 240 frames a second",
-         {Codec::kH264, 0, 240, -1},
-         8192,
-         4320,
+        {"H.264: one row of blocks more", {}, 8192, 4353, "a 8192 \u00d7 4353" + h264Blocks},
+        {"H.264: 16384 x 16384", {}, 16384, 16384, "a 16384 \u00d7 16384" + h264Blocks},
+        {"H.264: a large frame at 240 frames a second", {Codec::kH264, 0, 240, -1}, 8192, 4320,
          "a 8192 \u00d7 4320 picture at 240 frames a second is more than H.264 allows; lower "
          "the frame rate (--fps)"},
         {"VP9: 16384 x 2176 fits", {Codec::kVp9, 0, 1, -1}, 16384, 2176, ""},
-        {"VP9: 16384 x 16384",
-         {Codec::kVp9},
-         16384,
-         16384,
+        {"VP9: 16384 x 16384", {Codec::kVp9}, 16384, 16384,
          "a 16384 \u00d7 16384 picture is larger than VP9 allows (at most 35651584 pixels, "
          "16384 a side)"},
         {"VP9: 16383 wide is padded past 16384", {Codec::kVp9, 0, 1, -1}, 16383, 8, ""},
         {"empty picture", {}, 0, 10, "the picture is empty"},
-        {"loops beyond the range",
-         {Codec::kH264, 10001, 0, -1},
-         10,
-         10,
+        {"loops beyond the range", {Codec::kH264, 10001, 0, -1}, 10, 10,
          "the loop count must be from 1 to 10000"},
-        {"fps beyond the range",
-         {Codec::kH264, 0, 241, -1},
-         10,
-         10,
+        {"fps beyond the range", {Codec::kH264, 0, 241, -1}, 10, 10,
          "the frame rate must be from 1 to 240"},
-        {"crf beyond H.264's range",
-         {Codec::kH264, 0, 0, 52},
-         10,
-         10,
+        {"crf beyond H.264's range", {Codec::kH264, 0, 0, 52}, 10, 10,
          "the quality (crf) must be from 0 to 51"},
-        {"too many frames",
-         {Codec::kH264, 4000, 0, -1},
-         10,
-         10,
+        {"too many frames", {Codec::kH264, 4000, 0, -1}, 10, 10,
          "4000 loops of 32 frames make 128000 frames, more than 100000"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto state = MakeState(seven);
