@@ -82,7 +82,6 @@ TEST(Convert, SpreadsheetFormsKeepEveryIdAndPoint) {
     const std::tuple<const char*, std::string, Ids> cases[] = {
         {"BOM, no header", bom + "a,0,0,0\na,1,1,1\n", {{"a", 2}}},
         {"BOM before the header", bom + "id,t,x,y\na,0,0,0\na,1,1,1\n", {{"a", 2}}},
-        {"BOM, blanks", bom + "a 0 0 0\na 1 1 1\n", {{"a", 2}}},
         {"CR only", "id,t,x,y\ra,0,0,0\ra,1,1,1\rb,0,2,2\rb,1,3,3", {{"a", 2}, {"b", 2}}},
         {"CR only, ends with CR", "a;0;0;0\ra;1;1;1\r\r", {{"a", 2}}},
         {"mixed line ends", "a,0,0,0\r\na,1,1,1\ra,2,2,2\na,3,3,3", {{"a", 4}}},

@@ -14,20 +14,13 @@ TEST(ValueDecode, NumbersFromText) {
         bool ok;
         double value;
     } cases[] = {
-        {"1.5", true, 1.5},
-        {"-2e3", true, -2000},
-        {"+0.25", true, 0.25},
-        {"1e400", true, HUGE_VAL},
-        {"-1e400", true, -HUGE_VAL},
-        {"1e-400", true, 0.0},
-        {"inf", true, HUGE_VAL},
-        {"-Infinity", true, -HUGE_VAL},
-        {"", false, 0},
-        {"+-1", false, 0},
-        {"1.5x", false, 0},
-        {"--1", false, 0},
-        {"0x10", false, 0},
-        {"+", false, 0},
+        // clang-format off
+        {"1.5", true, 1.5}, {"-2e3", true, -2000}, {"+0.25", true, 0.25},
+        {"1e400", true, HUGE_VAL}, {"-1e400", true, -HUGE_VAL}, {"1e-400", true, 0.0},
+        {"inf", true, HUGE_VAL}, {"-Infinity", true, -HUGE_VAL},
+        {"", false, 0}, {"+-1", false, 0}, {"1.5x", false, 0}, {"--1", false, 0},
+        {"0x10", false, 0}, {"+", false, 0},
+        // clang-format on
     };
     for (const auto& c : cases) {
         double value = 7;

@@ -65,7 +65,6 @@ struct PeriodCase {
 TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
     const PeriodCase cases[] = {
         {{"seven_tables_shift1", true, 7, 0, 1, 0}, 32, false, 224},
-        {{"seven_tables_shift3", true, 7, 0, 3, 0}, 32, false, 224},
         {{"seven_tables_shift32", true, 7, 0, 32, 0}, 1, false, 224},
         {{"one_table_shift1", true, 1, 0, 1, 0}, 224, false, 224},
         {{"three_tables_shift2", true, 3, 0, 2, 0}, 37, false, 222},
@@ -73,7 +72,6 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
         {{"seven_tables_dimmed", true, 7, 0, 1, 1}, 32, true, 224},
         {{"two_tables_dimmed_shift7", true, 2, 0, 7, 1}, 16, true, 224},
         {{"without_32_shift1", false, 0, 1, 1, 0}, 256, false, 255},
-        {{"without_64_shift64", false, 0, 0, 64, 0}, 4, false, 255},
         {{"without_64_dimming_ignored", false, 0, 0, 128, 1}, 2, false, 255},
     };
     for (const PeriodCase& c : cases) {
@@ -141,7 +139,6 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
         bool announced;
     } cases[] = {
         {"shared pixels", true, 40, 0, true},
-        {"one frame", true, 1, 0, true},
         {"per-frame pixels", false, 40, 0, true},
         {"below the limit", true, 40, std::uint64_t{1} << 30, false},
     };
@@ -175,11 +172,9 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
 }
 
 TEST(GifWriter, DelayInHundredths) {
-    const std::pair<int, int> cases[] = {
-        {0, 2},          {1, 2},    {19, 2},  {20, 2},         {24, 2},         {25, 3},
-        {30, 3},         {100, 10}, {-40, 2}, {655345, 65535}, {655350, 65535}, {2147483647, 65535},
-        {655344, 65534},
-    };
+    const std::pair<int, int> cases[] = {{0, 2},          {19, 2},         {24, 2},
+                                         {25, 3},         {100, 10},       {-40, 2},
+                                         {655344, 65534}, {655345, 65535}, {2147483647, 65535}};
     for (const auto& [ms, hundredths] : cases) EXPECT_EQ(GifDelayHundredths(ms), hundredths) << ms;
 }
 

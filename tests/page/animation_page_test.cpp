@@ -53,7 +53,6 @@ TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
         int rowsAsked, rowsShown;
     };
     const Case cases[] = {
-        {"grid, all rows", GridCanvas(0, 223), -1, 72},
         {"grid, the first 30 rows", GridCanvas(0, 223), 30, 30},
         {"grid, more rows asked than drawn", GridCanvas(0, 223), 1000, 72},
         {"odd strip with 255 and 0", StripCanvas(), -1, 3},
@@ -94,7 +93,6 @@ TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
     const LayoutCase layouts[] = {
         {"seven tables, dimming, shift 1", true, 7, 0, 1, 1},
         {"one table, shift 3, no dimming", true, 1, 0, 3, 0},
-        {"three tables, dimming, shift 5", true, 3, 0, 5, 1},
         {"without orientation, 32 colours, shift 2", false, 0, 1, 2, 0},
         {"without orientation, 64 colours, dimming", false, 0, 0, 1, 1},
     };
