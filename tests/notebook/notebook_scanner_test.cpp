@@ -23,15 +23,12 @@ std::vector<std::string> Names(const std::string& text) {
 }
 
 TEST(PlainName, DecorationsRemoved) {
-    const std::pair<const char*, const char*> cases[] = {{"x", "x"},
-                                                         {"$CellContext`x", "x"},
-                                                         {"Global`y$123", "y"},
-                                                         {"sol$$", "sol"},
-                                                         {"x$", "x$"},
-                                                         {"$x", "$x"},
-                                                         {"a`b`z1", "z1"},
-                                                         {"x$1a", "x$1a"},
-                                                         {"\\[Alpha]", "\\[Alpha]"}};
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"x", "x"}, {"$CellContext`x", "x"}, {"Global`y$123", "y"}, {"sol$$", "sol"},
+        {"x$", "x$"}, {"$x", "$x"}, {"a`b`z1", "z1"}, {"x$1a", "x$1a"},
+        {"\\[Alpha]", "\\[Alpha]"}};
+    // clang-format on
     for (const auto& [raw, want] : cases) EXPECT_EQ(PlainName(raw), want) << raw;
 }
 

@@ -154,7 +154,7 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
         const char* file;
         rlim_t sizeLimit;
         std::size_t maxBytes;
-        std::string message;  // after "Unable to write|create PATH"
+        std::string message;  // after "Unable to write PATH"
     };
     // clang-format off
     const Case cases[] = {
@@ -162,8 +162,6 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
         {"loops out of range", {Codec::kVp9, -1, 0, -1}, -1, "v.webm", 0, 1 << 30,
          ": the loop count must be from 1 to 10000"},
         {"full disk", {Codec::kH264, 1, 0, -1}, -1, "v.mp4", 3000, 1 << 30, ": File too large"},
-        {"missing folder", {Codec::kH264, 1, 0, -1}, -1, "none/v.mp4", 0, 1 << 30,
-         ": No such file or directory"},
         {"larger than the memory allowed", {Codec::kVp9, 2, 0, -1}, -1, "v.webm", 0, 5000,
          ": the video would be larger than 5000 bytes; use fewer loops (--loops) or a higher --crf"},
     };
@@ -184,9 +182,8 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
             written = WriteVideo(dir.file(c.file), canvas, *state, options, sink);
         }
         EXPECT_FALSE(written);
-        const std::string verb = std::string(c.name) == "missing folder" ? "create " : "write ";
         EXPECT_EQ(sink.messages,
-                  (std::vector<RecordedMessage>{{"Unable to " + verb + dir.file(c.file) + c.message,
+                  (std::vector<RecordedMessage>{{"Unable to write " + dir.file(c.file) + c.message,
                                                  "Error", MB_OK | MB_ICONEXCLAMATION}}));
         EXPECT_EQ(ReadWholeFile(dir.file("v.mp4")), "old video");
         EXPECT_EQ(ReadWholeFile(dir.file("v.webm")), "old video");
