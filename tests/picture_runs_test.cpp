@@ -56,7 +56,7 @@ TEST(PictureRuns, PicturesAndRectanglesLookUpAsPixelByPixel) {
     // row (whole pictures, contiguous); corners, single pixels, columns and
     // rows cut inside runs written into a wider target.
     const std::tuple<int, int, int, int, int, int, int, std::size_t> cases[] = {
-        {1, 1, 1, 0, 0, 1, 1, 0},          {7, 3, 4, 0, 0, 7, 3, 0},
+        {2, 1, 1, 0, 0, 2, 1, 0},          {7, 3, 4, 0, 0, 7, 3, 0},
         {16, 4, 17, 0, 0, 16, 4, 0},       {17, 5, 40, 0, 0, 17, 5, 0},
         {333, 7, 25, 0, 0, 333, 7, 0},     {1920, 3, 8, 0, 0, 1920, 3, 0},
         {1000, 2, 2000, 0, 0, 1000, 2, 0}, {211, 13, 30, 210, 12, 1, 1, 5},
