@@ -19,26 +19,16 @@ class FakeUiService : public IUiService {
         unsigned type = 0;
         friend bool operator==(const Message&, const Message&) = default;
     };
-    struct Event {
-        bool isFileDialog = false;
-        Message message;
-        FileDialogRequest request;
-    };
 
     int MessageBox(const std::string& text, const std::string& caption, unsigned type) override {
         Message m{text, caption, type};
         messages.push_back(m);
-        events.push_back({false, m, {}});
         if (onMessage) onMessage(m);
-        if (messageAnswers.empty()) return IDOK;
-        const int answer = messageAnswers.front();
-        messageAnswers.pop_front();
-        return answer;
+        return IDOK;
     }
 
     std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
-        events.push_back({true, {}, request});
         if (onFileDialog) onFileDialog();
         if (fileAnswers.empty()) return std::nullopt;
         auto answer = fileAnswers.front();
@@ -63,13 +53,10 @@ class FakeUiService : public IUiService {
     void Clear() {
         messages.clear();
         fileRequests.clear();
-        events.clear();
     }
 
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;
-    std::vector<Event> events;
-    std::deque<int> messageAnswers;
     std::deque<std::optional<FileDialogResult>> fileAnswers;
     std::function<void(const Message&)> onMessage;
     std::function<void()> onFileDialog;  // runs while a file dialog is open

@@ -108,21 +108,13 @@ TEST_F(Panel, StartValidationTable) {
     const Message countHigh{"Colortables must be smaller or equal than 7!", "", vortan::MB_OK};
     const Message step{"Colortable - Step must be greater than 0 and an Integer!", "Info", 0};
     const Message number{kNumberMsg, "", kError};
-    // The edits; the messages in order; whether START then asks for the file.
+    // The edits; the messages in order; whether START then asks for the file. Each
+    // check's bounds are covered where the record is validated: here, the panel's way there.
     const std::tuple<std::array<const char*, 4>, std::vector<Message>, bool> cases[] = {
         {{"0", "2", "7", "1"}, {}, true},
         {{"-1", "2", "7", "1"}, {timer}, false},
-        {{"2.5", "2", "7", "1"}, {timer}, false},
-        {{"0", "2.5", "7", "1"}, {disk}, false},
-        {{"0", "2", "1", "1"}, {}, true},
-        {{"0", "2", "0.5", "1"}, {countInt, countLow}, false},
-        {{"0", "2", "8", "1"}, {countHigh}, false},
-        {{"0", "2", "7", "0"}, {step}, false},
         {{"-1", "1.5", "0.5", "0"}, {timer, disk, countInt, countLow, step}, false},
-        {{"3000000000", "2", "7", "1"}, {timer}, false},
-        {{"0", "3000000000", "7", "1"}, {disk}, false},
         {{"0", "2", "3000000000", "1"}, {countInt, countHigh}, false},
-        {{"0", "2", "7", "3000000000"}, {step}, false},
         {{" 5 ", "4", "3", "2"}, {}, true},
         // A refused edit stops the exchange: the record keeps the row above's values, not 2.5.
         {{"x", "2.5", "7", "1"}, {number}, true},
@@ -175,22 +167,14 @@ TEST_F(Panel, StartClosesALiveWindowFirstEvenWhenRefused) {
 }
 
 TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
-    // Missing (nullptr), then contents that are no drawable streamline file.
-    // The message after the path ("": missing; an empty text: not a streamline file).
+    // Missing (nullptr), then contents that are no drawable streamline file; the message
+    // after the path ("": not a streamline file). Every size bound: tests/cli/render.sh.
     const std::pair<const char*, const char*> cases[] = {
         {nullptr, ""},
         {"", ""},
-        {"640\n", ""},
         {"640\n480\n", ""},
         {"x\n", ""},
         {"0\n480\n2\n", "picture size 0 x 480 is out of range: each side must be 1 to 16384"},
-        {"0.5\n480\n2\n", "picture size 0.5 x 480 is out of range: each side must be 1 to 16384"},
-        {"16385\n480\n2\n",
-         "picture size 16385 x 480 is out of range: each side must be 1 to 16384"},
-        {"20000\n20000\n2\n",
-         "picture size 20000 x 20000 is out of range: each side must be 1 to 16384"},
-        {"640\n100000\n2\n",
-         "picture size 640 x 100000 is out of range: each side must be 1 to 16384"},
         {"1e39\n480\n2\n", "picture size inf x 480 is out of range: each side must be 1 to 16384"},
     };
     ASSERT_NE(StartWith(WriteInput("good.math", StreamlineText(320, 240))), nullptr);
@@ -223,13 +207,8 @@ TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
               std::vector<int>({800, 400, 2}));
     const std::string cached = f->m_inputPath;
     EXPECT_EQ(cached.rfind(dir.file("cache") + "/vortan/", 0), 0u) << cached;
-    EXPECT_EQ(vortan::test::CountEntries(dir.file("cache/vortan")), 1);
-    // Again: the same cached file.
-    f = StartWith(field);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->m_inputPath, cached);
+    EXPECT_EQ(vortan::test::CountEntries(dir.file("cache/vortan")), 1);  // reuse: trace.sh
     // A field that cannot be traced: its message, no window.
-    ui.Clear();
     const std::string scalar = dir.file("pressure.vtk");
     vortan::test::WriteTextFile(
         scalar, ReadWholeFile(vortan::test::SourcePath("tests/fixtures/fields/scalar_only.vtk")));
