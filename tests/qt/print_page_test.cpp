@@ -82,19 +82,4 @@ TEST_F(PrintPageTest, PictureKeepsItsAspectRatioOnPortraitAndLandscapePages) {
     }
 }
 
-TEST_F(PrintPageTest, AWindowClosedDuringThePassGetsNoFurtherCall) {
-    // The file is gone: the pass's message box is open when the window closes.
-    FakeOutputWindow& window = Drawn();
-    window.record.m_inputPath = m_dir.file("gone.math");
-    m_ui.onMessage = [&](const auto&) { window.Close(); };
-    const QImage page = PrintToImage(window, 120, 200);
-    EXPECT_EQ(window.callsAfterClose, 0);
-    EXPECT_EQ(m_ui.MessageTexts(),
-              std::vector<std::string>{"Unable to open " + window.record.m_inputPath});
-    EXPECT_TRUE(window.statusTexts.empty());
-    // The empty picture is still placed: white for the cleared black.
-    EXPECT_EQ(page.pixel(0, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(page.pixel(119, 119), qRgb(255, 255, 255));
-}
-
 }  // namespace

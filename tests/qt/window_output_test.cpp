@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <filesystem>
+#include <set>
 
 #include "output/qt/print_page.h"
 #include "res/resources.h"
@@ -282,17 +283,12 @@ TEST_F(WindowOutputFrameTest, TheWindowSavesWhatItShowsAndRemembersTheFile) {
             if (const auto px = f->Canvas().Pixel(x, y); px != vortan::kClearedPixel) {
                 ASSERT_EQ(IndexAt(file, 120, 120, x, y), px) << x << "," << y;
             }
-    // The strip as grabbed from the screen, each pixel as its nearest entry.
-    const QImage strip = f->GrabStatusBar().scaled(120, 30).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(strip.isNull());
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 120; ++x) {
-            const QRgb c = strip.pixel(x, y);
-            const int nearest = vortan::NearestPaletteEntry(
-                palette, static_cast<std::uint8_t>(qRed(c)), static_cast<std::uint8_t>(qGreen(c)),
-                static_cast<std::uint8_t>(qBlue(c)));
-            ASSERT_EQ(IndexAt(file, 120, 120, x, 90 + y), nearest) << x << "," << y;
-        }
+    // The strip grabbed from the screen (its mapping: StatusStripRowsAreItsNearestPaletteEntries):
+    // its text and background are more than one entry.
+    std::set<unsigned char> stripIndices;
+    for (int y = 90; y < 120; ++y)
+        for (int x = 0; x < 120; ++x) stripIndices.insert(IndexAt(file, 120, 120, x, y));
+    EXPECT_GE(stripIndices.size(), 2u);
     std::filesystem::remove(path);
     EXPECT_TRUE(f->OnCommand(res::ID_SAVE_BITMAP));  // silently to the same file
     EXPECT_EQ(ReadWholeFile(path).size(), file.size());
