@@ -140,7 +140,6 @@ TEST_F(Panel, StartOpensTheWindowWithTheHeaderSizeAndTheChoices) {
                                 f->m_colors64, f->m_intensityDimming, f->m_diskScaleDimming,
                                 f->m_animationOn}),
               std::vector<int>({640, 480, 2, 25, 0, 1, 0, 1, 1, 0, 1}));
-    EXPECT_EQ(f->windowTitle(), "Vortan - Colortableanimation");
     EXPECT_EQ(f->frameGeometry().topLeft(), QPoint(50, 50));
     EXPECT_EQ(f->ClientSize(), QSize(640, 510));
     // Without decoration: the outer rectangle (50, 50)-(690, 560) plus the menu bar.
