@@ -21,14 +21,4 @@ bool IsWholeNumber(float v) {
     return d - static_cast<double>(static_cast<std::int32_t>(d)) == 0.0;
 }
 
-float NarrowToFloat(double v) {
-    constexpr double kMax = std::numeric_limits<float>::max();
-    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
-    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
-    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
-    if (v > kMax) return std::numeric_limits<float>::max();
-    if (v < -kMax) return -std::numeric_limits<float>::max();
-    return static_cast<float>(v);
-}
-
 }  // namespace vortan

@@ -30,7 +30,16 @@ bool IsWholeNumber(float v);
 
 // Nearest single-precision value; beyond the float range gives infinity, as
 // the hardware conversion does (a plain cast would be undefined there).
-float NarrowToFloat(double v);
+// Inline: the reader calls it for every number of a record.
+inline float NarrowToFloat(double v) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    constexpr double kOverflow = 0x1.ffffffp127;  // halfway from FLT_MAX to 2^128
+    if (v >= kOverflow) return std::numeric_limits<float>::infinity();
+    if (v <= -kOverflow) return -std::numeric_limits<float>::infinity();
+    if (v > kMax) return std::numeric_limits<float>::max();
+    if (v < -kMax) return -std::numeric_limits<float>::max();
+    return static_cast<float>(v);
+}
 
 // True when NarrowToFloat(v) is finite: v is no NaN and rounds to a float
 // below the overflow threshold (halfway from FLT_MAX to 2^128).
