@@ -138,9 +138,9 @@ bool PictureRuns::Build(const CanvasPixel* pixels, int width, int height) {
                 {static_cast<std::uint16_t>(LutIndex(v)), static_cast<std::uint16_t>(end - x)});
             x = end;
         }
-        // A run costs about what kPixelsPerRun pixels looked up one by one
+        // A run costs about what kPixelsPerRun pixels looked up by pairs
         // cost: a row of shorter runs keeps none. Kept runs therefore take at
-        // most two thirds of a byte per pixel.
+        // most a quarter of a byte per pixel.
         const bool byRuns = (m_runs.size() - first) * kPixelsPerRun <= w;
         if (!byRuns) m_runs.resize(first);
         m_rowByRuns.push_back(byRuns ? 1 : 0);

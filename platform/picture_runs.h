@@ -23,7 +23,7 @@ struct PictureRun {
 class PictureRuns {
   public:
     // A row is kept as runs when they average at least this many pixels.
-    static constexpr std::size_t kPixelsPerRun = 6;
+    static constexpr std::size_t kPixelsPerRun = 16;
 
     // Runs of the rows of a width x height picture (top row first) whose runs
     // are long enough to pay, and pixel pairs for the others. Gives up (and
