@@ -47,6 +47,9 @@ class IndexedCanvas {
     // Counts set by drawing calls (for tests and benchmarks).
     std::uint64_t EllipseCount() const { return m_ellipses; }
     std::uint64_t LineCount() const { return m_lines; }
+    // Changes with every call that may change the pixels (a display that
+    // keeps a copy of the picture compares it to know when to copy again).
+    std::uint64_t Generation() const { return m_generation; }
 
     // The picture as runs, for pictures looked up again and again unchanged
     // (an animation): built the second time the same picture is asked for,

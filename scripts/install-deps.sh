@@ -4,7 +4,7 @@
 set -e
 PKGS="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev \
 libbenchmark-dev qt6-base-dev libgif-dev libpng-dev zlib1g-dev pkg-config \
-xvfb xauth clang-format dpkg-dev \
+xvfb xauth libgl1-mesa-dri libqt6opengl6-dev clang-format dpkg-dev \
 libcli11-dev libnetcdf-dev netcdf-bin libmuparser-dev libexpat1-dev \
 libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg chromium libdeflate-dev"
 missing=""

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/palette_lookup.h"
+#include "view/qt/gl_picture.h"
 #include "view/qt/vortan_frame.h"
 
 CPictureView::CPictureView(CVortanFrame& frame, const vortan::IndexedCanvas& canvas,
@@ -16,15 +17,61 @@ CPictureView::CPictureView(CVortanFrame& frame, const vortan::IndexedCanvas& can
     // Every pixel is painted from the image: nothing below needs painting first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    if (CGlPicture::Chosen(canvas.Width(), canvas.Height())) {
+        m_gl = new CGlPicture(canvas, this);
+        m_gl->setGeometry(rect());
+        m_gl->SetPaintHooks(
+            [this] {
+                // Presents are shown by the next paint the compositor allows;
+                // any other paint is an exposure.
+                m_glExposure = !m_glPresentPending;
+                m_glPresentPending = false;
+                if (m_dirty) TakePresent();
+                m_gl->SetEntries(m_shownEntries);
+            },
+            [this] {
+                if (m_glExposure) m_frame.ExposureSeen();
+            });
+        m_gl->SetFailureHandler([this] {
+            DropGl();
+            update();
+        });
+    }
 }
 
 void CPictureView::Present() {
     // A synchronous repaint consumes the flag at once, so every other paint
     // of this widget is one the system asked for.
     m_dirty = true;
+    if (m_gl) {
+        // A widget drawn through OpenGL is painted when the window's
+        // compositor is ready for a frame, not at once: the present counts
+        // now, and presents before that paint show as one frame, the last.
+        // A hidden one, like a hidden widget's repaint, leaves the present
+        // to its next paint.
+        if (!m_gl->isVisible()) return;
+        TakePresent();
+        m_glPresentPending = true;
+        m_gl->update();
+        return;
+    }
     m_presentPending = true;
     repaint();
     m_presentPending = false;
+}
+
+void CPictureView::DropGl() {
+    if (!m_gl) return;
+    m_gl->SetPaintHooks({}, {});
+    m_gl->SetFailureHandler({});
+    m_gl->hide();
+    m_gl->deleteLater();
+    m_gl = nullptr;
+}
+
+void CPictureView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_gl) m_gl->setGeometry(rect());
 }
 
 void CPictureView::PresentPalette() {
@@ -86,17 +133,26 @@ bool CPictureView::PaintStraight(QPainter& painter, const QRegion& region) const
     return true;
 }
 
+void CPictureView::TakePresent() {
+    // From now on the screen shows the picture as it stands through the
+    // palette as it stands.
+    m_shownEntries = m_palette.Entries();
+    m_imageCurrent = false;
+    ++m_presentCount;
+    m_dirty = false;
+}
+
 void CPictureView::paintEvent(QPaintEvent* event) {
+    // The GL child covers the whole view and paints the picture itself; a
+    // paint of the view under it is one the system asked for (a present
+    // repaints only the child), so it is an exposure as well.
+    if (m_gl) {
+        m_frame.ExposureSeen();
+        return;
+    }
     const bool exposure = !m_presentPending;
     m_presentPending = false;
-    if (m_dirty) {
-        // A present: from now on the screen shows the picture as it stands
-        // through the palette as it stands.
-        m_shownEntries = m_palette.Entries();
-        m_imageCurrent = false;
-        ++m_presentCount;
-        m_dirty = false;
-    }
+    if (m_dirty) TakePresent();
     QPainter painter(this);
     // The picture is converted where the paint asks for it, straight into
     // the window's backing store when possible; only what lies outside the

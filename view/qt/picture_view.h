@@ -13,10 +13,13 @@
 #include "platform/logical_palette.h"
 
 class CVortanFrame;
+class CGlPicture;
 
 // Shows rows [0, height) of the canvas through the palette. A paint that no
 // Present asked for is an exposure, reported to the frame (which then runs a
-// drawing pass); a present only converts the canvas again.
+// drawing pass); a present only converts the canvas again. Where OpenGL runs
+// on a graphics processor (see CGlPicture::Chosen), a child CGlPicture
+// covering the view does the conversion; the bookkeeping stays here.
 class CPictureView : public QWidget {
     Q_OBJECT
   public:
@@ -35,9 +38,12 @@ class CPictureView : public QWidget {
     const QImage& Image() const;
     // Conversions of the picture made so far (each one repaint).
     int PresentCount() const { return m_presentCount; }
+    // The OpenGL look-up showing the picture, or nullptr on the CPU path.
+    CGlPicture* GlPicture() const { return m_gl; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // Rows of the picture the widget shows.
@@ -48,6 +54,10 @@ class CPictureView : public QWidget {
     // image the painter draws on, when it is a plain 32-bit image at whole
     // pixel offsets; false (nothing written) otherwise.
     bool PaintStraight(QPainter& painter, const QRegion& region) const;
+    // A present reaches the screen: counts it and takes the palette as it stands.
+    void TakePresent();
+    // Shows the picture on the CPU path from now on (the GL context failed).
+    void DropGl();
 
     CVortanFrame& m_frame;
     const vortan::IndexedCanvas& m_canvas;
@@ -61,6 +71,11 @@ class CPictureView : public QWidget {
     int m_presentCount = 0;
     bool m_presentPending = false;
     bool m_dirty = true;
+    CGlPicture* m_gl = nullptr;
+    // A present waits for the GL child's next paint; whether the GL paint
+    // under way is an exposure.
+    bool m_glPresentPending = false;
+    bool m_glExposure = false;
 };
 
 // A status bar of a single part: its text on a sunken panel.

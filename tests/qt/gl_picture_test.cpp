@@ -1,0 +1,294 @@
+// The OpenGL look-up against the CPU conversion, pixel for pixel, on a real
+// context (Mesa's software renderer under a virtual X server, VORTAN_GL=1).
+// Where no context can be made these tests fail: they never skip.
+#include "view/qt/gl_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <QExposeEvent>
+#include <QOpenGLContext>
+#include <QTest>
+#include <cstdlib>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/palette_lookup.h"
+#include "tests/qt/frame_test_support.h"
+#include "tests/test_support.h"
+#include "view/qt/picture_view.h"
+
+namespace {
+
+using vortan::CanvasPixel;
+using vortan::IndexedCanvas;
+using vortan::PaletteEntries;
+
+// Sets an environment variable (nullptr: unsets it) for the object's lifetime.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+
+  private:
+    void Set(const char* value) {
+        if (value)
+            setenv(m_name.c_str(), value, 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+// Draws index at (x, y) the way the drawing pass does: a one-pixel disk.
+void Plot(IndexedCanvas& canvas, int x, int y, int index) {
+    canvas.SelectPen(1, 0x01000000u | static_cast<std::uint32_t>(index));
+    canvas.Ellipse(x, y, x, y);
+}
+
+// Random indices 0..255 with about one pixel in eight left cleared.
+void DrawRandom(IndexedCanvas& canvas, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> index(0, 255);
+    std::uniform_int_distribution<int> eighth(0, 7);
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x) {
+            if (eighth(random) == 0) {
+                canvas.FillBlack(x, y, x + 1, y + 1);
+            } else {
+                const int i = index(random);
+                Plot(canvas, x, y, i);
+                ASSERT_EQ(canvas.Pixel(x, y), i) << x << ", " << y;
+            }
+        }
+}
+
+PaletteEntries Rotated(const PaletteEntries& p, int by) {
+    PaletteEntries out{};
+    for (int i = 0; i < vortan::kPaletteSize; ++i)
+        out[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>((i + by) % 256)];
+    return out;
+}
+
+// What the CPU path shows in a width x height widget: the picture where it
+// lies, black elsewhere.
+std::vector<std::uint32_t> CpuPixels(const IndexedCanvas& canvas, const PaletteEntries& palette,
+                                     int width, int height) {
+    std::vector<std::uint32_t> picture(canvas.Pixels().size());
+    vortan::ConvertToRgb32(canvas, palette, picture.data());
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * height, 0xFF000000u);
+    for (int y = 0; y < std::min(height, canvas.Height()); ++y)
+        for (int x = 0; x < std::min(width, canvas.Width()); ++x)
+            out[static_cast<std::size_t>(y) * width + x] =
+                picture[static_cast<std::size_t>(y) * canvas.Width() + x];
+    return out;
+}
+
+// Empty when the image shows exactly want, else where it first differs and how often.
+std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>& want, int width,
+                        int height) {
+    std::ostringstream out;
+    if (grabbed.width() != width || grabbed.height() != height) {
+        out << "grabbed " << grabbed.width() << " x " << grabbed.height();
+        return out.str();
+    }
+    const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
+    long count = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t got = image.pixel(x, y);
+            const std::uint32_t expected = want[static_cast<std::size_t>(y) * width + x];
+            if (got == expected) continue;
+            if (count++ == 0)
+                out << "(" << x << ", " << y << ") shows " << std::hex << got << " not " << expected
+                    << std::dec;
+        }
+    if (count > 0) out << "; " << count << " pixels differ";
+    return out.str();
+}
+
+class GlPictureTest : public ::testing::Test {
+  protected:
+    // A shown top-level look-up of size width x height whose context runs the shader.
+    CGlPicture& Shown(const IndexedCanvas& canvas, int width, int height) {
+        m_widget = std::make_unique<CGlPicture>(canvas, nullptr);
+        m_widget->resize(width, height);
+        m_widget->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_widget.get()));
+        EXPECT_TRUE(m_widget->context() != nullptr && m_widget->context()->isValid())
+            << "no OpenGL context";
+        EXPECT_TRUE(m_widget->Ready()) << "the look-up shader did not build";
+        return *m_widget;
+    }
+    std::unique_ptr<CGlPicture> m_widget;
+};
+
+TEST_F(GlPictureTest, TheProbeFindsAContextAndXvfbTakesTheCpuPathUnlessAskedForGl) {
+    const vortan::GlContextInfo& info = CGlPicture::ProbedContext();
+    ASSERT_TRUE(info.created) << "no OpenGL context could be made";
+    EXPECT_GE(info.major, 3) << info.renderer;
+    EXPECT_TRUE(vortan::IsSoftwareRenderer(info.renderer)) << info.renderer;
+    const struct {
+        const char* value;
+        bool gl;
+    } cases[] = {{"1", true}, {"0", false}, {nullptr, false}, {"yes", false}};
+    for (const auto& c : cases) {
+        ScopedEnv env("VORTAN_GL", c.value);
+        EXPECT_EQ(CGlPicture::Chosen(640, 350), c.gl) << (c.value ? c.value : "unset");
+    }
+    ScopedEnv env("VORTAN_GL", "1");
+    EXPECT_FALSE(CGlPicture::Chosen(info.maxTextureSize + 1, 10));
+}
+
+// Every picture shows exactly what the CPU conversion makes of it: first
+// through one palette, then through another without the picture being sent
+// again, then after the picture changed.
+TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
+    const struct {
+        const char* what;
+        int width, height;
+        bool random;
+    } cases[] = {
+        {"1 x 1", 1, 1, true},
+        {"3 x 5", 3, 5, true},
+        {"641 x 37", 641, 37, true},
+        {"tall 5 x 1500", 5, 1500, true},
+        {"all cleared 64 x 48", 64, 48, false},
+    };
+    const PaletteEntries first = vortan::test::DistinctPalette();
+    const PaletteEntries second = Rotated(first, 37);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IndexedCanvas canvas(c.width, c.height);
+        if (c.random) DrawRandom(canvas, static_cast<unsigned>(c.width * 7919 + c.height));
+        CGlPicture& gl = Shown(canvas, c.width, c.height);
+        ASSERT_TRUE(gl.Ready());
+        gl.SetEntries(first);
+        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, first, c.width, c.height),
+                              c.width, c.height),
+                  "");
+        const int uploads = gl.PictureUploads();
+        EXPECT_GE(uploads, 1);
+
+        gl.SetEntries(second);
+        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, second, c.width, c.height),
+                              c.width, c.height),
+                  "");
+        EXPECT_EQ(gl.PictureUploads(), uploads) << "an unchanged picture was sent again";
+
+        DrawRandom(canvas, 99);
+        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, second, c.width, c.height),
+                              c.width, c.height),
+                  "");
+        EXPECT_EQ(gl.PictureUploads(), uploads + 1);
+    }
+}
+
+// Each of the 256 entries and the cleared pixel, one per column: no entry
+// is taken for its neighbour, and cleared pixels are black whatever entry 0 is.
+TEST_F(GlPictureTest, EachIndexShowsItsOwnEntry) {
+    IndexedCanvas canvas(257, 2);
+    for (int i = 0; i < 256; ++i) Plot(canvas, i, 1, i);
+    PaletteEntries palette = vortan::test::DistinctPalette();
+    palette[0] = {255, 255, 255, 0};
+    CGlPicture& gl = Shown(canvas, 257, 2);
+    gl.SetEntries(palette);
+    const QImage grabbed = gl.grabFramebuffer();
+    EXPECT_EQ(Differences(grabbed, CpuPixels(canvas, palette, 257, 2), 257, 2), "");
+    EXPECT_EQ(grabbed.pixel(0, 0) & 0xFFFFFFu, 0u);
+    EXPECT_EQ(grabbed.pixel(0, 1) & 0xFFFFFFu, 0xFFFFFFu);
+}
+
+// A widget larger than the picture shows black around it; a picture larger
+// than the widget shows its top left; a canvas resized in between is sent
+// again at its new size.
+TEST_F(GlPictureTest, AroundThePictureIsBlackAndAResizedCanvasIsSentAtItsNewSize) {
+    IndexedCanvas canvas(13, 7);
+    DrawRandom(canvas, 5);
+    const PaletteEntries palette = vortan::test::DistinctPalette();
+    CGlPicture& gl = Shown(canvas, 20, 16);
+    gl.SetEntries(palette);
+    EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, 20, 16), 20, 16), "");
+    const struct { int width, height; } sizes[] = {{31, 25}, {2, 3}, {0, 0}, {20, 16}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
+        const int uploads = gl.PictureUploads();
+        canvas.Resize(s.width, s.height);
+        DrawRandom(canvas, static_cast<unsigned>(s.width + 1));
+        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, 20, 16), 20, 16),
+                  "");
+        EXPECT_EQ(gl.PictureUploads(), uploads + 1);
+    }
+}
+
+// The animation window with the GL look-up keeps the CPU path's meaning:
+// one present per repetition of a tick, nothing when nothing changed, an
+// exposure still runs a pass, and the image printed is the one shown.
+using GlFrameTest = vortan::test::FrameFixture;
+
+TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
+    ScopedEnv env("VORTAN_GL", "1");
+    for (int shift : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << "shift " << shift);
+        auto p = vortan::test::FrameParams(m_input, 2, false);
+        p.m_colortableCount = 7;
+        p.m_colortableShift = shift;
+        CVortanFrame* f = Shown(p);
+        auto* view = f->findChild<CPictureView*>();
+        ASSERT_NE(view, nullptr);
+        CGlPicture* gl = view->GlPicture();
+        ASSERT_NE(gl, nullptr);
+        ASSERT_TRUE(gl->Ready());
+        EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        for (int tick = 1; tick <= 2; ++tick) {
+            const int before = f->PresentCount();
+            const PaletteEntries old = f->m_palette.Entries();
+            f->OnTimer();
+            EXPECT_EQ(f->PresentCount() - before, shift) << "tick " << tick;
+            EXPECT_NE(f->m_palette.Entries(), old);
+        }
+        const int uploads = gl->PictureUploads();
+        const int presents = f->PresentCount();
+        f->OnPaletteChanged();
+        EXPECT_EQ(f->PresentCount(), presents);
+
+        // Grabbing repaints: a paint no present asked for, so one pass follows.
+        const int passes = f->PassCount();
+        const QImage grabbed = gl->grabFramebuffer();
+        const QImage& image = view->Image();
+        EXPECT_EQ(grabbed.convertToFormat(QImage::Format_RGB32).copy(image.rect()), image);
+        EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == passes + 1; }, 5000));
+        QTest::qWait(50);
+        EXPECT_EQ(f->PassCount(), passes + 1);
+        // The window system uncovers the picture: the composed picture comes
+        // back without painting, and the window runs one pass for it.
+        QExposeEvent expose(QRegion(QRect(view->mapTo(f, QPoint(0, 0)), view->size())));
+        QCoreApplication::sendEvent(f->windowHandle(), &expose);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == passes + 2; }, 5000));
+        QTest::qWait(50);
+        EXPECT_EQ(f->PassCount(), passes + 2);
+        // After the pass, the screen shows the picture through the palette.
+        EXPECT_EQ(gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32).copy(image.rect()),
+                  view->Image());
+        f->close();
+        vortan::test::FlushDeletes();
+    }
+}
+
+TEST_F(GlFrameTest, ZeroKeepsTheCpuPath) {
+    ScopedEnv env("VORTAN_GL", "0");
+    CVortanFrame* f = Shown(vortan::test::FrameParams(m_input));
+    auto* view = f->findChild<CPictureView*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GlPicture(), nullptr);
+    EXPECT_EQ(f->findChild<CGlPicture*>(), nullptr);
+}
+
+}  // namespace
