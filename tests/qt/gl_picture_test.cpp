@@ -115,6 +115,11 @@ std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>&
 
 class GlPictureTest : public ::testing::Test {
   protected:
+    // Without a context there is nothing to compare: fail at once (Qt
+    // itself cannot show a GL widget on a platform without OpenGL).
+    void SetUp() override {
+        ASSERT_TRUE(CGlPicture::ProbedContext().created) << "no OpenGL context could be made";
+    }
     // A shown top-level look-up of size width x height whose context runs the shader.
     CGlPicture& Shown(const IndexedCanvas& canvas, int width, int height) {
         m_widget = std::make_unique<CGlPicture>(canvas, nullptr);

@@ -17,6 +17,7 @@
 #include "res/resources.h"
 #include "tests/qt/frame_test_support.h"
 #include "view/drawing_pass.h"
+#include "view/qt/gl_picture.h"
 #include "view/qt/picture_view.h"
 
 namespace {
@@ -375,6 +376,23 @@ TEST_F(FrameTest, ExitKeyExitItemAndCloseBoxDestroyTheWindowAndStopTheTimer) {
         EXPECT_FALSE(f->isVisible() || f->IsTimerActive()) << way;
         vortan::test::FlushDeletes();
         EXPECT_TRUE(f.isNull()) << way;
+    }
+}
+
+// A headless platform keeps the plain look-up whatever VORTAN_GL asks for;
+// asking for a context there neither crashes nor hangs.
+TEST_F(FrameTest, HeadlessWindowsKeepTheCpuLookUpWhateverVortanGlSays) {
+    (void)CGlPicture::ProbedContext();
+    for (const char* value : {"1", "0"}) {
+        setenv("VORTAN_GL", value, 1);
+        CVortanFrame* f = Shown(FrameParams(m_input));
+        unsetenv("VORTAN_GL");
+        auto* view = f->findChild<CPictureView*>();
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->GlPicture(), nullptr) << value;
+        ExpectPresentedThroughPalette(f);
+        f->close();
+        vortan::test::FlushDeletes();
     }
 }
 

@@ -69,7 +69,10 @@ CGlPicture::CGlPicture(const vortan::IndexedCanvas& canvas, QWidget* parent)
 }
 
 CGlPicture::~CGlPicture() {
-    // The context outlives this destructor's body only; free what lives in it.
+    // The base class destroys the context after this destructor: its signal
+    // must not reach this object then.
+    QObject::disconnect(m_contextEnd);
+    // Free what lives in the context while it still exists.
     if (context() != nullptr) {
         makeCurrent();
         ReleaseGl();
@@ -93,14 +96,12 @@ void CGlPicture::SetFailureHandler(std::function<void()> failed) {
 void CGlPicture::initializeGL() {
     // A context made anew (the widget moved to another window) starts over.
     ReleaseGl();
-    if (m_contextWatched != context()) {
-        m_contextWatched = context();
-        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-            makeCurrent();
-            ReleaseGl();
-            doneCurrent();
-        });
-    }
+    QObject::disconnect(m_contextEnd);
+    m_contextEnd = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        ReleaseGl();
+        doneCurrent();
+    });
     if (context()->format().majorVersion() < 3 || !BuildProgram()) {
         Fail();
         return;
@@ -308,5 +309,10 @@ const vortan::GlContextInfo& CGlPicture::ProbedContext() {
 bool CGlPicture::Chosen(int width, int height) {
     const vortan::GlRequest request = vortan::ParseGlRequest(std::getenv("VORTAN_GL"));
     if (request == vortan::GlRequest::Never) return false;
+    // Platforms that show no window to anyone (headless runs and tests) keep
+    // the plain path; their GL, where any, composes no widgets.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
     return vortan::UseGlPicture(request, ProbedContext(), width, height);
 }

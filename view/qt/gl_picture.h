@@ -13,7 +13,6 @@
 #include "platform/logical_palette.h"
 #include "view/gl_choice.h"
 
-class QOpenGLContext;
 class QOpenGLShaderProgram;
 class QOpenGLVertexArrayObject;
 
@@ -41,8 +40,9 @@ class CGlPicture : public QOpenGLWidget {
     bool Ready() const { return m_ready; }
 
     // Whether a width x height picture is shown through OpenGL here: asks
-    // VORTAN_GL, and the first time it is needed a probe context (which
-    // answers "no" where no context can be made at all).
+    // VORTAN_GL, the platform (never on offscreen or minimal), and the first
+    // time it is needed a probe context (which answers "no" where no context
+    // can be made at all).
     static bool Chosen(int width, int height);
     // What the probe context reported (probed once, on first call).
     static const vortan::GlContextInfo& ProbedContext();
@@ -65,8 +65,8 @@ class CGlPicture : public QOpenGLWidget {
     std::function<void()> m_before;
     std::function<void()> m_after;
     std::function<void()> m_failed;
-    // The context whose end frees this widget's objects.
-    QOpenGLContext* m_contextWatched = nullptr;
+    // The end of the context frees this widget's objects.
+    QMetaObject::Connection m_contextEnd;
     QOpenGLShaderProgram* m_program = nullptr;
     QOpenGLVertexArrayObject* m_vao = nullptr;
     unsigned m_pictureTexture = 0;
