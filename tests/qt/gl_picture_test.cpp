@@ -90,27 +90,40 @@ std::vector<std::uint32_t> CpuPixels(const IndexedCanvas& canvas, const PaletteE
     return out;
 }
 
-// Empty when the image shows exactly want, else where it first differs and how often.
+// Empty when the image shows exactly want (width x height widget pixels,
+// each one a square of device pixels when the screen is scaled), else where
+// it first differs and how often.
 std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>& want, int width,
                         int height) {
     std::ostringstream out;
-    if (grabbed.width() != width || grabbed.height() != height) {
-        out << "grabbed " << grabbed.width() << " x " << grabbed.height();
+    const int scale = width > 0 ? grabbed.width() / width : 0;
+    if (scale < 1 || grabbed.width() != scale * width || grabbed.height() != scale * height) {
+        out << "grabbed " << grabbed.width() << " x " << grabbed.height() << " for " << width
+            << " x " << height;
         return out.str();
     }
     const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
     long count = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
             const std::uint32_t got = image.pixel(x, y);
-            const std::uint32_t expected = want[static_cast<std::size_t>(y) * width + x];
+            const std::uint32_t expected =
+                want[static_cast<std::size_t>(y / scale) * width + x / scale];
             if (got == expected) continue;
             if (count++ == 0)
                 out << "(" << x << ", " << y << ") shows " << std::hex << got << " not " << expected
                     << std::dec;
         }
-    if (count > 0) out << "; " << count << " pixels differ";
+    if (count > 0) out << "; " << count << " device pixels differ";
     return out.str();
+}
+
+std::vector<std::uint32_t> Pixels(const QImage& image) {
+    std::vector<std::uint32_t> out;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) out.push_back(rgb.pixel(x, y));
+    return out;
 }
 
 class GlPictureTest : public ::testing::Test {
@@ -206,8 +219,9 @@ TEST_F(GlPictureTest, EachIndexShowsItsOwnEntry) {
     gl.SetEntries(palette);
     const QImage grabbed = gl.grabFramebuffer();
     EXPECT_EQ(Differences(grabbed, CpuPixels(canvas, palette, 257, 2), 257, 2), "");
+    const int scale = grabbed.width() / 257;
     EXPECT_EQ(grabbed.pixel(0, 0) & 0xFFFFFFu, 0u);
-    EXPECT_EQ(grabbed.pixel(0, 1) & 0xFFFFFFu, 0xFFFFFFu);
+    EXPECT_EQ(grabbed.pixel(0, scale) & 0xFFFFFFu, 0xFFFFFFu);
 }
 
 // A widget larger than the picture shows black around it; a picture larger
@@ -267,7 +281,7 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         const int passes = f->PassCount();
         const QImage grabbed = gl->grabFramebuffer();
         const QImage& image = view->Image();
-        EXPECT_EQ(grabbed.convertToFormat(QImage::Format_RGB32).copy(image.rect()), image);
+        EXPECT_EQ(Differences(grabbed, Pixels(image), image.width(), image.height()), "");
         EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";
         EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == passes + 1; }, 5000));
         QTest::qWait(50);
@@ -280,8 +294,9 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         QTest::qWait(50);
         EXPECT_EQ(f->PassCount(), passes + 2);
         // After the pass, the screen shows the picture through the palette.
-        EXPECT_EQ(gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32).copy(image.rect()),
-                  view->Image());
+        EXPECT_EQ(Differences(gl->grabFramebuffer(), Pixels(view->Image()), image.width(),
+                              image.height()),
+                  "");
         f->close();
         vortan::test::FlushDeletes();
     }
