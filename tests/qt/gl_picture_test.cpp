@@ -265,6 +265,9 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         ASSERT_NE(gl, nullptr);
         ASSERT_TRUE(gl->Ready());
         EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        // The pass's last present reaches the screen with the next frame.
+        EXPECT_TRUE(QTest::qWaitFor([gl] { return gl->PictureCurrent(); }, 5000));
+        const int uploads = gl->PictureUploads();
         for (int tick = 1; tick <= 2; ++tick) {
             const int before = f->PresentCount();
             const PaletteEntries old = f->m_palette.Entries();
@@ -272,7 +275,6 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
             EXPECT_EQ(f->PresentCount() - before, shift) << "tick " << tick;
             EXPECT_NE(f->m_palette.Entries(), old);
         }
-        const int uploads = gl->PictureUploads();
         const int presents = f->PresentCount();
         f->OnPaletteChanged();
         EXPECT_EQ(f->PresentCount(), presents);

@@ -36,6 +36,10 @@ class CGlPicture : public QOpenGLWidget {
 
     // Copies of the picture sent to the graphics processor so far.
     int PictureUploads() const { return m_pictureUploads; }
+    // Whether the graphics processor holds the picture as it stands.
+    bool PictureCurrent() const {
+        return m_pictureUploaded && m_uploadedGeneration == m_canvas.Generation();
+    }
     // Whether the shader and its textures are ready.
     bool Ready() const { return m_ready; }
 
