@@ -37,8 +37,8 @@ inline int ReadAndParse(const std::string& path, VortanFrameState& state, std::s
     if (!file.Open(path)) return -1;
     const StreamlineHeader header = ReadStreamlineHeader(file);
     int parsed = 0;
-    while (ReadStreamlineRecord(file, text))
-        if (ParseStreamlineRecord(text, header, state)) ++parsed;
+    for (std::string_view record; ReadStreamlineRecordView(file, text, record);)
+        if (ParseStreamlineRecord(record, header, state)) ++parsed;
     return parsed;
 }
 

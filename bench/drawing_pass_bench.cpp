@@ -59,8 +59,8 @@ void BM_PassFileReadParseSample(benchmark::State& st) {
         const StreamlineHeader header = ReadStreamlineHeader(file);
         state.m_tMax = header.tMax;
         std::string text;
-        while (ReadStreamlineRecord(file, text))
-            if (ParseStreamlineRecord(text, header, state)) SampleAll(state, samples);
+        for (std::string_view record; ReadStreamlineRecordView(file, text, record);)
+            if (ParseStreamlineRecord(record, header, state)) SampleAll(state, samples);
         benchmark::DoNotOptimize(samples.data());
     }
     st.SetBytesProcessed(static_cast<std::int64_t>(st.iterations() * File().bytes()));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -228,6 +229,58 @@ TEST(ReadStreamlineRecord, LongLinesArriveInChunksOf16383) {
     EXPECT_EQ(ReadAll(first + "rest}}]}}\n"), (Records{first, "rest}}]}}\n"}));
     EXPECT_EQ(ReadAll(shifted), (Records{shifted}));
     EXPECT_EQ(ReadAll(split + "\\\n2}\n"), (Records{split + "2}\n"}));
+}
+
+TEST(ReadStreamlineRecord, RecordsAcrossReadBlocksOfAFile) {
+    // Records of 10 to 90 KB, so that many straddle the file's 256 KiB read
+    // blocks, among them one longer than a block, CR LF line ends and a
+    // continued line; read from a file as from memory, and with the line
+    // number before each record.
+    Records written;
+    std::mt19937 rng(5);
+    for (int i = 0; i < 40; ++i) {
+        const std::size_t length = 10000 + rng() % 80000;
+        written.push_back("{{" + std::string(length, static_cast<char>('a' + i % 26)) + "}}]}}\n");
+    }
+    written[7] = "{{" + std::string(300000, '7') + "}}]}}\n";
+    written[12] = "{{x -> F[{{0.,\n 1.}},\n {{0., 1.}}]}}\n";
+    const std::string continued = "{{x -> 1.2\\\n5" + std::string(20000, ' ') + "}}\n";
+    const std::string crlf = "{{y,\r\n 2}}\r\n";
+    std::string content;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        content += i == 20 ? continued : i == 30 ? crlf : written[i];
+    }
+    written[20] = "{{x -> 1.25" + std::string(20000, ' ') + "}}\n";
+    written[30] = "{{y,\n 2}}\n";
+    std::vector<long long> lines;
+    long long line = 1;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        lines.push_back(line);
+        line += static_cast<long long>(std::count(written[i].begin(), written[i].end(), '\n'));
+        if (i == 20) ++line;  // the continued line's line end
+    }
+    test::TempDir dir;
+    test::WriteTextFile(dir.file("blocks.math"), content);
+    for (const bool fromFile : {true, false}) {
+        SCOPED_TRACE(fromFile ? "file" : "memory");
+        StreamlineFile file;
+        if (fromFile)
+            ASSERT_TRUE(file.Open(dir.file("blocks.math")));
+        else
+            file.OpenText(content);
+        std::string scratch;
+        std::string_view record;
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            EXPECT_EQ(file.LineNumber(), lines[i]) << i;
+            ASSERT_TRUE(ReadStreamlineRecordView(file, scratch, record)) << i;
+            ASSERT_EQ(record, written[i]) << i;
+            // Only the continued line, and in a file the record longer than a
+            // block, are put together in scratch; the others stay where read.
+            const bool copied = i == 20 || (fromFile && i == 7);
+            EXPECT_EQ(record.data() == scratch.data(), copied) << i;
+        }
+        EXPECT_FALSE(ReadStreamlineRecordView(file, scratch, record));
+    }
 }
 
 TEST(ReadStreamlineRecord, OverlongRecordsAreSkippedWhole) {

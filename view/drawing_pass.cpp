@@ -199,7 +199,7 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
         // ranges in use draws nothing.
         const int needed = (header.dimension == 3.0f || ranges.usesZ) ? 11 : 9;
         if (header.numbersRead >= needed) {
-            std::string text;
+            std::string scratch;  // records that cannot be read in place
             SampleArray samples{};
             auto skip = [&stats](SkipReason why, long long line) {
                 ++stats.skipped[why];
@@ -209,14 +209,15 @@ PassStats RunDrawingPass(VortanFrameState& state, IndexedCanvas& canvas, IFrameH
             for (;;) {
                 bool tooLong = false;
                 const long long line = file.LineNumber();
-                if (!ReadStreamlineRecord(file, text, &tooLong)) break;
+                std::string_view record;
+                if (!ReadStreamlineRecordView(file, scratch, record, &tooLong)) break;
                 ++stats.records;
                 if (tooLong) {
                     skip(SkipReason::TooLong, line);
                     continue;
                 }
                 SkipReason reason = SkipReason::None;
-                if (!ParseStreamlineRecord(text, header, state, &reason)) {
+                if (!ParseStreamlineRecord(record, header, state, &reason)) {
                     skip(reason == SkipReason::None ? SkipReason::Malformed : reason, line);
                     continue;
                 }

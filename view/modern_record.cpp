@@ -105,11 +105,11 @@ class RecordReader {
 // PackedArrayForm, OutputForm's "<>", or an end other than "}}]}}"
 // (followed by one character, or by blanks and line ends), such as "[t]}}"
 // or "}]}}".
-bool IsModernRecord(const std::string& text) {
-    if (text.find("CompressedData[") != std::string::npos) return true;
+bool IsModernRecord(std::string_view text) {
+    if (text.find("CompressedData[") != std::string_view::npos) return true;
     static constexpr std::string_view kHead = "InterpolatingFunction[";
     const std::size_t head = text.find(kHead);
-    if (head == std::string::npos) return false;
+    if (head == std::string_view::npos) return false;
     // The classic end: "}}]}}" and one more character (the reader's own
     // test), or "}}]}}" before trailing blanks.
     const std::size_t size = text.size();
@@ -118,26 +118,26 @@ bool IsModernRecord(const std::string& text) {
     const bool classicEnd = (end >= 5 && text.compare(end - 5, 5, "}}]}}") == 0) ||
                             (size >= 6 && text.compare(size - 6, 5, "}}]}}") == 0);
     if (!classicEnd) return true;
-    if (text.find("PackedArrayForm") != std::string::npos) return true;
-    if (text.find("<>") != std::string::npos) return true;
+    if (text.find("PackedArrayForm") != std::string_view::npos) return true;
+    if (text.find("<>") != std::string_view::npos) return true;
     return HasVersionHeader(text, head + kHead.size());
 }
 
-SkipReason ShortRecordReason(const std::string& text) {
-    if (text.find("CompressedData[") != std::string::npos) return SkipReason::CompressedData;
-    if (text.find("InterpolatingFunction[") != std::string::npos &&
-        text.find("<>") != std::string::npos) {
+SkipReason ShortRecordReason(std::string_view text) {
+    if (text.find("CompressedData[") != std::string_view::npos) return SkipReason::CompressedData;
+    if (text.find("InterpolatingFunction[") != std::string_view::npos &&
+        text.find("<>") != std::string_view::npos) {
         return SkipReason::OutputForm;
     }
     return SkipReason::TooShort;
 }
 
-bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+bool ParseModernRecord(std::string_view text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason) {
     return ParseModernRecord(text, header, state, reason, mexpr::ListReading::Fast);
 }
 
-bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+bool ParseModernRecord(std::string_view text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason, mexpr::ListReading lists) {
     auto fail = [reason](SkipReason r) {
         if (reason) *reason = r;
@@ -149,10 +149,10 @@ bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
     Expression e;
     if (e.Parse(text, lists) != mexpr::ParseStatus::Ok) {
         // Text that is not list syntax: name the known kinds of such text.
-        if (text.find("CompressedData[") != std::string::npos) {
+        if (text.find("CompressedData[") != std::string_view::npos) {
             return fail(SkipReason::CompressedData);
         }
-        if (text.find("<>]") != std::string::npos) return fail(SkipReason::OutputForm);
+        if (text.find("<>]") != std::string_view::npos) return fail(SkipReason::OutputForm);
         return fail(SkipReason::Malformed);
     }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "view/mathematica_expr.h"
 #include "view/streamline_reader.h"
@@ -20,21 +21,21 @@ namespace vortan {
 //    line ends ("[t]}}" and "}]}}" are such ends).
 // Records of the classic layout, {3, 1, 0, 0} or {3, 1, 0, {n}} second
 // arguments and "}}]}}" ends, stay with the classic algorithm and its quirks.
-bool IsModernRecord(const std::string& text);
+bool IsModernRecord(std::string_view text);
 
 // Reads a newer-layout record into the knot store. Returns true when the
 // store holds the streamline; otherwise sets *reason.
-bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+bool ParseModernRecord(std::string_view text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason);
 // The same with the expression reader's way of reading number lists chosen
 // (the result is the same either way; tests compare the two).
-bool ParseModernRecord(const std::string& text, const StreamlineHeader& header,
+bool ParseModernRecord(std::string_view text, const StreamlineHeader& header,
                        VortanFrameState& state, SkipReason* reason, mexpr::ListReading lists);
 
 // The account for a record too short to be parsed (200 characters or
 // fewer): OutputForm or CompressedData when its text shows it is one of
 // those (an OutputForm solution is far shorter than 200 characters),
 // otherwise TooShort.
-SkipReason ShortRecordReason(const std::string& text);
+SkipReason ShortRecordReason(std::string_view text);
 
 }  // namespace vortan

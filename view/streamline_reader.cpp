@@ -392,8 +392,13 @@ StreamlineHeader ReadStreamlineHeader(StreamlineFile& file) {
     return h;
 }
 
-bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong) {
-    static const char kTerminator[] = "}}]}}";
+namespace {
+
+constexpr char kTerminator[] = "}}]}}";
+
+// Reads the next record by copying its chunks into text (joining continued
+// lines, and dropping a record that outgrows the limit).
+bool ReadRecordCopying(StreamlineFile& file, std::string& text, bool* tooLong) {
     text.clear();
     if (tooLong) *tooLong = false;
 
@@ -442,7 +447,69 @@ bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong
     }
 }
 
-bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& header,
+// The record at the start of the file's read block, found chunk by chunk as
+// ReadRecordCopying finds it, when it ends inside the block with no line
+// continued and within the length limit. Nothing is consumed otherwise.
+bool FindRecordInPlace(StreamlineFile& file, std::string_view& record) {
+    std::size_t size = 0;
+    long long lineEnds = 0;
+    bool sawBrace = false;
+    std::int64_t depth = 0;
+    while (size <= kMaxRecordLength) {
+        const std::string_view block = file.Buffered();
+        // A chunk: up to and including a line end, at most kChunkLength.
+        const char* from = block.data() + size;
+        const std::size_t limit = std::min(block.size() - size, kChunkLength);
+        const void* nl = std::memchr(from, '\n', limit);
+        std::size_t n = kChunkLength;
+        if (nl != nullptr) {
+            n = static_cast<std::size_t>(static_cast<const char*>(nl) - from) + 1;
+        } else if (limit < kChunkLength) {
+            if (file.ReadMore()) continue;  // the block moved: read from its front again
+            return false;
+        }
+        std::int64_t opens = 0;
+        std::int64_t closes = 0;
+        CountBraces(from, n, opens, closes);
+        depth += opens - closes;
+        sawBrace = sawBrace || opens + closes > 0;
+        size += n;
+        const bool lineEnd = from[n - 1] == '\n';
+        if (lineEnd) {
+            if (size >= 2 && block[size - 2] == '\\') return false;  // a continued line
+            ++lineEnds;
+        }
+        const bool terminated =
+            size >= 6 && std::memcmp(block.data() + size - 6, kTerminator, 5) == 0;
+        if (terminated || (lineEnd && sawBrace && depth <= 0)) {
+            if (size > kMaxRecordLength) return false;
+            record = block.substr(0, size);
+            file.Consume(size, lineEnds);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ReadStreamlineRecordView(StreamlineFile& file, std::string& scratch, std::string_view& record,
+                              bool* tooLong) {
+    if (tooLong) *tooLong = false;
+    if (FindRecordInPlace(file, record)) return true;
+    const bool found = ReadRecordCopying(file, scratch, tooLong);
+    record = scratch;
+    return found;
+}
+
+bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong) {
+    std::string_view record;
+    if (!ReadStreamlineRecordView(file, text, record, tooLong)) return false;
+    if (record.data() != text.data()) text.assign(record);
+    return true;
+}
+
+bool ParseStreamlineRecord(std::string_view text, const StreamlineHeader& header,
                            VortanFrameState& state, SkipReason* reason) {
     if (reason) *reason = SkipReason::None;
     state.m_knots[0].t = 0.0f;
@@ -456,7 +523,7 @@ bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& head
 
     // The parameter list: "{0., t1, ..., tn}" after the marker " {{0.,".
     const std::size_t marker = text.find(" {{0.,");
-    if (marker == std::string::npos) return Fail(reason, SkipReason::Malformed);
+    if (marker == std::string_view::npos) return Fail(reason, SkipReason::Malformed);
     const std::size_t listBegin = marker + 4;  // on the point of "0."
     std::int64_t n = 0;
     std::size_t i = listBegin;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "view/vortan_frame_state.h"
@@ -89,6 +90,17 @@ class StreamlineFile {
     // The line (from 1) of the next character: line ends consumed so far + 1.
     long long LineNumber() const { return m_lineEnds + 1; }
 
+    // The characters read but not yet consumed; valid until the next read.
+    std::string_view Buffered() const { return {m_buffer.data() + m_pos, m_end - m_pos}; }
+    // Reads on after them (they move to the front of the block); false when
+    // nothing could be added: the end of the file, or a full block.
+    bool ReadMore() { return Fill(); }
+    // Consumes the first count buffered characters, which hold lineEnds line ends.
+    void Consume(std::size_t count, long long lineEnds) {
+        m_pos += count;
+        m_lineEnds += lineEnds;
+    }
+
   private:
     bool Fill();
 
@@ -113,10 +125,16 @@ inline constexpr std::size_t kMaxRecordLength = 16u * 1024u * 1024u;
 // record. A record too long to keep comes back as an empty text with
 // *tooLong set (when given).
 bool ReadStreamlineRecord(StreamlineFile& file, std::string& text, bool* tooLong = nullptr);
+// The same without copying the record where it can: record is then the
+// record's text in the file's read block, valid until the file is read
+// again; a record that spans more than a block, continues a line or meets the
+// end of the file is put together in scratch, and record shows that.
+bool ReadStreamlineRecordView(StreamlineFile& file, std::string& scratch, std::string_view& record,
+                              bool* tooLong = nullptr);
 
 // Parses one record into the knot store of state (m_knots, m_knotCount).
 // Returns true when the store now holds this streamline.
-bool ParseStreamlineRecord(const std::string& text, const StreamlineHeader& header,
+bool ParseStreamlineRecord(std::string_view text, const StreamlineHeader& header,
                            VortanFrameState& state, SkipReason* reason = nullptr);
 
 // Reads a decimal number at text[pos] as the runtime's atof does (blanks
