@@ -394,7 +394,31 @@ StreamlineHeader ReadStreamlineHeader(StreamlineFile& file) {
 
 namespace {
 
-constexpr char kTerminator[] = "}}]}}";
+// Where a record ends, found chunk by chunk: after a chunk whose last six
+// characters are "}}]}}" and one more, or at a line end where its braces have
+// closed (depth 0, or below 0 after a stray '}', which would otherwise never
+// balance again).
+class RecordEnd {
+  public:
+    // Counts the braces of the chunk just read.
+    void Count(const char* chunk, std::size_t n) {
+        std::int64_t opens = 0;
+        std::int64_t closes = 0;
+        CountBraces(chunk, n, opens, closes);
+        m_depth += opens - closes;
+        m_sawBrace = m_sawBrace || opens + closes > 0;
+    }
+    // Whether the record read so far (its last characters in text) ends
+    // here; lineEnd when its last chunk ends a line that is not continued.
+    bool At(std::string_view text, bool lineEnd) const {
+        const bool terminated = text.size() >= 6 && text.compare(text.size() - 6, 5, "}}]}}") == 0;
+        return terminated || (lineEnd && m_sawBrace && m_depth <= 0);
+    }
+
+  private:
+    std::int64_t m_depth = 0;
+    bool m_sawBrace = false;
+};
 
 // Reads the next record by copying its chunks into text (joining continued
 // lines, and dropping a record that outgrows the limit).
@@ -404,10 +428,7 @@ bool ReadRecordCopying(StreamlineFile& file, std::string& text, bool* tooLong) {
 
     bool dropping = false;  // the record outgrew the limit: read on to its end
     std::string window;     // while dropping: the last characters and the new chunk
-    // A record also ends at a line end where its braces have closed (depth 0,
-    // or below 0 after a stray '}', which would otherwise never balance again).
-    bool sawBrace = false;
-    std::int64_t depth = 0;
+    RecordEnd end;
 
     for (;;) {
         std::string& dest = dropping ? window : text;
@@ -417,20 +438,13 @@ bool ReadRecordCopying(StreamlineFile& file, std::string& text, bool* tooLong) {
             text.clear();
             return false;
         }
-        std::int64_t opens = 0;
-        std::int64_t closes = 0;
-        CountBraces(dest.data() + before, dest.size() - before, opens, closes);
-        depth += opens - closes;
-        sawBrace = sawBrace || opens + closes > 0;
+        end.Count(dest.data() + before, dest.size() - before);
         bool lineEnd = dest.back() == '\n';
         if (lineEnd && dest.size() >= 2 && dest[dest.size() - 2] == '\\') {
             dest.resize(dest.size() - 2);  // a continued line: join it to the next
             lineEnd = false;
         }
-        const bool terminated =
-            dest.size() >= 6 && std::memcmp(dest.data() + dest.size() - 6, kTerminator, 5) == 0;
-        const bool balanced = lineEnd && sawBrace && depth <= 0;
-        if (terminated || balanced) {
+        if (end.At(dest, lineEnd)) {
             if (dropping || text.size() > kMaxRecordLength) {
                 std::string().swap(text);
                 if (tooLong) *tooLong = true;
@@ -453,8 +467,7 @@ bool ReadRecordCopying(StreamlineFile& file, std::string& text, bool* tooLong) {
 bool FindRecordInPlace(StreamlineFile& file, std::string_view& record) {
     std::size_t size = 0;
     long long lineEnds = 0;
-    bool sawBrace = false;
-    std::int64_t depth = 0;
+    RecordEnd end;
     while (size <= kMaxRecordLength) {
         const std::string_view block = file.Buffered();
         // A chunk: up to and including a line end, at most kChunkLength.
@@ -468,20 +481,14 @@ bool FindRecordInPlace(StreamlineFile& file, std::string_view& record) {
             if (file.ReadMore()) continue;  // the block moved: read from its front again
             return false;
         }
-        std::int64_t opens = 0;
-        std::int64_t closes = 0;
-        CountBraces(from, n, opens, closes);
-        depth += opens - closes;
-        sawBrace = sawBrace || opens + closes > 0;
+        end.Count(from, n);
         size += n;
         const bool lineEnd = from[n - 1] == '\n';
         if (lineEnd) {
             if (size >= 2 && block[size - 2] == '\\') return false;  // a continued line
             ++lineEnds;
         }
-        const bool terminated =
-            size >= 6 && std::memcmp(block.data() + size - 6, kTerminator, 5) == 0;
-        if (terminated || (lineEnd && sawBrace && depth <= 0)) {
+        if (end.At(block.substr(0, size), lineEnd)) {
             if (size > kMaxRecordLength) return false;
             record = block.substr(0, size);
             file.Consume(size, lineEnds);
