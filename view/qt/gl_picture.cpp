@@ -7,8 +7,11 @@
 #include <QOpenGLShaderProgram>
 #include <QOpenGLVertexArrayObject>
 #include <QSurfaceFormat>
+#include <bit>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/palette_lookup.h"
 
 namespace {
 
@@ -24,6 +27,12 @@ void ClearErrors(QOpenGLFunctions& gl) {
     for (int i = 0; i < 16 && gl.glGetError() != GL_NO_ERROR; ++i) {
     }
 }
+
+// The colour table is the processor look-up's own: 0xFFRRGGBB words sent
+// as bytes, so a texel's channels hold the word's bytes in memory order.
+constexpr const char* kColourBytes = std::endian::native == std::endian::little
+                                         ? "#define COLOUR_BYTES bgra\n"
+                                         : "#define COLOUR_BYTES gbar\n";
 
 // One triangle that covers the whole viewport; no vertex data is needed.
 constexpr const char* kVertexBody = R"(
@@ -46,7 +55,7 @@ void main() {
     ivec2 p = ivec2(floor(vec2(gl_FragCoord.x, u_top - gl_FragCoord.y) / u_scale));
     uint index = 256u;
     if (p.x < size.x && p.y < size.y) index = min(texelFetch(u_picture, p, 0).r, 256u);
-    o_colour = texelFetch(u_colours, ivec2(int(index), 0), 0);
+    o_colour = texelFetch(u_colours, ivec2(int(index), 0), 0).COLOUR_BYTES;
 }
 )";
 
@@ -137,7 +146,8 @@ bool CGlPicture::BuildProgram() {
     const QByteArray header = ShaderHeader(*context());
     m_program = new QOpenGLShaderProgram;
     if (!m_program->addShaderFromSourceCode(QOpenGLShader::Vertex, header + kVertexBody) ||
-        !m_program->addShaderFromSourceCode(QOpenGLShader::Fragment, header + kFragmentBody) ||
+        !m_program->addShaderFromSourceCode(QOpenGLShader::Fragment,
+                                            header + kColourBytes + kFragmentBody) ||
         !m_program->link())
         return false;
     // Core profiles draw nothing without a vertex array object bound.
@@ -174,22 +184,12 @@ void CGlPicture::UploadPicture() {
 }
 
 void CGlPicture::UploadColours() {
-    std::array<std::uint8_t, 4 * kColourEntries> rgba{};
-    for (int i = 0; i < kColourEntries; ++i) {
-        const auto at = static_cast<std::size_t>(4 * i);
-        if (i < vortan::kPaletteSize) {
-            const vortan::PaletteEntry& e = m_entries[static_cast<std::size_t>(i)];
-            rgba[at] = e.peRed;
-            rgba[at + 1] = e.peGreen;
-            rgba[at + 2] = e.peBlue;
-        }
-        rgba[at + 3] = 0xFF;
-    }
+    const vortan::ColourLut lut = vortan::MakeColourLut(m_entries);
     QOpenGLExtraFunctions* gl = context()->extraFunctions();
     gl->glBindTexture(GL_TEXTURE_2D, m_colourTexture);
     gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     gl->glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kColourEntries, 1, GL_RGBA, GL_UNSIGNED_BYTE,
-                        rgba.data());
+                        lut.data());
 }
 
 void CGlPicture::paintGL() {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QOpenGLWidget>
-#include <array>
 #include <cstdint>
 #include <functional>
 
