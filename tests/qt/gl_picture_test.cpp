@@ -32,16 +32,13 @@ class ScopedEnv {
   public:
     ScopedEnv(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name)) m_old = old;
-        Set(value);
+        Set(value ? std::optional<std::string>(value) : std::nullopt);
     }
-    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+    ~ScopedEnv() { Set(m_old); }
 
   private:
-    void Set(const char* value) {
-        if (value)
-            setenv(m_name.c_str(), value, 1);
-        else
-            unsetenv(m_name.c_str());
+    void Set(const std::optional<std::string>& v) {
+        v ? setenv(m_name.c_str(), v->c_str(), 1) : unsetenv(m_name.c_str());
     }
     std::string m_name;
     std::optional<std::string> m_old;
@@ -119,6 +116,13 @@ std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>&
     return out.str();
 }
 
+// Empty when gl, a width x height widget, shows what the CPU path makes of canvas.
+std::string VersusCpu(CGlPicture& gl, const IndexedCanvas& canvas, const PaletteEntries& palette,
+                      int width, int height) {
+    return Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, width, height), width,
+                       height);
+}
+
 std::vector<std::uint32_t> Pixels(const QImage& image) {
     std::vector<std::uint32_t> out;
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -189,22 +193,16 @@ TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
         CGlPicture& gl = Shown(canvas, c.width, c.height);
         ASSERT_TRUE(gl.Ready());
         gl.SetEntries(first);
-        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, first, c.width, c.height),
-                              c.width, c.height),
-                  "");
+        EXPECT_EQ(VersusCpu(gl, canvas, first, c.width, c.height), "");
         const int uploads = gl.PictureUploads();
         EXPECT_GE(uploads, 1);
 
         gl.SetEntries(second);
-        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, second, c.width, c.height),
-                              c.width, c.height),
-                  "");
+        EXPECT_EQ(VersusCpu(gl, canvas, second, c.width, c.height), "");
         EXPECT_EQ(gl.PictureUploads(), uploads) << "an unchanged picture was sent again";
 
         DrawRandom(canvas, 99);
-        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, second, c.width, c.height),
-                              c.width, c.height),
-                  "");
+        EXPECT_EQ(VersusCpu(gl, canvas, second, c.width, c.height), "");
         EXPECT_EQ(gl.PictureUploads(), uploads + 1);
     }
 }
@@ -234,15 +232,14 @@ TEST_F(GlPictureTest, AroundThePictureIsBlackAndAResizedCanvasIsSentAtItsNewSize
     const PaletteEntries palette = vortan::test::DistinctPalette();
     CGlPicture& gl = Shown(canvas, 20, 16);
     gl.SetEntries(palette);
-    EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, 20, 16), 20, 16), "");
+    EXPECT_EQ(VersusCpu(gl, canvas, palette, 20, 16), "");
     const struct { int width, height; } sizes[] = {{31, 25}, {2, 3}, {0, 0}, {20, 16}};
     for (const auto& s : sizes) {
         SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
         const int uploads = gl.PictureUploads();
         canvas.Resize(s.width, s.height);
         DrawRandom(canvas, static_cast<unsigned>(s.width + 1));
-        EXPECT_EQ(Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, 20, 16), 20, 16),
-                  "");
+        EXPECT_EQ(VersusCpu(gl, canvas, palette, 20, 16), "");
         EXPECT_EQ(gl.PictureUploads(), uploads + 1);
     }
 }
@@ -282,20 +279,23 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
 
         // Grabbing repaints: a paint no present asked for, so one pass follows.
         const int passes = f->PassCount();
-        const QImage grabbed = gl->grabFramebuffer();
         const QImage& image = view->Image();
-        EXPECT_EQ(Differences(grabbed, Pixels(image), image.width(), image.height()), "");
+        const auto versusView = [&](const QImage& shown) {
+            return Differences(shown, Pixels(view->Image()), image.width(), image.height());
+        };
+        EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
         EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";
-        EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == passes + 1; }, 5000));
-        QTest::qWait(50);
-        EXPECT_EQ(f->PassCount(), passes + 1);
+        const auto passesSettleAt = [&](int want) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == want; }, 5000));
+            QTest::qWait(50);
+            EXPECT_EQ(f->PassCount(), want);
+        };
+        passesSettleAt(passes + 1);
         // The window system uncovers the picture: the composed picture comes
         // back without painting, and the window runs one pass for it.
         QExposeEvent expose(QRegion(QRect(view->mapTo(f, QPoint(0, 0)), view->size())));
         QCoreApplication::sendEvent(f->windowHandle(), &expose);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == passes + 2; }, 5000));
-        QTest::qWait(50);
-        EXPECT_EQ(f->PassCount(), passes + 2);
+        passesSettleAt(passes + 2);
         // Through a palette whose channels all differ, the X server shows
         // the picture composed into the window (polled: the compositor takes
         // the frame when it is ready), and the widget's own frame holds it too.
@@ -305,17 +305,14 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         EXPECT_EQ(f->PresentCount(), beforeChange + 1);
         const QPoint at = view->mapTo(f, QPoint(0, 0));
         const auto onScreen = [&] {
-            const QImage shown =
+            return versusView(
                 f->screen()
                     ->grabWindow(f->winId(), at.x(), at.y(), image.width(), image.height())
-                    .toImage();
-            return Differences(shown, Pixels(view->Image()), image.width(), image.height());
+                    .toImage());
         };
         (void)QTest::qWaitFor([&] { return onScreen().empty(); }, 5000);
         EXPECT_EQ(onScreen(), "");
-        EXPECT_EQ(Differences(gl->grabFramebuffer(), Pixels(view->Image()), image.width(),
-                              image.height()),
-                  "");
+        EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
         f->close();
         vortan::test::FlushDeletes();
     }
