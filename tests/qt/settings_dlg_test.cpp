@@ -64,6 +64,9 @@ class Panel : public ::testing::Test {
         vortan::test::WriteTextFile(dir.file(name), text);
         return dir.file(name);
     }
+    std::string CopyFixture(const std::string& name, const char* fixture) {
+        return WriteInput(name, ReadWholeFile(vortan::test::SourcePath(fixture)));
+    }
     CVortanFrame* StartWith(const std::string& path) {
         ui.ChooseFile(path);
         Click(IDC_START);
@@ -94,9 +97,8 @@ TEST_F(Panel, TitleBarAndSystemMenuButtonOfferWhatWorks) {
     EXPECT_TRUE(button->isVisible());
     ASSERT_NE(button->menu(), nullptr);
     QStringList entries;
-    for (QAction* a : button->menu()->actions()) {
+    for (QAction* a : button->menu()->actions())
         if (!a->isSeparator()) entries << a->text();
-    }
     EXPECT_EQ(entries, (QStringList{"Mi&nimize", "&Close", "&About vortan..."}));
 }
 
@@ -194,10 +196,7 @@ TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
 
 TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
     setenv("XDG_CACHE_HOME", dir.file("cache").c_str(), 1);
-    const std::string field = dir.file("gyre.vtk");
-    vortan::test::WriteTextFile(
-        field,
-        ReadWholeFile(vortan::test::SourcePath("tests/fixtures/fields/gyre_rect_ascii.vtk")));
+    const std::string field = CopyFixture("gyre.vtk", "tests/fixtures/fields/gyre_rect_ascii.vtk");
     // The double gyre on [0, 2] x [0, 1]: a picture of 800 x 400 by default.
     CVortanFrame* f = StartWith(field);
     ASSERT_NE(f, nullptr);
@@ -208,9 +207,7 @@ TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
     EXPECT_EQ(cached.rfind(dir.file("cache") + "/vortan/", 0), 0u) << cached;
     EXPECT_EQ(vortan::test::CountEntries(dir.file("cache/vortan")), 1);  // reuse: trace.sh
     // A field that cannot be traced: its message, no window.
-    const std::string scalar = dir.file("pressure.vtk");
-    vortan::test::WriteTextFile(
-        scalar, ReadWholeFile(vortan::test::SourcePath("tests/fixtures/fields/scalar_only.vtk")));
+    const std::string scalar = CopyFixture("pressure.vtk", "tests/fixtures/fields/scalar_only.vtk");
     EXPECT_EQ(StartWith(scalar), nullptr);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption, "Error");
