@@ -169,78 +169,67 @@ TEST_F(GlPictureTest, TheProbeFindsAContextAndXvfbTakesTheCpuPathUnlessAskedForG
     EXPECT_FALSE(CGlPicture::Chosen(info.maxTextureSize + 1, 10));
 }
 
-// Every picture shows exactly what the CPU conversion makes of it: first
-// through one palette, then through another without the picture being sent
-// again, then after the picture changed.
+// Every picture shows exactly what the CPU conversion makes of it: through one
+// palette, through another without the picture being sent again, after the
+// picture changed, and after the canvas was resized (sent again at its new
+// size). A widget larger than the picture shows black around it, a picture
+// larger than the widget its top left. Entry 0 of the first palette is white:
+// cleared pixels stay black whatever entry 0 is.
 TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
+    enum class Draw { Random, Cleared, EachIndex };
     const struct {
         const char* what;
-        int width, height;
-        bool random;
+        int width, height, widgetWidth, widgetHeight;
+        Draw draw;
     } cases[] = {
-        {"1 x 1", 1, 1, true},
-        {"3 x 5", 3, 5, true},
-        {"641 x 37", 641, 37, true},
-        {"tall 5 x 1500", 5, 1500, true},
-        {"all cleared 64 x 48", 64, 48, false},
+        {"1 x 1", 1, 1, 1, 1, Draw::Random},
+        {"3 x 5", 3, 5, 3, 5, Draw::Random},
+        {"641 x 37", 641, 37, 641, 37, Draw::Random},
+        {"tall 5 x 1500", 5, 1500, 5, 1500, Draw::Random},
+        {"all cleared 64 x 48", 64, 48, 64, 48, Draw::Cleared},
+        // Each entry and the cleared pixel, one per column: no entry is taken for its neighbour.
+        {"each index 257 x 2", 257, 2, 257, 2, Draw::EachIndex},
+        {"13 x 7 in a 20 x 16 widget", 13, 7, 20, 16, Draw::Random},
     };
-    const PaletteEntries first = vortan::test::DistinctPalette();
+    PaletteEntries first = vortan::test::DistinctPalette();
+    first[0] = {255, 255, 255, 0};
     const PaletteEntries second = Rotated(first, 37);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        const int w = c.widgetWidth, h = c.widgetHeight;
         IndexedCanvas canvas(c.width, c.height);
-        if (c.random) DrawRandom(canvas, static_cast<unsigned>(c.width * 7919 + c.height));
-        CGlPicture& gl = Shown(canvas, c.width, c.height);
+        if (c.draw == Draw::Random)
+            DrawRandom(canvas, static_cast<unsigned>(c.width * 7919 + c.height));
+        if (c.draw == Draw::EachIndex)
+            for (int i = 0; i < 256; ++i) Plot(canvas, i, 1, i);
+        CGlPicture& gl = Shown(canvas, w, h);
         ASSERT_TRUE(gl.Ready());
         gl.SetEntries(first);
-        EXPECT_EQ(VersusCpu(gl, canvas, first, c.width, c.height), "");
-        const int uploads = gl.PictureUploads();
+        const QImage grabbed = gl.grabFramebuffer();
+        EXPECT_EQ(Differences(grabbed, CpuPixels(canvas, first, w, h), w, h), "");
+        if (c.draw == Draw::EachIndex) {
+            const int scale = grabbed.width() / w;
+            EXPECT_EQ(grabbed.pixel(0, 0) & 0xFFFFFFu, 0u);
+            EXPECT_EQ(grabbed.pixel(0, scale) & 0xFFFFFFu, 0xFFFFFFu);
+        }
+        int uploads = gl.PictureUploads();
         EXPECT_GE(uploads, 1);
 
         gl.SetEntries(second);
-        EXPECT_EQ(VersusCpu(gl, canvas, second, c.width, c.height), "");
+        EXPECT_EQ(VersusCpu(gl, canvas, second, w, h), "");
         EXPECT_EQ(gl.PictureUploads(), uploads) << "an unchanged picture was sent again";
 
         DrawRandom(canvas, 99);
-        EXPECT_EQ(VersusCpu(gl, canvas, second, c.width, c.height), "");
-        EXPECT_EQ(gl.PictureUploads(), uploads + 1);
-    }
-}
+        EXPECT_EQ(VersusCpu(gl, canvas, second, w, h), "");
+        EXPECT_EQ(gl.PictureUploads(), ++uploads);
 
-// Each of the 256 entries and the cleared pixel, one per column: no entry
-// is taken for its neighbour, and cleared pixels are black whatever entry 0 is.
-TEST_F(GlPictureTest, EachIndexShowsItsOwnEntry) {
-    IndexedCanvas canvas(257, 2);
-    for (int i = 0; i < 256; ++i) Plot(canvas, i, 1, i);
-    PaletteEntries palette = vortan::test::DistinctPalette();
-    palette[0] = {255, 255, 255, 0};
-    CGlPicture& gl = Shown(canvas, 257, 2);
-    gl.SetEntries(palette);
-    const QImage grabbed = gl.grabFramebuffer();
-    EXPECT_EQ(Differences(grabbed, CpuPixels(canvas, palette, 257, 2), 257, 2), "");
-    const int scale = grabbed.width() / 257;
-    EXPECT_EQ(grabbed.pixel(0, 0) & 0xFFFFFFu, 0u);
-    EXPECT_EQ(grabbed.pixel(0, scale) & 0xFFFFFFu, 0xFFFFFFu);
-}
-
-// A widget larger than the picture shows black around it; a picture larger
-// than the widget shows its top left; a canvas resized in between is sent
-// again at its new size.
-TEST_F(GlPictureTest, AroundThePictureIsBlackAndAResizedCanvasIsSentAtItsNewSize) {
-    IndexedCanvas canvas(13, 7);
-    DrawRandom(canvas, 5);
-    const PaletteEntries palette = vortan::test::DistinctPalette();
-    CGlPicture& gl = Shown(canvas, 20, 16);
-    gl.SetEntries(palette);
-    EXPECT_EQ(VersusCpu(gl, canvas, palette, 20, 16), "");
-    const struct { int width, height; } sizes[] = {{31, 25}, {2, 3}, {0, 0}, {20, 16}};
-    for (const auto& s : sizes) {
-        SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
-        const int uploads = gl.PictureUploads();
-        canvas.Resize(s.width, s.height);
-        DrawRandom(canvas, static_cast<unsigned>(s.width + 1));
-        EXPECT_EQ(VersusCpu(gl, canvas, palette, 20, 16), "");
-        EXPECT_EQ(gl.PictureUploads(), uploads + 1);
+        for (const QSize s : {QSize(w + 11, h + 9), QSize(2, 3), QSize(0, 0), QSize(w, h)}) {
+            SCOPED_TRACE(testing::Message() << "resized to " << s.width() << " x " << s.height());
+            canvas.Resize(s.width(), s.height());
+            DrawRandom(canvas, static_cast<unsigned>(s.width() + 1));
+            EXPECT_EQ(VersusCpu(gl, canvas, second, w, h), "");
+            EXPECT_EQ(gl.PictureUploads(), ++uploads);
+        }
     }
 }
 
