@@ -88,13 +88,10 @@ TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
     EXPECT_EQ(At(helix[0], 9).z, static_cast<float>(0.25 * 6.4 - 0.8));
     // 9-, 10- and 13-element headers, packed and unpacked, applied to [t],
     // offsets stepping 2 and 3; each in one line and one other layout.
-    const char* const names[] = {"circle_v7",         "circle_v8",
-                                 "circle_v10",        "circle_v10_cellcontext",
-                                 "circle_v10_order2", "circle_v10_unpacked",
-                                 "circle_v10_plain",  "helix_v10",
-                                 "circle_v10_put",    "circle_v10_backslash_crlf"};
     int which = 0;
-    for (const std::string name : names) {
+    for (const std::string name : {"circle_v7", "circle_v8", "circle_v10", "circle_v10_cellcontext",
+                                   "circle_v10_order2", "circle_v10_unpacked", "circle_v10_plain",
+                                   "helix_v10", "circle_v10_put", "circle_v10_backslash_crlf"}) {
         const std::string twin = name[0] == 'h' ? "helix_classic" : "circle_classic";
         const auto& classic = twin[0] == 'h' ? helix : circle;
         const std::string text = Fixture(name + ".math");
@@ -139,9 +136,6 @@ TEST(ModernRecord, ThinningAndTMaxAsOnTheClassicPath) {
         const auto modern = Stores(header + Modern(t, {x, t}));
         ASSERT_TRUE(modern.size() == 1 && modern[0][0] == 1.0f) << points;
         const int count = std::min(points, 1000);
-        EXPECT_EQ(modern[0][1], count) << points;
-        EXPECT_EQ(At(modern[0], 0).x, x.front()) << points;
-        EXPECT_EQ(At(modern[0], count).x, x.back()) << points;
         EXPECT_EQ(At(modern[0], count).t, points == 4 ? 0.0f : t.back()) << points;
         EXPECT_TRUE(modern == Stores(header + ClassicRecord(t, {x, t}))) << points;
     }

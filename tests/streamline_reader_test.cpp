@@ -155,45 +155,34 @@ TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {
 TEST(ReadStreamlineHeader, Forms) {
     const std::vector<float> eleven = {640, 480, 2, 12.5f, 0.25f, -3, 3, -2, 2, -1, 1};
     const std::vector<float> nine(eleven.begin(), eleven.begin() + 9);
-    // Text, the numbers read in order, the first character left for the records.
-    const std::tuple<std::string, std::vector<float>, int> cases[] = {
-        {HeaderText(eleven, "\t\r\n") + "\n\n  {{x", eleven, '{'},
-        {HeaderText(nine) + "{{x", nine, '{'},
-        {"6.4*^2\n4.8`*^2\n2.`\n1.5`15.9\nx", {640, 480, 2, 1.5f}, 'x'},
-        {"", {}, EOF}};
-    for (const auto& [text, values, next] : cases) {
+    const std::string million(1000000, '1'), zeros(600000, '0');
+    // Text, the numbers read in order, the first character left for the records, and
+    // whether read from a file: numbers far longer than its read block stay one number.
+    const std::tuple<std::string, std::vector<float>, int, bool> cases[] = {
+        {HeaderText(eleven, "\t\r\n") + "\n\n  {{x", eleven, '{', false},
+        {HeaderText(nine) + "{{x", nine, '{', false},
+        {"6.4*^2\n4.8`*^2\n2.`\n1.5`15.9\nx", {640, 480, 2, 1.5f}, 'x', false},
+        {"", {}, EOF, false},
+        {"640\n" + million + "\n2\n{{x", {640, HUGE_VALF, 2}, '{', true},
+        {"0." + zeros + "5e600000\n480\n{{x", {0.5f, 480}, '{', true},
+        {zeros + "12.5\n" + zeros + "\n3\n{{x", {12.5f, 0, 3}, '{', true},
+        {"-" + zeros + "1*^-1\n7{{x", {-0.1f, 7}, '{', true}};
+    test::TempDir dir;
+    for (const auto& [text, values, next, fromFile] : cases) {
+        SCOPED_TRACE(text.substr(0, 20));
         StreamlineFile file;
-        file.OpenText(text);
-        StreamlineHeader h = ReadStreamlineHeader(file);
-        EXPECT_EQ(h.numbersRead, static_cast<int>(values.size())) << text;
+        if (fromFile) {
+            test::WriteTextFile(dir.file("h.txt"), text);
+            ASSERT_TRUE(file.Open(dir.file("h.txt")));
+        } else {
+            file.OpenText(text);
+        }
+        const StreamlineHeader h = ReadStreamlineHeader(file);
+        EXPECT_EQ(h.numbersRead, static_cast<int>(values.size()));
         std::vector<float> want = values;
         want.resize(11);  // fields not read stay 0
-        EXPECT_EQ(test::HeaderNumbers(h), want) << text;
-        EXPECT_EQ(file.Peek(), next) << text;
-    }
-}
-
-// Numbers far longer than the file's read block stay one number each.
-TEST(ReadStreamlineHeader, LongNumbersFromAFileAreOneNumberEach) {
-    const std::string million(1000000, '1');
-    const std::string zeros(600000, '0');
-    const std::tuple<std::string, std::vector<float>> cases[] = {
-        {"640\n" + million + "\n2\n", {640, HUGE_VALF, 2}},
-        {"0." + zeros + "5e600000\n480\n", {0.5f, 480}},
-        {zeros + "12.5\n" + zeros + "\n3\n", {12.5f, 0, 3}},
-        {"-" + zeros + "1*^-1\n7", {-0.1f, 7}},
-    };
-    test::TempDir dir;
-    for (const auto& [text, values] : cases) {
-        test::WriteTextFile(dir.file("h.txt"), text + "{{x");
-        StreamlineFile file;
-        ASSERT_TRUE(file.Open(dir.file("h.txt")));
-        const StreamlineHeader h = ReadStreamlineHeader(file);
-        EXPECT_EQ(h.numbersRead, static_cast<int>(values.size())) << text.substr(0, 20);
-        std::vector<float> want = values;
-        want.resize(11);
-        EXPECT_EQ(test::HeaderNumbers(h), want) << text.substr(0, 20);
-        EXPECT_EQ(file.Peek(), '{');
+        EXPECT_EQ(test::HeaderNumbers(h), want);
+        EXPECT_EQ(file.Peek(), next);
     }
 }
 

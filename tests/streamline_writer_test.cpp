@@ -66,12 +66,11 @@ StreamlineHeader Header(float dimension, float tMax = 100.0f) {
     return {640, 480, dimension, tMax, 50, -10, 10, -10, 10, -10, 10, 11};
 }
 
-std::vector<Knot> Knots(const Points& points, float t0 = 0.0f) {
+std::vector<Knot> Knots(const Points& points) {
     std::vector<Knot> knots;
-    for (const StreamlinePoint& p : points) {
+    for (const StreamlinePoint& p : points)
         knots.push_back(
-            {NarrowToFloat(p.t) - t0, NarrowToFloat(p.x), NarrowToFloat(p.y), NarrowToFloat(p.z)});
-    }
+            {NarrowToFloat(p.t), NarrowToFloat(p.x), NarrowToFloat(p.y), NarrowToFloat(p.z)});
     return knots;
 }
 
