@@ -20,12 +20,9 @@ using Calls = std::vector<std::pair<int, int>>;
 // tables 0: without orientation, 32 colours (64 with colors64).
 std::unique_ptr<VortanFrameState> Window(int tables, bool dimming, int shift = 1, bool c64 = 0) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_withOrientation = tables > 0;
-    s->m_withoutOrientation = tables == 0;
-    s->m_colors32 = !c64;
-    s->m_colortableCount = tables;
-    s->m_intensityDimming = dimming;
-    s->m_colortableShift = shift;
+    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0;
+    s->m_colors32 = !c64, s->m_colortableCount = tables;
+    s->m_intensityDimming = dimming, s->m_colortableShift = shift;
     BuildWindowPalette(*s);
     return s;
 }
@@ -55,9 +52,7 @@ TEST(RotateColorTable, DimsEachChannelByPosition) {
         {17, {99, 0, 255}, {99, 0, 255}}};
     // clang-format on
     for (const auto& [position, in, out] : cases) {
-        auto s = std::make_unique<VortanFrameState>();
-        s->m_entriesPerTable = 32;
-        s->m_intensityDimming = 1;
+        auto s = Window(7, true);  // 32 entries a table
         std::vector<PaletteEntry> r(32), o(32);
         r[(position + 31) % 32] = {std::uint8_t(in[0]), std::uint8_t(in[1]), std::uint8_t(in[2]),
                                    PC_RESERVED};
@@ -77,7 +72,7 @@ TEST(AnimationTick, FirstStepDimmed) {
     EXPECT_EQ(Levels(s->m_colorTables[0].m_rotatingEntries.data(), 32), rot);
     EXPECT_EQ(Levels(s->m_colorTables[0].m_outputEntries.data(), 32), out);
     EXPECT_EQ(Levels(&s->m_palette.Entries()[0], 32), out);
-    for (int i = 0; i < 224; ++i) EXPECT_EQ(s->m_palette.Entries()[i].peFlags, PC_RESERVED) << i;
+    for (int i = 0; i < 224; ++i) ASSERT_EQ(s->m_palette.Entries()[i].peFlags, PC_RESERVED) << i;
 
     auto one = Window(1, true);
     AnimationTick(*one);
@@ -112,8 +107,7 @@ TEST(AnimationTick, SevenTablesRepeatTheStepShiftTimes) {
         auto s = Window(7, true, shift);
         const auto initial = s->m_colorTables;
         Calls want;
-        for (int rep = 0; rep < repetitions; ++rep)
-            for (int t = 0; t < 7; ++t) want.emplace_back(32 * t, 32);
+        for (int call = 0; call < 7 * repetitions; ++call) want.emplace_back(32 * (call % 7), 32);
         EXPECT_EQ(Record(*s), want) << shift;
         for (int t = 0; t < 7; ++t)
             for (int j = 0; j < 32; ++j)
@@ -158,8 +152,7 @@ TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
                     << "tick " << tick << " repetition " << k;
             }
         }
-        // A tick that steps nothing presents nothing.
-        s->m_colortableShift = 0;
+        s->m_colortableShift = 0;  // a tick that steps nothing presents nothing
         host.shown.clear();
         AnimationTick(*s, &host);
         EXPECT_TRUE(host.shown.empty());

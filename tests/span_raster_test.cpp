@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/indexed_canvas.h"
@@ -24,22 +25,23 @@ class Twin {
     Twin(int w, int h) : m_now(w, h), m_ref(w, h), m_width(w), m_height(h) {}
 
     void Pen(int width, int index) {
-        m_now.SelectPen(width, PALETTEINDEX(static_cast<std::uint32_t>(index)));
-        m_ref.SelectPen(width, PALETTEINDEX(static_cast<std::uint32_t>(index)));
+        const auto colour = PALETTEINDEX(static_cast<std::uint32_t>(index));
+        m_now.SelectPen(width, colour), m_ref.SelectPen(width, colour);
     }
     void Ellipse(int l, int t, int r, int b) {
-        m_now.Ellipse(l, t, r, b);
-        m_ref.Ellipse(l, t, r, b);
+        m_now.Ellipse(l, t, r, b), m_ref.Ellipse(l, t, r, b);
     }
     void Line(int x0, int y0, int x1, int y1) {
-        m_now.MoveTo(x0, y0);
-        m_now.LineTo(x1, y1);
-        m_ref.MoveTo(x0, y0);
-        m_ref.LineTo(x1, y1);
+        m_now.MoveTo(x0, y0), m_now.LineTo(x1, y1);
+        m_ref.MoveTo(x0, y0), m_ref.LineTo(x1, y1);
     }
-    void Clear() {
-        m_now.FillBlack(0, 0, m_width, m_height);
-        m_ref.Clear();
+    void Clear() { m_now.FillBlack(0, 0, m_width, m_height), m_ref.Clear(); }
+    // One stroke on a cleared canvas, compared.
+    testing::AssertionResult Stroke(int pen, int index, int x0, int y0, int x1, int y1) {
+        Clear();
+        Pen(pen, index);
+        Line(x0, y0, x1, y1);
+        return Same();
     }
     int Painted() const {
         return static_cast<int>(std::count_if(m_now.Pixels().begin(), m_now.Pixels().end(),
@@ -96,14 +98,11 @@ TEST(SpanRaster, DisksOfEveryDiameterWhole) {
 }
 
 TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
-    struct Canvas {
-        int w, h;
-    };
-    const Canvas canvases[] = {{1, 1}, {1, 6}, {6, 1}, {2, 2}, {13, 9}};
+    const std::pair<int, int> canvases[] = {{1, 1}, {1, 6}, {6, 1}, {2, 2}, {13, 9}};
     std::vector<int> diameters = {63, 64, 65, 127, 255, 256, 257, 258, 600, 5001, 100000};
     for (int d = 1; d <= 40; ++d) diameters.push_back(d);
-    for (const Canvas& c : canvases) {
-        Twin twin(c.w, c.h);
+    for (const auto& [w, h] : canvases) {
+        Twin twin(w, h);
         for (int d : diameters) {
             // Centres wholly outside, on and inside each edge; every pair makes a corner.
             // clang-format off
@@ -112,14 +111,14 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
                                         2 * size, 2 * size + 1, 2 * size + d, 2 * size + d + 2};
             };
             // clang-format on
-            for (int sx : places(c.w))
-                for (int sy : places(c.h))
+            for (int sx : places(w))
+                for (int sy : places(h))
                     for (int half = 0; half < 4; ++half) {
                         twin.Clear();
                         DrawDisk(twin, d, sx + (half & 1), sy + (half >> 1), 9);
                         ASSERT_TRUE(twin.Same())
-                            << c.w << "x" << c.h << " diameter " << d << " centre "
-                            << sx + (half & 1) << "/2, " << sy + (half >> 1) << "/2";
+                            << w << "x" << h << " diameter " << d << " centre " << sx + (half & 1)
+                            << "/2, " << sy + (half >> 1) << "/2";
                     }
         }
     }
@@ -149,22 +148,16 @@ TEST(SpanRaster, StrokesOfEveryOctantAndLength) {
     // Every end offset up to 17 pixels each way (lengths 0 and 1, all eight
     // octants and the axes and diagonals between them), starting inside,
     // on the edges and beyond the corners.
-    struct Start {
-        int x, y;
-    };
-    const Start starts[] = {{24, 20}, {0, 0}, {47, 39}, {-3, 20}, {24, -2}, {50, 41}, {5, 44}};
+    const std::pair<int, int> starts[] = {{24, 20}, {0, 0},   {47, 39}, {-3, 20},
+                                          {24, -2}, {50, 41}, {5, 44}};
     const int pens[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 22, 34, 64, 65};
     Twin twin(48, 40);
     for (int pen : pens)
-        for (const Start& s : starts)
+        for (const auto& [x, y] : starts)
             for (int dx = -17; dx <= 17; ++dx)
-                for (int dy = -17; dy <= 17; ++dy) {
-                    twin.Clear();
-                    twin.Pen(pen, (dx + 40) * 3 + dy);
-                    twin.Line(s.x, s.y, s.x + dx, s.y + dy);
-                    ASSERT_TRUE(twin.Same()) << "pen " << pen << " from " << s.x << "," << s.y
-                                             << " by " << dx << "," << dy;
-                }
+                for (int dy = -17; dy <= 17; ++dy)
+                    ASSERT_TRUE(twin.Stroke(pen, (dx + 40) * 3 + dy, x, y, x + dx, y + dy))
+                        << "pen " << pen << " from " << x << "," << y << " by " << dx << "," << dy;
 }
 
 TEST(SpanRaster, LongStrokesAndFarEnds) {
@@ -177,11 +170,9 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
         Twin twin(w, h);
         std::uniform_int_distribution<int> near(lo, hi);
         for (int i = 0; i < 4000; ++i) {
-            twin.Clear();
-            twin.Pen(i % 5 ? pens(rng) % 10 : pens(rng), i % 256);
+            const int pen = i % 5 ? pens(rng) % 10 : pens(rng);
             const int x0 = near(rng), y0 = near(rng), x1 = near(rng), y1 = near(rng);
-            twin.Line(x0, y0, x1, y1);
-            ASSERT_TRUE(twin.Same())
+            ASSERT_TRUE(twin.Stroke(pen, i % 256, x0, y0, x1, y1))
                 << w << "x" << h << ": " << x0 << "," << y0 << " to " << x1 << "," << y1;
         }
     }
@@ -191,13 +182,10 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
         for (int x0 : far)
             for (int y0 : far)
                 for (int x1 : {INT_MIN, 20, INT_MAX})
-                    for (int y1 : {INT_MIN, 20, INT_MAX}) {
-                        twin.Clear();
-                        twin.Pen(pen, 3);
-                        twin.Line(x0, y0, x1, y1);
-                        ASSERT_TRUE(twin.Same()) << "pen " << pen << ": " << x0 << "," << y0
-                                                 << " to " << x1 << "," << y1;
-                    }
+                    for (int y1 : {INT_MIN, 20, INT_MAX})
+                        ASSERT_TRUE(twin.Stroke(pen, 3, x0, y0, x1, y1))
+                            << "pen " << pen << ": " << x0 << "," << y0 << " to " << x1 << ","
+                            << y1;
 }
 
 TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
@@ -218,10 +206,8 @@ TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
                 twin.Pen(pen, (line * 7 + j) % 256);
                 twin.Ellipse(x - s / 2, y - s / 2, x + (s + 1) / 2, y + (s + 1) / 2);
                 if (std::abs(x - px) > 3 || std::abs(y - py) > 3) twin.Line(px, py, x, y);
-                px = x;
-                py = y;
-                x += step(rng);
-                y += step(rng);
+                px = x, py = y;
+                x += step(rng), y += step(rng);
             }
             ASSERT_TRUE(twin.Same()) << "diameter " << diameter << " streamlet " << line;
         }
