@@ -29,6 +29,7 @@ using Method = AtomicFile::Method;
 struct Outcome {
     bool committed = false;
     std::string error;  // ErrorText after the commit
+    Method method = Method::kDirect;
 };
 
 Outcome Save(const std::string& target, const std::string& contents) {
@@ -36,7 +37,14 @@ Outcome Save(const std::string& target, const std::string& contents) {
     Outcome o;
     o.committed = file.Open(target) && file.Write(contents) && file.Commit();
     o.error = file.ErrorText();
+    o.method = file.WriteMethod();
     return o;
+}
+
+struct stat LStat(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
 }
 
 std::string LinkText(const std::string& path) {
@@ -65,8 +73,7 @@ TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
         const Outcome o = Save(node, std::string(100000, 'x'));
         EXPECT_EQ(o.committed, c.committed);
         EXPECT_EQ(o.error, c.error);
-        struct stat st {};
-        ASSERT_EQ(::lstat(node.c_str(), &st), 0);
+        const struct stat st = LStat(node);
         EXPECT_TRUE(S_ISCHR(st.st_mode));
         EXPECT_EQ(st.st_rdev, makedev(1, c.minor));
         EXPECT_EQ(CountEntries(dir.path()), 1);
@@ -87,15 +94,12 @@ TEST(AtomicFileTargets, AFifoIsWrittenToItsReader) {
         }
         if (fd >= 0) ::close(fd);
     });
-    AtomicFile file;
-    const bool saved = file.Open(fifo) && file.Write(sent) && file.Commit();
-    EXPECT_EQ(file.WriteMethod(), Method::kDirect);
+    const Outcome o = Save(fifo, sent);
     reader.join();
-    EXPECT_TRUE(saved) << file.ErrorText();
+    EXPECT_TRUE(o.committed) << o.error;
+    EXPECT_EQ(o.method, Method::kDirect);
     EXPECT_EQ(received, sent);
-    struct stat st {};
-    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(S_ISFIFO(LStat(fifo).st_mode));
     EXPECT_EQ(CountEntries(dir.path()), 1);
 }
 
@@ -158,9 +162,7 @@ TEST(AtomicFileTargets, SocketsAndLinkLoopsAreRefusedAndKept) {
         EXPECT_EQ(o.error, std::strerror(error)) << name;
     }
     ::close(s);
-    struct stat st {};
-    ASSERT_EQ(::lstat(sock.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_TRUE(S_ISSOCK(LStat(sock).st_mode));
     EXPECT_EQ(LinkText(dir.file("a")), "b");
     EXPECT_EQ(CountEntries(dir.path()), 3);
 }
@@ -181,8 +183,7 @@ TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
         ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
         const Outcome o = Save(target, "new");
         ASSERT_TRUE(o.committed) << o.error;
-        struct stat st {};
-        ASSERT_EQ(::stat(target.c_str(), &st), 0);
+        const struct stat st = LStat(target);
         EXPECT_EQ(st.st_uid, c.uid);
         EXPECT_EQ(st.st_gid, c.gid);
         EXPECT_EQ(st.st_mode & 07777, c.mode);
@@ -228,10 +229,9 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
                          ::setuid(kUnprivileged) != 0)) {
                 return std::string("cannot drop privileges: ") + std::strerror(errno);
             }
-            AtomicFile file;
-            const bool saved = file.Open(target) && file.Write("new text") && file.Commit();
-            std::string seen = saved ? "committed" : "failed: " + file.ErrorText();
-            if (saved && file.WriteMethod() == Method::kInPlace) seen += " in place";
+            const Outcome o = Save(target, "new text");
+            std::string seen = o.committed ? "committed" : "failed: " + o.error;
+            if (o.committed && o.method == Method::kInPlace) seen += " in place";
             return seen + ", contents: " + ReadWholeFile(target);
         });
         ::chmod(folder.c_str(), 0755);
@@ -256,10 +256,8 @@ TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
         }
         const std::string target = mountPoint + "/t.dat";
         WriteTextFile(target, "previous");
-        AtomicFile file;
-        const bool saved =
-            file.Open(target) && file.Write(std::string(300000, 'z')) && file.Commit();
-        return std::string(saved ? "committed" : "failed: " + file.ErrorText()) +
+        const Outcome o = Save(target, std::string(300000, 'z'));
+        return std::string(o.committed ? "committed" : "failed: " + o.error) +
                ", contents: " + ReadWholeFile(target) +
                ", entries: " + std::to_string(CountEntries(mountPoint));
     });
