@@ -27,22 +27,19 @@ std::string Build(const IndexedCanvas& canvas, const VortanFrameState& state, in
 }
 
 std::string Attribute(const std::string& html, const std::string& name) {
-    const std::string key = name + "=\"";
-    const auto at = html.find(key);
+    const auto at = html.find(name + "=\"");
     if (at == std::string::npos) return "";
-    const auto begin = at + key.size();
+    const auto begin = at + name.size() + 2;
     return html.substr(begin, html.find('"', begin) - begin);
 }
 
 // The odd-sized picture: index 255 at the left, cleared at the right, 0 in between.
 IndexedCanvas StripCanvas() {
     IndexedCanvas canvas(5, 3);
-    canvas.SelectPen(1, PALETTEINDEX(255));
-    canvas.MoveTo(0, 0);
-    canvas.LineTo(0, 2);
-    canvas.SelectPen(1, PALETTEINDEX(0));
-    canvas.MoveTo(2, 0);
-    canvas.LineTo(2, 2);
+    for (const int column : {0, 2}) {
+        canvas.SelectPen(1, PALETTEINDEX(column == 0 ? 255 : 0));
+        canvas.MoveTo(column, 0), canvas.LineTo(column, 2);
+    }
     return canvas;
 }
 
@@ -69,7 +66,7 @@ TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
         ASSERT_EQ(png.width, width);
         ASSERT_EQ(png.height, c.rowsShown);
         int cleared = 0;
-        for (int y = 0; y < c.rowsShown; ++y) {
+        for (int y = 0; y < c.rowsShown; ++y)
             for (int x = 0; x < width; ++x) {
                 const CanvasPixel p = c.canvas.Pixel(x, y);
                 const std::uint8_t* s = &png.samples[2 * (static_cast<std::size_t>(y) * width + x)];
@@ -81,7 +78,6 @@ TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
                     ASSERT_EQ(s[0], p) << x << "," << y;
                 }
             }
-        }
         EXPECT_GT(cleared, 0);
     }
 }
@@ -196,34 +192,32 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
         const VortanFrameState* state;
         IndexedCanvas canvas;
         int rows;
-        const char* file;
         rlim_t sizeLimit;
         std::string message;  // after the file's path
     };
     const Case cases[] = {
-        {"empty canvas", fine.get(), IndexedCanvas(), -1, "p.html", 0, ": the picture is empty"},
-        {"no rows", fine.get(), GridCanvas(0, 3), 0, "p.html", 0, ": the picture is empty"},
-        {"period too long", endless.get(), GridCanvas(0, 3), -1, "p.html", 0,
+        {"empty canvas", fine.get(), IndexedCanvas(), -1, 0, ": the picture is empty"},
+        {"no rows", fine.get(), GridCanvas(0, 3), 0, 0, ": the picture is empty"},
+        {"period too long", endless.get(), GridCanvas(0, 3), -1, 0,
          ": the animation's period of 57088 ticks is longer than a page carries (8192)"},
-        {"full disk", fine.get(), GridCanvas(0, 223), -1, "p.html", 2000, ": File too large"},
+        {"full disk", fine.get(), GridCanvas(0, 223), -1, 2000, ": File too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        WriteTextFile(dir.file("p.html"), "old page");
+        const std::string path = dir.file("p.html");
+        WriteTextFile(path, "old page");
         RecordingSink sink;
         PageOptions options;
         options.pictureHeight = c.rows;
-        bool written = true;
         {
             FileSizeLimit limit(c.sizeLimit);
-            written = page::WriteAnimationPage(dir.file(c.file), c.canvas, *c.state, options, sink);
+            EXPECT_FALSE(page::WriteAnimationPage(path, c.canvas, *c.state, options, sink));
         }
-        EXPECT_FALSE(written);
         EXPECT_EQ(sink.messages,
-                  (std::vector<RecordedMessage>{{"Unable to write " + dir.file(c.file) + c.message,
-                                                 "Error", MB_OK | MB_ICONEXCLAMATION}}));
-        EXPECT_EQ(ReadWholeFile(dir.file("p.html")), "old page");
+                  (std::vector<RecordedMessage>{{"Unable to write " + path + c.message, "Error",
+                                                 MB_OK | MB_ICONEXCLAMATION}}));
+        EXPECT_EQ(ReadWholeFile(path), "old page");
         EXPECT_EQ(CountEntries(dir.path()), 1);
     }
 }
