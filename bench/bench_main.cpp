@@ -45,6 +45,10 @@ struct Paired {
 constexpr Paired kPaired[] = {
     {"BM_PairedFrame/streamlines:2000", "frame 1920 x 1080, 2,000 streamlines", "8 MB copy", 1.2},
     {"BM_PairedFrame/streamlines:100", "frame 1920 x 1080, 100 streamlines", "8 MB copy", 1.2},
+    {"BM_FromMemoryFrame/streamlines:2000", "frame, 2,000 streamlines, caches empty", "8 MB copy",
+     1.2},
+    {"BM_FromMemoryFrame/streamlines:100", "frame, 100 streamlines, caches empty", "8 MB copy",
+     1.2},
     {"BM_PairedReadAndParse", "read and parse", "read-only pass", 3.0},
     {"BM_PairedPass/dimming:0", "whole drawing pass", "read and parse", 1.3},
     {"BM_PairedPass/dimming:1", "whole drawing pass, Disk - Scale", "read and parse", 1.3},

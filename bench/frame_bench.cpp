@@ -59,6 +59,27 @@ BENCHMARK(BM_PairedFrame)
     ->Arg(2000)
     ->Unit(benchmark::kMillisecond);
 
+// The same pair with the caches emptied before each side: the frame's ids,
+// picture and output come from memory, as do the copy's buffers. The other
+// end from a frame repeated alone, whose 10 MB stay in the cache; a window
+// whose ticks are 10-50 ms apart, with the X server and other programs
+// running in between, lies somewhere between the two. Argument: streamlines.
+void BM_FromMemoryFrame(benchmark::State& st) {
+    const vortan::IndexedCanvas& canvas =
+        vortan::bench::CachedStreamlets(1920, 1080, static_cast<int>(st.range(0)));
+    auto window = vortan::bench::SevenTableWindow(1);
+    std::vector<std::uint32_t> shown(canvas.Pixels().size());
+    vortan::bench::EightMegabyteCopy copy;
+    vortan::bench::CacheEmptier empty;
+    vortan::bench::RunPairedAfter(
+        st, [&] { empty(); }, [&] { copy(); }, [&] { Frame(*window, canvas, shown); });
+}
+BENCHMARK(BM_FromMemoryFrame)
+    ->ArgName("streamlines")
+    ->Arg(100)
+    ->Arg(2000)
+    ->Unit(benchmark::kMillisecond);
+
 // The look-up alone on the 2,000-streamline picture: 0 the path this
 // processor takes, 1 the plain C++ path every processor can take.
 void BM_LookUpPath(benchmark::State& st) {
