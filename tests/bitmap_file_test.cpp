@@ -18,16 +18,8 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
 }
 
-PaletteEntries GreyPalette() {
-    PaletteEntries p{};
-    for (int i = 0; i < kPaletteSize; ++i)
-        p[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                static_cast<std::uint8_t>(i / 2), PC_RESERVED};
-    return p;
-}
-
 TEST(BitmapEncode, HeaderOf640By480) {
-    const auto b = EncodeBitmap8(IndexedCanvas(640, 480), GreyPalette());
+    const auto b = EncodeBitmap8(IndexedCanvas(640, 480), DistinctPalette());
     ASSERT_EQ(b.size(), 308278u);
     EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
     // (offset, value): size, reserved, bits offset, header size, width, height,
@@ -43,13 +35,12 @@ TEST(BitmapEncode, HeaderOf640By480) {
 // lowest black entry; the colour table holds blue, green, red, zero.
 TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     IndexedCanvas canvas(641, 5);
-    canvas.SelectPen(1, PALETTEINDEX(17));
-    canvas.Ellipse(0, 0, 0, 0);  // the top-left pixel
-    canvas.SelectPen(1, PALETTEINDEX(200));
-    canvas.Ellipse(640, 2, 640, 2);  // the bottom-right pixel
-    canvas.SelectPen(1, PALETTEINDEX(99));
-    canvas.Ellipse(5, 4, 5, 4);  // below the picture
-    PaletteEntries pal = GreyPalette();
+    // The top-left and bottom-right pixels, and one below the picture.
+    for (auto [x, y, index] : {std::tuple{0, 0, 17u}, {640, 2, 200u}, {5, 4, 99u}}) {
+        canvas.SelectPen(1, PALETTEINDEX(index));
+        canvas.Ellipse(x, y, x, y);
+    }
+    PaletteEntries pal = DistinctPalette();
     pal[9] = pal[7] = {0, 0, 0, 0};
     const auto b = EncodeBitmap8(canvas, pal, 3);
     ASSERT_EQ(b.size(), 1078u + 644u * 3u);
@@ -60,12 +51,9 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     want[2 * 644] = 17;
     want[640] = 200;
     EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 1078, b.end()), want);
-    for (int i = 0; i < 256; ++i) {
-        const std::vector<std::uint8_t> entry(b.begin() + 54 + 4 * i, b.begin() + 58 + 4 * i);
-        EXPECT_EQ(entry,
-                  (std::vector<std::uint8_t>{pal[i].peBlue, pal[i].peGreen, pal[i].peRed, 0}))
-            << i;
-    }
+    std::vector<std::uint8_t> table;
+    for (const PaletteEntry& e : pal) table.insert(table.end(), {e.peBlue, e.peGreen, e.peRed, 0});
+    EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 54, b.begin() + 1078), table);
     // From index bytes, top row first.
     const std::vector<std::uint8_t> px = {1, 2, 3, 4, 5, 6};
     const auto small = EncodeBitmap8(px.data(), 3, 2, pal);
