@@ -61,55 +61,40 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
               (std::vector<std::uint8_t>{4, 5, 6, 0, 1, 2, 3, 0}));
 }
 
-// A save replaces the file; failures name the step, and a write failing
-// half-way (the disk takes 100 bytes) keeps the previous file.
-TEST(BitmapWrite, WritesReplacesAndReportsTheStep) {
+// A save replaces the file; a failure keeps it, and is reported by the
+// window's form as the failing step in a message box and by the tools' form
+// as the file and the reason. The disk takes 100 bytes for the failing write.
+TEST(BitmapWrite, WritesReplacesAndReportsTheFailure) {
     TempDir dir;
     const std::string path = dir.file("p.bmp");
     WriteTextFile(path, "previous picture");
+    std::filesystem::create_directory(dir.file("folder"));
     RecordingSink sink;
     ASSERT_TRUE(WriteFileAtomically(path, {'B', 'M', 0, 1, 2, 255}, sink, "v"));
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_TRUE(sink.messages.empty());
-    std::filesystem::create_directory(dir.file("folder"));
-    for (const std::string& bad : {dir.file("missing/p.bmp"), dir.file("folder"), dir.path() + "/"})
-        EXPECT_FALSE(WriteFileAtomically(bad, {1, 2, 3}, sink, "v")) << bad;
-    bool written = true;
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing/p.bmp", "No such file or directory"},
+        {"folder", "Is a directory"},
+        {"", "Is a directory"},
+        {"p.bmp/x", "Not a directory"}};
+    std::string error;
+    for (const auto& [name, reason] : cases) {
+        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, sink, "v")) << name;
+        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, error));
+        EXPECT_EQ(error, "cannot write " + dir.file(name) + ": " + reason);
+    }
     {
         FileSizeLimit limit(100);
-        written = WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), sink, "v");
+        EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), sink, "v"));
+        EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), error));
     }
-    EXPECT_FALSE(written);
-    std::vector<RecordedMessage> want(3, {"CreateFile", "v", MB_OK});
+    EXPECT_EQ(error, "cannot write " + path + ": File too large");
+    std::vector<RecordedMessage> want(4, {"CreateFile", "v", MB_OK});
     want.push_back({"WriteFile", "v", MB_OK});
     EXPECT_EQ(sink.messages, want);
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_EQ(CountEntries(dir.path()) + CountEntries(dir.file("folder")), 2);
-}
-
-// The tools' form names the file and the reason.
-TEST(BitmapWrite, ToolFailuresNameTheFileAndTheReason) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.file("folder"));
-    WriteTextFile(dir.file("plain"), "x");
-    const std::pair<std::string, std::string> cases[] = {
-        {"missing/p.bmp", "No such file or directory"},
-        {"folder", "Is a directory"},
-        {"plain/p.bmp", "Not a directory"},
-    };
-    for (const auto& [name, reason] : cases) {
-        std::string error;
-        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, error));
-        EXPECT_EQ(error, "cannot write " + dir.file(name) + ": " + reason);
-    }
-    std::string error;
-    {
-        FileSizeLimit limit(100);
-        EXPECT_FALSE(
-            WriteFileAtomically(dir.file("big.bmp"), std::vector<std::uint8_t>(5000, 7), error));
-    }
-    EXPECT_EQ(error, "cannot write " + dir.file("big.bmp") + ": File too large");
-    EXPECT_EQ(CountEntries(dir.path()), 2);
 }
 
 }  // namespace
