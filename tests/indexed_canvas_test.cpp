@@ -94,18 +94,13 @@ TEST(IndexedCanvas, PenIndexOutsidePaletteDrawsEntryZero) {
         EXPECT_EQ(Disk(10, 10, 4, 4, 4, 6, 6, colours[i]).Pixel(5, 5), drawn[i]) << i;
 }
 
+// A disk of diameter 10 around a canvas corner shows a quarter of it.
 TEST(IndexedCanvas, ClippingKeepsTheVisiblePart) {
-    // A disk of diameter 10 around a canvas corner shows a quarter of it.
     const int full = Ink(Disk(40, 40, 4, 17, 17, 23, 23));
     EXPECT_EQ(full % 4, 0);
     EXPECT_EQ(Ink(Disk(40, 40, 4, -3, -3, 3, 3)), full / 4);
     EXPECT_EQ(Ink(Disk(40, 40, 4, 37, 37, 43, 43)), full / 4);
-    EXPECT_EQ(Ink(Disk(50, 40, 4, INT_MIN, INT_MIN, INT_MAX, INT_MAX)), 50 * 40);
-    EXPECT_EQ(Ink(Disk(50, 40, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX)), 0);
-    const IndexedCanvas diagonal = Stroke(50, 40, 4, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
-    EXPECT_EQ(diagonal.Pixel(20, 20), kInk);
-    EXPECT_EQ(diagonal.Pixel(0, 39), kClearedPixel);
-    EXPECT_EQ(Ink(Stroke(50, 40, 4, INT_MIN, -10, INT_MAX, -10)), 0);
+    // Shapes reaching the limits of int: span_raster_test.
 }
 
 TEST(IndexedCanvas, LineIsAStrokeOfPenWidthWithRoundEnds) {

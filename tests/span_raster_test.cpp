@@ -132,7 +132,7 @@ TEST(SpanRaster, DisksWithoutPixelsAndOddRectangles) {
         {3, 9, 1, 6, 12}, {1, 0, 0, 0, 0}, {1, 11, 7, 11, 7}, {1, 12, 8, 12, 8}, {2, -1, -1, -1, -1},
         {4, INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX, 0, 0, 0, 0}, {4, INT_MAX, INT_MAX, INT_MAX, INT_MAX},
         {4, INT_MIN, 0, INT_MIN + 2, 2}, {300, INT_MAX - 10, 3, INT_MAX - 10, 3}, {7, 3, INT_MIN, 5, INT_MIN + 2},
-        {2, 5, 5, 3, 9}};
+        {2, 5, 5, 3, 9}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}};
     // clang-format on
     Twin twin(12, 8);
     for (const auto& k : cases) {
