@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cmath>
 #include <tuple>
 #include <vector>
 

@@ -44,10 +44,6 @@ class ReferenceCanvas {
     }
 
   private:
-    struct DiskRow {
-        int dy, x0, x1;
-    };
-
     static int FirstCentreAtOrAfter(double v, int lo, int hi) {
         if (!(v > lo)) return lo;
         if (!(v < hi)) return hi;
@@ -63,30 +59,26 @@ class ReferenceCanvas {
         CanvasPixel* row = m_pixels.data() + static_cast<std::size_t>(y) * m_width;
         std::fill(row + x0, row + x1, m_penIndex);
     }
-    static std::vector<DiskRow> BuildDiskRows(double d, double fx, double fy) {
-        std::vector<DiskRow> rows;
-        const double r = d / 2.0, r2 = r * r;
-        for (double i = std::ceil(fy - r); i < fy + r; i += 1.0) {
-            const double h2 = r2 - (i - fy) * (i - fy);
-            if (h2 < 0.0) continue;
-            const double x0 = std::ceil(fx - std::sqrt(h2)), x1 = std::ceil(fx + std::sqrt(h2));
-            if (x0 < x1)
-                rows.push_back({static_cast<int>(i), static_cast<int>(x0), static_cast<int>(x1)});
-        }
-        return rows;
-    }
     void FillDiskAt(double cx, double cy, double diameter) {
         if (!(diameter > 0.0) || m_width == 0 || m_height == 0) return;
         const double r = diameter / 2.0;
-        if (diameter <= 256.0) {
-            const double nx = std::floor(cx), ny = std::floor(cy);
-            const std::vector<DiskRow> rows = BuildDiskRows(diameter, cx - nx, cy - ny);
+        if (diameter <= 256.0) {  // rows of the disk around the fraction of its centre
+            const double nx = std::floor(cx), ny = std::floor(cy), fx = cx - nx, fy = cy - ny;
             const auto bx = static_cast<std::int64_t>(nx), by = static_cast<std::int64_t>(ny);
-            if (rows.empty()) {
-                const std::int64_t px = bx + (cx - nx >= 0.5 ? 1 : 0);
-                FillPixels(by + (cy - ny >= 0.5 ? 1 : 0), px, px + 1);
+            bool any = false;
+            for (double i = std::ceil(fy - r); i < fy + r; i += 1.0) {
+                const double h2 = r * r - (i - fy) * (i - fy);
+                if (h2 < 0.0) continue;
+                const double x0 = std::ceil(fx - std::sqrt(h2)), x1 = std::ceil(fx + std::sqrt(h2));
+                if (x0 >= x1) continue;
+                any = true;
+                FillPixels(by + static_cast<int>(i), bx + static_cast<int>(x0),
+                           bx + static_cast<int>(x1));
             }
-            for (const DiskRow& row : rows) FillPixels(by + row.dy, bx + row.x0, bx + row.x1);
+            if (!any) {  // no pixel centre inside: the pixel under the centre
+                const std::int64_t px = bx + (fx >= 0.5 ? 1 : 0);
+                FillPixels(by + (fy >= 0.5 ? 1 : 0), px, px + 1);
+            }
             return;
         }
         const int y0 = FirstCentreAtOrAfter(cy - r, 0, m_height);

@@ -9,7 +9,6 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 

@@ -40,23 +40,15 @@ ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ign
 }
 
 TEST(TempCleanup, ASignalRemovesTheTemporaryFileAndStillEndsTheProcess) {
-    const struct {
-        const char* name;
-        int signal;
-        bool relative;  // the target named relative to the folder of the time
-    } cases[] = {
-        {"SIGINT", SIGINT, false},
-        {"SIGTERM", SIGTERM, false},
-        {"SIGHUP", SIGHUP, false},
-        {"SIGTERM, saved by a relative name", SIGTERM, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {signal, the target named relative to the folder of the time}
+    for (auto [signal, relative] :
+         {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}}) {
+        SCOPED_TRACE(testing::Message() << "signal " << signal << (relative ? ", relative" : ""));
         TempDir dir;
         WriteTextFile(dir.file("t.dat"), "previous");
-        const ChildResult child = KillMidWrite(dir, c.signal, c.relative, false);
+        const ChildResult child = KillMidWrite(dir, signal, relative, false);
         EXPECT_EQ(child.output, "");
-        EXPECT_EQ(child.signal, c.signal);
+        EXPECT_EQ(child.signal, signal);
         EXPECT_EQ(CountEntries(dir.path()), 1);
         EXPECT_EQ(ReadWholeFile(dir.file("t.dat")), "previous");
     }
