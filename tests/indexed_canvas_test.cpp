@@ -144,10 +144,15 @@ TEST(IndexedCanvas, ColoursThroughThePalette) {
     IndexedCanvas c = Disk(4, 3, 1, 1, 1, 1, 1, PALETTEINDEX(9));  // pixel (1, 1)
     c.SelectPen(1, PALETTEINDEX(0));
     c.Ellipse(3, 2, 3, 2);  // pixel (3, 2)
-    std::vector<std::uint32_t> out(12, 0xDEADBEEFu);
-    ConvertToRgb32(c, p, out.data());  // rows converted in part: palette_lookup_test
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(out[i], i == 5 ? 0xFF09F611u : (i == 11 ? 0xFF010203u : 0xFF000000u)) << i;
+    std::vector<std::uint32_t> all(12, 0xFF000000u);
+    all[5] = 0xFF09F611u, all[11] = 0xFF010203u;
+    // Only the rows asked for (all when out of range); seen again, the picture goes by runs.
+    for (int rows : {-1, 0, 2, 3, 9, 2, 0, -1}) {
+        std::vector<std::uint32_t> out(12, 0xDEADBEEFu), want = all;
+        if (rows >= 0 && rows < 3) std::fill(want.begin() + 4 * rows, want.end(), 0xDEADBEEFu);
+        ConvertToRgb32(c, p, out.data(), rows);
+        EXPECT_EQ(out, want) << "rows " << rows;
+    }
     EXPECT_EQ(NearestPaletteEntry(p, 10, 240, 20), 3);
     EXPECT_EQ(NearestPaletteEntry(p, 0, 0, 0), 0);
     EXPECT_EQ(NearestPaletteEntry(p, 250, 250, 250), 1);

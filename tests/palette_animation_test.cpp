@@ -140,9 +140,10 @@ struct PresentingHost : IFrameHost {
 };
 
 TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
-    // {tables (0: without orientation), shift}: a tick presents `shift` times, and
+    // {tables (0: without orientation), shift}: a tick presents `shift` times (none for 0), and
     // presentation k shows the palette of k + 1 single steps, every table moved.
-    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}, {3, 2}, {0, 1}, {0, 3}};
+    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}, {3, 2},
+                                         {0, 1}, {0, 3}, {7, 0}, {0, 0}};
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
         auto s = Window(tables, true, shift);
@@ -158,10 +159,6 @@ TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
                     << "tick " << tick << " repetition " << k;
             }
         }
-        s->m_colortableShift = 0;  // a tick that steps nothing presents nothing
-        host.shown.clear();
-        AnimationTick(*s, &host);
-        EXPECT_TRUE(host.shown.empty());
     }
 }
 

@@ -59,22 +59,5 @@ TEST(PaletteLookup, EveryRowLengthAndStartMatchesThePaletteOnBothPaths) {
                 }
 }
 
-TEST(PaletteLookup, ACanvasConvertsRowByRowThroughThePalette) {
-    IndexedCanvas canvas(37, 5);
-    canvas.SelectPen(9, PALETTEINDEX(200));
-    canvas.Ellipse(10, 1, 14, 3);
-    canvas.SelectPen(1, PALETTEINDEX(3));
-    canvas.MoveTo(0, 4);
-    canvas.LineTo(36, 0);
-    const PaletteEntries palette = test::DistinctPalette();
-    for (int rows : {-1, 0, 3, 5, 9}) {  // out of range: all rows
-        std::vector<std::uint32_t> out(37u * 5u, 1u), want(out);
-        for (int i = 0; i < 37 * (rows < 0 || rows > 5 ? 5 : rows); ++i)
-            want[i] = Expected(canvas.Pixels()[i], palette);
-        ConvertToRgb32(canvas, palette, out.data(), rows);
-        EXPECT_EQ(out, want) << "rows " << rows;
-    }
-}
-
 }  // namespace
 }  // namespace vortan
