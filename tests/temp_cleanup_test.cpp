@@ -17,10 +17,9 @@ namespace vortan::test {
 namespace {
 
 // A child saving into dir/t.dat: it says "ready" once its temporary file
-// holds a megabyte, writes four more, then waits up to waitSeconds with the
-// file still open before abandoning it.
-ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ignore,
-                         unsigned waitSeconds = 60) {
+// holds a megabyte, writes four more, then waits (a minute, a second when it
+// ignores the signal) with the file still open before abandoning it.
+ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ignore) {
     return RunInChild(
         [&](int readyFd) -> std::string {
             if (ignore) ::signal(signal, SIG_IGN);
@@ -33,40 +32,33 @@ ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ign
             for (int i = 0; i < 16; ++i) file.Write(chunk);
             if (::write(readyFd, "ready\n", 6) != 6) return "cannot report";
             for (int i = 0; i < 64; ++i) file.Write(chunk);
-            for (unsigned left = waitSeconds; left > 0;) left = ::sleep(left);
+            for (unsigned left = ignore ? 1 : 60; left > 0;) left = ::sleep(left);
             return "never signalled";
         },
         [&](int pid) { ::kill(pid, signal); });
 }
 
+// Only SIGKILL, which cannot be caught, leaves the temporary file. An ignored
+// SIGHUP (nohup) stays ignored: the save runs on and cleans up after itself.
 TEST(TempCleanup, ASignalRemovesTheTemporaryFileAndStillEndsTheProcess) {
-    // {signal, the target named relative to the folder of the time}
-    for (auto [signal, relative] :
-         {std::pair{SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGTERM, true}}) {
-        SCOPED_TRACE(testing::Message() << "signal " << signal << (relative ? ", relative" : ""));
+    const struct {
+        int signal;
+        bool relative, ignored;  // relative: the target named from the folder of the time
+        int endedBy, entries;    // the signal that ended the child, the files left
+    } cases[] = {{SIGINT, false, false, SIGINT, 1},   {SIGTERM, false, false, SIGTERM, 1},
+                 {SIGHUP, false, false, SIGHUP, 1},   {SIGTERM, true, false, SIGTERM, 1},
+                 {SIGKILL, false, false, SIGKILL, 2}, {SIGHUP, false, true, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << c.signal << (c.relative ? ", relative" : "")
+                                        << (c.ignored ? ", ignored" : ""));
         TempDir dir;
         WriteTextFile(dir.file("t.dat"), "previous");
-        const ChildResult child = KillMidWrite(dir, signal, relative, false);
-        EXPECT_EQ(child.output, "");
-        EXPECT_EQ(child.signal, signal);
-        EXPECT_EQ(CountEntries(dir.path()), 1);
+        const ChildResult child = KillMidWrite(dir, c.signal, c.relative, c.ignored);
+        EXPECT_EQ(child.output, c.ignored ? "never signalled" : "");
+        EXPECT_EQ(child.signal, c.endedBy);
+        EXPECT_EQ(CountEntries(dir.path()), c.entries);
         EXPECT_EQ(ReadWholeFile(dir.file("t.dat")), "previous");
     }
-}
-
-// Only SIGKILL may leave a temporary file; it cannot be caught. An ignored
-// SIGHUP (nohup) stays ignored: the save runs on and cleans up after itself.
-TEST(TempCleanup, SignalsTheHandlerDoesNotOwnBehaveAsBefore) {
-    TempDir killed;
-    const ChildResult a = KillMidWrite(killed, SIGKILL, false, false);
-    EXPECT_EQ(a.signal, SIGKILL);
-    EXPECT_EQ(CountEntries(killed.path()), 1);  // just the temporary file
-
-    TempDir ignored;
-    const ChildResult b = KillMidWrite(ignored, SIGHUP, false, true, 1);
-    EXPECT_EQ(b.signal, 0);
-    EXPECT_EQ(b.output, "never signalled");
-    EXPECT_EQ(CountEntries(ignored.path()), 0);
 }
 
 TEST(TempCleanup, AFullTableOrAnOverlongPathIsRefusedNotOverrun) {
