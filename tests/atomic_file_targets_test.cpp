@@ -1,6 +1,5 @@
-// AtomicFile on targets that are not plain files in a writable folder:
-// devices, FIFOs, sockets, symbolic links, other owners, folders that take
-// no new files and a full filesystem. All on real files in a temporary folder.
+// AtomicFile on real targets that are not plain files in a writable folder: devices, FIFOs,
+// sockets, symbolic links, other owners, folders that take no new files, a full filesystem.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -16,6 +15,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "platform/atomic_file.h"
 #include "tests/test_support.h"
@@ -161,9 +161,8 @@ TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
         ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
         ASSERT_EQ(Save(target, "new"), "committed");
         const struct stat st = LStat(target);
-        EXPECT_EQ(st.st_uid, c.uid);
-        EXPECT_EQ(st.st_gid, c.gid);
-        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
+                  std::tuple(c.uid, c.gid, c.mode));
         EXPECT_EQ(ReadWholeFile(target), "new");
     }
 }
@@ -195,8 +194,7 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
         ::chmod(target.c_str(), c.fileMode);
         const bool root = ::geteuid() == 0;
         if (root) {
-            // The unprivileged user owns the file, and may pass through the
-            // folders above, but not add to its folder.
+            // The unprivileged user owns the file but may not add to its folder.
             ASSERT_EQ(::chown(target.c_str(), kUnprivileged, kUnprivileged), 0);
             ::chmod(dir.path().c_str(), 0755);
         }
@@ -217,8 +215,7 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
     }
 }
 
-// A filesystem of 64 KiB mounted in a mount namespace of a child of its own,
-// so nothing outside the test's folder ever sees it.
+// A 64 KiB filesystem in a child's own mount namespace: nothing outside ever sees it.
 TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
     TempDir dir;
     const std::string mountPoint = dir.file("small");

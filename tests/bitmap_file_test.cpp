@@ -30,9 +30,8 @@ TEST(BitmapEncode, HeaderOf640By480) {
     for (const auto& [at, value] : fields) EXPECT_EQ(U32(b, at), value) << "at " << at;
 }
 
-// Width 641: rows of 641 pixel bytes and 3 zero bytes, the bottom row first,
-// only the rows asked for (not the status strip below); cleared pixels the
-// lowest black entry; the colour table holds blue, green, red, zero.
+// Rows padded to 4 bytes, bottom row first, only the rows asked for (not the status strip);
+// cleared pixels the lowest black entry; the colour table holds blue, green, red, zero.
 TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     IndexedCanvas canvas(641, 5);
     // The top-left and bottom-right pixels, and one below the picture.
@@ -61,9 +60,8 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
               (std::vector<std::uint8_t>{4, 5, 6, 0, 1, 2, 3, 0}));
 }
 
-// A save replaces the file; a failure keeps it, and is reported by the
-// window's form as the failing step in a message box and by the tools' form
-// as the file and the reason. The disk takes 100 bytes for the failing write.
+// A failure keeps the file; the window's form names the failing step in a message box, the
+// tools' form the file and the reason. The disk takes 100 bytes for the failing write.
 TEST(BitmapWrite, WritesReplacesAndReportsTheFailure) {
     TempDir dir;
     const std::string path = dir.file("p.bmp");

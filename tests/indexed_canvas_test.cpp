@@ -25,8 +25,7 @@ IndexedCanvas Disk(int w, int h, int pen, int l, int t, int r, int b,
 IndexedCanvas Stroke(int w, int h, int pen, int x0, int y0, int x1, int y1) {
     IndexedCanvas c(w, h);
     c.SelectPen(pen, PALETTEINDEX(kInk));
-    c.MoveTo(x0, y0);
-    c.LineTo(x1, y1);
+    c.MoveTo(x0, y0), c.LineTo(x1, y1);
     return c;
 }
 int Ink(const IndexedCanvas& c) {
@@ -99,7 +98,6 @@ TEST(IndexedCanvas, ClippingKeepsTheVisiblePart) {
     EXPECT_EQ(full % 4, 0);
     EXPECT_EQ(Ink(Disk(40, 40, 4, -3, -3, 3, 3)), full / 4);
     EXPECT_EQ(Ink(Disk(40, 40, 4, 37, 37, 43, 43)), full / 4);
-    // Shapes reaching the limits of int: span_raster_test.
 }
 
 TEST(IndexedCanvas, LineIsAStrokeOfPenWidthWithRoundEnds) {

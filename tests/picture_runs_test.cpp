@@ -30,9 +30,8 @@ std::vector<CanvasPixel> RunPicture(int width, int height, int longest, unsigned
     return pixels;
 }
 
-// Looks up the rectangle into a target wider than it (or exactly as wide,
-// stride 0) and compares the whole target with the pixel-by-pixel look-up:
-// the rectangle's pixels, and nothing written around them.
+// Looks up the rectangle into a target margin pixels wider and compares the whole target
+// with the pixel-by-pixel look-up: nothing may be written around the rectangle.
 void ExpectRectangle(const PictureRuns& runs, const std::vector<CanvasPixel>& pixels, int width,
                      int left, int top, int w, int h, std::size_t margin) {
     const std::size_t stride = static_cast<std::size_t>(w) + margin;
@@ -45,10 +44,8 @@ void ExpectRectangle(const PictureRuns& runs, const std::vector<CanvasPixel>& pi
 }
 
 TEST(PictureRuns, PicturesAndRectanglesLookUpAsPixelByPixel) {
-    // {width, height, longest run, left, top, w, h, margin}: runs around the
-    // 8- and 16-pixel stores, rows narrower than one store, runs longer than a
-    // row (whole pictures, contiguous); corners, single pixels, columns and
-    // rows cut inside runs written into a wider target.
+    // {width, height, longest run, left, top, w, h, margin}: runs around the 8- and 16-pixel
+    // stores, rows narrower than a store, runs longer than a row; rectangles cut inside runs.
     const std::tuple<int, int, int, int, int, int, int, std::size_t> cases[] = {
         {2, 1, 1, 0, 0, 2, 1, 0},          {7, 3, 4, 0, 0, 7, 3, 0},
         {16, 4, 40, 0, 0, 16, 4, 0},       {17, 5, 40, 0, 0, 17, 5, 0},
@@ -108,8 +105,7 @@ TEST(PictureRuns, ACanvasKeepsRunsOnlyWhileItsPictureStaysTheSame) {
         LookUpRowPortable(canvas.Row(0), want.data(), want.size(), kLut);
         EXPECT_EQ(out, want) << when;
     };
-    // Seen once: pixel by pixel; seen again unchanged: by runs. (Asking for
-    // the runs counts as seeing the picture.)
+    // Seen once: pixel by pixel; seen again unchanged (asking for the runs counts): by runs.
     expectShown("first");
     expectShown("second");
     EXPECT_NE(canvas.StableRuns(), nullptr);
@@ -128,8 +124,7 @@ TEST(PictureRuns, ACanvasKeepsRunsOnlyWhileItsPictureStaysTheSame) {
         EXPECT_EQ(canvas.StableRuns(), nullptr);  // stale runs are never handed out
         for (const char* when : {"after", "again", "once more"}) expectShown(when);
     }
-    // A rectangle reaching past the right and bottom edges writes only the
-    // picture's part, pixel by pixel and by runs alike.
+    // A rectangle past the right and bottom edges writes only the picture's part, both ways.
     canvas.Ellipse(30, 5, 36, 9);
     constexpr std::size_t kStride = 50;
     std::vector<std::uint32_t> expected(kStride * 12, 7u);

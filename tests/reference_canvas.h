@@ -1,8 +1,6 @@
-// The canvas's former rasteriser, kept only as the reference the span
-// rasteriser is compared with: every disk and stroke computed row by row
-// with its own square roots. Same calls and same coverage rule as
-// IndexedCanvas (pixel centres inside the shape, chords half-open, disks too
-// small for any centre paint the pixel under their centre).
+// The canvas's former rasteriser, the reference for the span rasteriser: every disk and stroke
+// row by row with its own square roots. Coverage as IndexedCanvas: pixel centres inside the
+// shape, chords half-open, disks too small for any centre paint the pixel under their centre.
 #pragma once
 
 #include <algorithm>

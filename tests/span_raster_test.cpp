@@ -63,32 +63,28 @@ class Twin {
     int m_width, m_height;
 };
 
-// A disk of diameter d centred at (sx / 2, sy / 2) in pixel-corner
-// coordinates, drawn as the pass draws it: a rectangle of width a plus a
-// pen of d - a. The rectangle's height (free for a disk) varies too.
-void DrawDisk(Twin& twin, int d, int sx, int sy, int index) {
+// A disk of diameter d centred at (sx / 2, sy / 2) on a cleared canvas, drawn as the pass draws
+// it: a rectangle of width a (its height, free for a disk, varies too) plus a pen of d - a.
+testing::AssertionResult Disk(Twin& twin, int d, int sx, int sy, int index) {
+    twin.Clear();
     int a = d / 2;
     if (((sx - a) & 1) != 0) a -= 1;  // l + r and r - l have the same parity; -1 is reversed
     int b = a + 2 * (d % 3) - 2;      // any height of sy's parity
     if (((sy - b) & 1) != 0) b += 1;
     twin.Pen(d - a, index);
-    const int l = (sx - a) / 2;
-    const int t = (sy - b) / 2;
+    const int l = (sx - a) / 2, t = (sy - b) / 2;
     twin.Ellipse(l, t, l + a, t + b);
+    return twin.Same();
 }
 
 TEST(SpanRaster, DisksOfEveryDiameterWhole) {
-    // Centred in a 330 x 330 canvas at each placement (whole or half pixel
-    // across and down): diameters 1..300 cover the tables (up to 256) and the
-    // row-by-row disks beyond.
+    // Whole or half pixel across and down; beyond 256 the disks are not from tables.
     Twin twin(330, 330);
     int previous = 0;
     for (int d = 1; d <= 300; ++d) {
-        for (int place = 0; place < 4; ++place) {
-            twin.Clear();
-            DrawDisk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256);
-            ASSERT_TRUE(twin.Same()) << "diameter " << d << " placement " << place;
-        }
+        for (int place = 0; place < 4; ++place)
+            ASSERT_TRUE(Disk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256))
+                << "diameter " << d << " placement " << place;
         const int painted = twin.Painted();
         EXPECT_GE(painted, previous) << d;  // the disks grow
         previous = painted;
@@ -112,13 +108,10 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
             // clang-format on
             for (int sx : places(w))
                 for (int sy : places(h))
-                    for (int half = 0; half < 4; ++half) {
-                        twin.Clear();
-                        DrawDisk(twin, d, sx + (half & 1), sy + (half >> 1), 9);
-                        ASSERT_TRUE(twin.Same())
+                    for (int half = 0; half < 4; ++half)
+                        ASSERT_TRUE(Disk(twin, d, sx + (half & 1), sy + (half >> 1), 9))
                             << w << "x" << h << " diameter " << d << " centre " << sx + (half & 1)
                             << "/2, " << sy + (half >> 1) << "/2";
-                    }
         }
     }
 }
@@ -138,15 +131,13 @@ TEST(SpanRaster, DisksWithoutPixelsAndOddRectangles) {
         twin.Clear();
         twin.Pen(k[0], 200);
         twin.Ellipse(k[1], k[2], k[3], k[4]);
-        EXPECT_TRUE(twin.Same()) << k[0] << ": " << k[1] << "," << k[2] << "," << k[3] << ","
-                                 << k[4];
+        EXPECT_TRUE(twin.Same()) << testing::PrintToString(k);
     }
 }
 
 TEST(SpanRaster, StrokesOfEveryOctantAndLength) {
-    // Every end offset up to 17 pixels each way (lengths 0 and 1, all eight
-    // octants and the axes and diagonals between them), starting inside,
-    // on the edges and beyond the corners.
+    // Every end offset up to 17 pixels each way (lengths 0 and 1, all octants, axes and
+    // diagonals), starting inside, on the edges and beyond the corners.
     const std::pair<int, int> starts[] = {{24, 20}, {0, 0},   {47, 39}, {-3, 20},
                                           {24, -2}, {50, 41}, {5, 44}};
     const int pens[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 22, 34, 64, 65};
@@ -188,9 +179,8 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
 }
 
 TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
-    // Runs of disks whose sizes grow and shrink, joined by lines where they
-    // lie more than 3 pixels apart, over one another and across the edges;
-    // the pictures are compared after every streamlet.
+    // Runs of growing disks joined by lines where more than 3 pixels apart, over one another
+    // and across the edges: what is already painted must not change the result.
     std::mt19937 rng(7);
     Twin twin(200, 150);
     for (int diameter : {1, 2, 5, 10, 30, 130}) {

@@ -58,9 +58,8 @@ inline PaletteEntries DistinctPalette() {
 std::string SourcePath(const std::string& relative);  // a file of the source tree
 int CountEntries(const std::string& folder);
 
-// While alive, files this process writes cannot grow beyond limit bytes (0:
-// no lower limit): writes beyond it fail with EFBIG instead, the signal is
-// ignored. Stands in for a full disk, and works as root too.
+// While alive, writes beyond limit bytes (0: no lower limit) fail with EFBIG, SIGXFSZ
+// ignored: a full disk that works as root too.
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t limit);
