@@ -47,12 +47,12 @@ TEST(BuildPaletteWithOrientation, LayoutByTableCount) {
         const PaletteEntries& p = s->m_palette.Entries();
         EXPECT_EQ(Levels(*s, 0, 12), l.first12);
         EXPECT_EQ(p[l.e - 1].peRed, l.brightest);
-        for (int i = 0; i < l.usedEnd; ++i) {
-            EXPECT_TRUE(p[i].peRed == p[i].peGreen && p[i].peGreen == p[i].peBlue) << i;
-            EXPECT_LE(p[i].peRed, l.brightest) << i;
-            EXPECT_EQ(p[i].peFlags, PC_RESERVED) << i;
+        for (int i = 0; i < kPaletteSize; ++i) {  // reserved greys up to usedEnd, black after
+            const std::uint8_t v = p[i].peRed;
+            const PaletteEntry grey{v, v, v, PC_RESERVED};
+            EXPECT_EQ(p[i], i < l.usedEnd ? grey : PaletteEntry{}) << i;
+            EXPECT_LE(v, l.brightest) << i;
         }
-        for (int i = l.usedEnd; i < kPaletteSize; ++i) EXPECT_EQ(p[i], PaletteEntry{}) << i;
         for (int i = 0; i < 7 * l.e; ++i) {  // both copies of each table, unused ones black
             const PaletteEntry want = i < l.count * l.e ? p[i] : PaletteEntry{};
             EXPECT_EQ(s->m_colorTables[i / l.e].m_outputEntries[i % l.e], want) << i;

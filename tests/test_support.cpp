@@ -18,13 +18,11 @@ TempDir::TempDir() {
     static std::atomic<int> counter{0};
     auto base = std::filesystem::temp_directory_path() / "vortan-tests";
     std::filesystem::create_directories(base);
-    for (;;) {
-        auto p = base / (std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        if (std::filesystem::create_directory(p)) {
-            m_path = p.string();
-            break;
-        }
-    }
+    std::filesystem::path p;
+    do {
+        p = base / (std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    } while (!std::filesystem::create_directory(p));
+    m_path = p.string();
 }
 
 TempDir::~TempDir() {
