@@ -23,6 +23,7 @@
 namespace vortan::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Method = AtomicFile::Method;
 
 // What a save saw: "committed" (" directly" or " in place" where not by a
@@ -42,11 +43,6 @@ struct stat LStat(const std::string& path) {
     return st;
 }
 
-std::string LinkText(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::read_symlink(path, ec).string();
-}
-
 // Device nodes need CAP_MKNOD; the test says so where it cannot make them.
 TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
     const struct {
@@ -61,9 +57,8 @@ TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string node = dir.file("dev");
-        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, c.minor)) != 0) {
+        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, c.minor)) != 0)
             GTEST_SKIP() << "cannot make device nodes here (" << std::strerror(errno) << ")";
-        }
         EXPECT_EQ(Save(node, std::string(100000, 'x')), c.want);
         EXPECT_EQ(LStat(node).st_rdev, makedev(1, c.minor));  // still the device
         EXPECT_EQ(CountEntries(dir.path()), 1);
@@ -100,12 +95,12 @@ TEST(AtomicFileTargets, LinksStayLinksAndTheirTargetIsReplaced) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        std::filesystem::create_directory(dir.file("data"));
+        fs::create_directory(dir.file("data"));
         if (c.previous) WriteTextFile(dir.file(c.target), c.previous);
         ::chmod(dir.file(c.target).c_str(), 0640);
-        std::filesystem::create_symlink("real.dat", dir.file("data/hop"));
+        fs::create_symlink("real.dat", dir.file("data/hop"));
         const std::string text = c.absolute ? dir.file(c.target) : c.link;
-        std::filesystem::create_symlink(text, dir.file("link"));
+        fs::create_symlink(text, dir.file("link"));
 
         AtomicFile file;
         ASSERT_TRUE(file.Open(dir.file("link"))) << file.ErrorText();
@@ -114,13 +109,12 @@ TEST(AtomicFileTargets, LinksStayLinksAndTheirTargetIsReplaced) {
         EXPECT_EQ(CountEntries(dir.file("data")), c.previous ? 3 : 2);
         ASSERT_TRUE(file.Commit()) << file.ErrorText();
 
-        EXPECT_EQ(LinkText(dir.file("link")), text);
-        EXPECT_EQ(LinkText(dir.file("data/hop")), "real.dat");
+        EXPECT_EQ(fs::read_symlink(dir.file("link")).string(), text);
+        EXPECT_EQ(fs::read_symlink(dir.file("data/hop")).string(), "real.dat");
         EXPECT_EQ(ReadWholeFile(dir.file(c.target)), "new contents");
         EXPECT_EQ(CountEntries(dir.file("data")), 2);  // hop and the target
         if (c.previous) {
-            EXPECT_EQ(static_cast<int>(std::filesystem::status(dir.file(c.target)).permissions()),
-                      0640);
+            EXPECT_EQ(static_cast<int>(fs::status(dir.file(c.target)).permissions()), 0640);
         }
     }
 }
@@ -135,13 +129,13 @@ TEST(AtomicFileTargets, SocketsAndLinkLoopsAreRefusedAndKept) {
     ASSERT_LT(sock.size(), sizeof address.sun_path);
     std::memcpy(address.sun_path, sock.c_str(), sock.size() + 1);
     ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    std::filesystem::create_symlink("b", dir.file("a"));
-    std::filesystem::create_symlink("a", dir.file("b"));
+    fs::create_symlink("b", dir.file("a"));
+    fs::create_symlink("a", dir.file("b"));
     for (auto [name, error] : {std::pair{"sock", ENXIO}, {"a", ELOOP}})
         EXPECT_EQ(Save(dir.file(name), "data"), std::string("failed: ") + std::strerror(error));
     ::close(s);
     EXPECT_TRUE(S_ISSOCK(LStat(sock).st_mode));
-    EXPECT_EQ(LinkText(dir.file("a")), "b");
+    EXPECT_EQ(fs::read_symlink(dir.file("a")).string(), "b");
     EXPECT_EQ(CountEntries(dir.path()), 3);
 }
 
@@ -188,7 +182,7 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string folder = dir.file("locked");
-        std::filesystem::create_directory(folder);
+        fs::create_directory(folder);
         const std::string target = folder + "/t.dat";
         WriteTextFile(target, c.previous);
         ::chmod(target.c_str(), c.fileMode);
@@ -219,7 +213,7 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
 TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
     TempDir dir;
     const std::string mountPoint = dir.file("small");
-    std::filesystem::create_directory(mountPoint);
+    fs::create_directory(mountPoint);
     const ChildResult child = RunInChild([&](int) -> std::string {
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||

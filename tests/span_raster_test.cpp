@@ -48,8 +48,7 @@ class Twin {
     }
     // Equal pictures, or the first pixel where they differ.
     testing::AssertionResult Same() const {
-        const auto& a = m_now.Pixels();
-        const auto& b = m_ref.Pixels();
+        const auto &a = m_now.Pixels(), &b = m_ref.Pixels();
         if (a == b) return testing::AssertionSuccess();
         const auto at =
             static_cast<int>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
