@@ -74,9 +74,8 @@ TEST(BuildPaletteWithOrientation, WorkedLayouts) {
     struct Case {
         int tables, first;
         std::vector<int> levels;
-    } cases[] = {{7, 32, {224, 232, 240, 248, 0, 8}}, {7, 192, {64, 72}}, {7, 214, {240, 248, 0}},
-                 {2, 110, {251, 254, 128, 130, 133}}, {2, 166, {251, 254, 0, 2, 5}}, {2, 223, {126}},
-                 {1, 218, {249, 250, 251, 253, 254, 255}}};
+    } cases[] = {{7, 32, {224, 232, 240, 248, 0, 8}}, {2, 110, {251, 254, 128, 130, 133}},
+                 {2, 223, {126}}, {1, 218, {249, 250, 251, 253, 254, 255}}};
     // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(Levels(*Built(c.tables), c.first, static_cast<int>(c.levels.size())), c.levels)

@@ -21,9 +21,8 @@ using Calls = std::vector<std::pair<int, int>>;
 // tables 0: without orientation, 32 colours (64 with colors64).
 std::unique_ptr<VortanFrameState> Window(int tables, bool dimming, int shift = 1, bool c64 = 0) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0;
-    s->m_colors32 = !c64, s->m_colortableCount = tables;
-    s->m_intensityDimming = dimming, s->m_colortableShift = shift;
+    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0, s->m_colors32 = !c64;
+    s->m_colortableCount = tables, s->m_intensityDimming = dimming, s->m_colortableShift = shift;
     BuildWindowPalette(*s);
     return s;
 }
@@ -85,9 +84,9 @@ TEST(AnimationTick, FirstStepDimmed) {
 
 TEST(AnimationTick, EveryTableTurnsShiftTimesATick) {
     // {tables (0: without orientation), dimming, 64 colours, shift, calls a table, entries moved,
-    // levels of entries 0 and 31 (-1: not checked)}: seven tables take a huge shift modulo 32 and
-    // still dim at a multiple of it; the whole palette takes it modulo 256. Without intensity
-    // dimming the palette shows the rotating tables; disk-scale dimming acts in the renderer only.
+    // levels of entries 0 and 31 (-1: unchecked)}: a huge shift is taken modulo the table length
+    // (and still dims); undimmed, the palette shows the tables, disk-scale dimming is the
+    // renderer's.
     // clang-format off
     const std::tuple<int, bool, bool, int, int, int, int, int> cases[] = {
         {7, true, false, 3, 3, 3, 6, 6}, {7, true, false, INT_MAX, 31, 31, 0, 0},

@@ -1,5 +1,4 @@
-// Disks and strokes painted from span tables against the row-by-row
-// rasteriser they replace: every pixel of the canvas must agree.
+// Disks and strokes from span tables against the row-by-row reference: every pixel must agree.
 #include "platform/span_raster.h"
 
 #include <gtest/gtest.h>
@@ -186,8 +185,7 @@ TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
         twin.Clear();
         const int pen = diameter + 2;
         for (int line = 0; line < 40; ++line) {
-            std::uniform_int_distribution<int> start(-20, 220);
-            std::uniform_int_distribution<int> step(-7, 7);
+            std::uniform_int_distribution<int> start(-20, 220), step(-7, 7);
             int x = start(rng), y = start(rng), px = x, py = y;
             for (int j = 63; j >= 0; --j) {
                 const int s = std::max(1, diameter * std::min(63 - j, 20) / 20);

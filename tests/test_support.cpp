@@ -68,10 +68,8 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, m_oldHandler);
 }
 
-namespace {
-
 // Reads fd until its end or limit bytes.
-std::string ReadUpTo(int fd, std::size_t limit) {
+static std::string ReadUpTo(int fd, std::size_t limit) {
     std::string text;
     char buffer[4096];
     while (text.size() < limit) {
@@ -82,8 +80,6 @@ std::string ReadUpTo(int fd, std::size_t limit) {
     }
     return text;
 }
-
-}  // namespace
 
 ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
                        const std::function<void(int pid)>& started) {
