@@ -34,12 +34,13 @@ class Twin {
         m_ref.MoveTo(x0, y0), m_ref.LineTo(x1, y1);
     }
     void Clear() { m_now.FillBlack(0, 0, m_width, m_height), m_ref.Clear(); }
-    // One stroke on a cleared canvas, compared.
+    // One stroke on a cleared canvas, compared; a failure names it.
     testing::AssertionResult Stroke(int pen, int index, int x0, int y0, int x1, int y1) {
         Clear();
         Pen(pen, index);
         Line(x0, y0, x1, y1);
-        return Same();
+        return Same() << " (pen " << pen << ": " << x0 << "," << y0 << " to " << x1 << "," << y1
+                      << ")";
     }
     int Painted() const {
         return static_cast<int>(std::count_if(m_now.Pixels().begin(), m_now.Pixels().end(),
@@ -72,7 +73,7 @@ testing::AssertionResult Disk(Twin& twin, int d, int sx, int sy, int index) {
     twin.Pen(d - a, index);
     const int l = (sx - a) / 2, t = (sy - b) / 2;
     twin.Ellipse(l, t, l + a, t + b);
-    return twin.Same();
+    return twin.Same() << " (diameter " << d << ", centre " << sx << "/2, " << sy << "/2)";
 }
 
 TEST(SpanRaster, DisksOfEveryDiameterWhole) {
@@ -81,8 +82,7 @@ TEST(SpanRaster, DisksOfEveryDiameterWhole) {
     int previous = 0;
     for (int d = 1; d <= 300; ++d) {
         for (int place = 0; place < 4; ++place)
-            ASSERT_TRUE(Disk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256))
-                << "diameter " << d << " placement " << place;
+            ASSERT_TRUE(Disk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256));
         const int painted = twin.Painted();
         EXPECT_GE(painted, previous) << d;  // the disks grow
         previous = painted;
@@ -98,18 +98,16 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
         Twin twin(w, h);
         for (int d : diameters) {
             // Centres wholly outside, on and inside each edge; every pair makes a corner.
-            // clang-format off
-            auto places = [d](int size) {
-                return std::vector<int>{-d - 2, -d, -d / 2 - 1, -d / 2, -1, 0, 1, size, 2 * size - 1,
-                                        2 * size, 2 * size + 1, 2 * size + d, 2 * size + d + 2};
+            auto places = [d](int n) {
+                return std::vector<int>{
+                    -d - 2,    -d,    -d / 2 - 1, -d / 2,    -1,           0, 1, n,
+                    2 * n - 1, 2 * n, 2 * n + 1,  2 * n + d, 2 * n + d + 2};
             };
-            // clang-format on
             for (int sx : places(w))
                 for (int sy : places(h))
                     for (int half = 0; half < 4; ++half)
                         ASSERT_TRUE(Disk(twin, d, sx + (half & 1), sy + (half >> 1), 9))
-                            << w << "x" << h << " diameter " << d << " centre " << sx + (half & 1)
-                            << "/2, " << sy + (half >> 1) << "/2";
+                            << w << "x" << h;
         }
     }
 }
@@ -144,8 +142,7 @@ TEST(SpanRaster, StrokesOfEveryOctantAndLength) {
         for (const auto& [x, y] : starts)
             for (int dx = -17; dx <= 17; ++dx)
                 for (int dy = -17; dy <= 17; ++dy)
-                    ASSERT_TRUE(twin.Stroke(pen, (dx + 40) * 3 + dy, x, y, x + dx, y + dy))
-                        << "pen " << pen << " from " << x << "," << y << " by " << dx << "," << dy;
+                    ASSERT_TRUE(twin.Stroke(pen, (dx + 40) * 3 + dy, x, y, x + dx, y + dy));
 }
 
 TEST(SpanRaster, LongStrokesAndFarEnds) {
@@ -160,8 +157,7 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
         for (int i = 0; i < 4000; ++i) {
             const int pen = i % 5 ? pens(rng) % 10 : pens(rng);
             const int x0 = near(rng), y0 = near(rng), x1 = near(rng), y1 = near(rng);
-            ASSERT_TRUE(twin.Stroke(pen, i % 256, x0, y0, x1, y1))
-                << w << "x" << h << ": " << x0 << "," << y0 << " to " << x1 << "," << y1;
+            ASSERT_TRUE(twin.Stroke(pen, i % 256, x0, y0, x1, y1)) << w << "x" << h;
         }
     }
     Twin twin(61, 47);
@@ -171,9 +167,7 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
             for (int y0 : far)
                 for (int x1 : {INT_MIN, 20, INT_MAX})
                     for (int y1 : {INT_MIN, 20, INT_MAX})
-                        ASSERT_TRUE(twin.Stroke(pen, 3, x0, y0, x1, y1))
-                            << "pen " << pen << ": " << x0 << "," << y0 << " to " << x1 << ","
-                            << y1;
+                        ASSERT_TRUE(twin.Stroke(pen, 3, x0, y0, x1, y1));
 }
 
 TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
