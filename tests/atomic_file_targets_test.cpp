@@ -45,22 +45,15 @@ struct stat LStat(const std::string& path) {
 
 // Device nodes need CAP_MKNOD; the test says so where it cannot make them.
 TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
-    const struct {
-        const char* name;
-        unsigned minor;  // of major 1: 3 discards, 7 is always full
-        const char* want;
-    } cases[] = {
-        {"a null-like device takes the data", 3, "committed directly"},
-        {"a full-like device reports the full disk", 7, "failed: No space left on device"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {minor device number of major 1 (3 discards, 7 is always full), what the save sees}
+    for (auto [minor, want] :
+         {std::pair{3u, "committed directly"}, {7u, "failed: No space left on device"}}) {
         TempDir dir;
         const std::string node = dir.file("dev");
-        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, c.minor)) != 0)
+        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
             GTEST_SKIP() << "cannot make device nodes here (" << std::strerror(errno) << ")";
-        EXPECT_EQ(Save(node, std::string(100000, 'x')), c.want);
-        EXPECT_EQ(LStat(node).st_rdev, makedev(1, c.minor));  // still the device
+        EXPECT_EQ(Save(node, std::string(100000, 'x')), want);
+        EXPECT_EQ(LStat(node).st_rdev, makedev(1, minor));  // still the device
         EXPECT_EQ(CountEntries(dir.path()), 1);
     }
 }
@@ -141,22 +134,18 @@ TEST(AtomicFileTargets, SocketsAndLinkLoopsAreRefusedAndKept) {
 
 TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
-    const struct {
-        uid_t uid;
-        gid_t gid;
-        mode_t mode;
-    } cases[] = {{12345, 23456, 0640}, {0, 23456, 02755}, {4242, 0, 0604}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.uid);
+    const std::tuple<uid_t, gid_t, mode_t> cases[] = {
+        {12345, 23456, 0640}, {0, 23456, 02755}, {4242, 0, 0604}};  // {owner, group, mode}
+    for (const auto& [uid, gid, mode] : cases) {
+        SCOPED_TRACE(uid);
         TempDir dir;
         const std::string target = dir.file("owned.dat");
         WriteTextFile(target, "old");
-        ASSERT_EQ(::chown(target.c_str(), c.uid, c.gid), 0);
-        ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
+        ASSERT_EQ(::chown(target.c_str(), uid, gid), 0);
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);
         ASSERT_EQ(Save(target, "new"), "committed");
         const struct stat st = LStat(target);
-        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
-                  std::tuple(c.uid, c.gid, c.mode));
+        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777), std::tuple(uid, gid, mode));
         EXPECT_EQ(ReadWholeFile(target), "new");
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace vortan {
 namespace {
@@ -41,13 +42,8 @@ TEST(GlChoice, TheEnvironmentVariable) {
 TEST(GlChoice, WhichContextsAndPicturesTakeTheShader) {
     using enum GlRequest;
     const GlContextInfo none{};
-    const struct {
-        const char* what;
-        GlRequest request;
-        GlContextInfo info;
-        int width, height;
-        bool gl;
-    } cases[] = {
+    // {what, request, context, picture width and height, shader used}
+    const std::tuple<const char*, GlRequest, GlContextInfo, int, int, bool> cases[] = {
         {"hardware", HardwareOnly, Context("NVIDIA GeForce GTX 1060/PCIe/SSE2"), 640, 350, true},
         {"hardware GL 3.0", HardwareOnly, Context("Mesa Intel(R) HD Graphics", 3, 0), 9, 9, true},
         {"hardware GLES 3.0", HardwareOnly, Context("Mali-G52", 3, 0, true), 9, 9, true},
@@ -64,8 +60,8 @@ TEST(GlChoice, WhichContextsAndPicturesTakeTheShader) {
         {"wider than a texture", HardwareOnly, Context("Apple M1"), 16385, 10, false},
         {"taller than a texture", Always, Context("llvmpipe"), 10, 16385, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(UseGlPicture(c.request, c.info, c.width, c.height), c.gl) << c.what;
+    for (const auto& [what, request, info, width, height, gl] : cases)
+        EXPECT_EQ(UseGlPicture(request, info, width, height), gl) << what;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -41,22 +42,21 @@ ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ign
 // Only SIGKILL, which cannot be caught, leaves the temporary file. An ignored
 // SIGHUP (nohup) stays ignored: the save runs on and cleans up after itself.
 TEST(TempCleanup, ASignalRemovesTheTemporaryFileAndStillEndsTheProcess) {
-    const struct {
-        int signal;
-        bool relative, ignored;  // relative: the target named from the folder of the time
-        int endedBy, entries;    // the signal that ended the child, the files left
-    } cases[] = {{SIGINT, false, false, SIGINT, 1},   {SIGTERM, false, false, SIGTERM, 1},
-                 {SIGHUP, false, false, SIGHUP, 1},   {SIGTERM, true, false, SIGTERM, 1},
-                 {SIGKILL, false, false, SIGKILL, 2}, {SIGHUP, false, true, 0, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "signal " << c.signal << (c.relative ? ", relative" : "")
-                                        << (c.ignored ? ", ignored" : ""));
+    // {signal, target named relative to the folder of the time, signal ignored, the signal that
+    // ended the child, files left}
+    const std::tuple<int, bool, bool, int, int> cases[] = {
+        {SIGINT, false, false, SIGINT, 1},   {SIGTERM, false, false, SIGTERM, 1},
+        {SIGHUP, false, false, SIGHUP, 1},   {SIGTERM, true, false, SIGTERM, 1},
+        {SIGKILL, false, false, SIGKILL, 2}, {SIGHUP, false, true, 0, 1}};
+    for (const auto& [signal, relative, ignored, endedBy, entries] : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << signal << (relative ? ", relative" : "")
+                                        << (ignored ? ", ignored" : ""));
         TempDir dir;
         WriteTextFile(dir.file("t.dat"), "previous");
-        const ChildResult child = KillMidWrite(dir, c.signal, c.relative, c.ignored);
-        EXPECT_EQ(child.output, c.ignored ? "never signalled" : "");
-        EXPECT_EQ(child.signal, c.endedBy);
-        EXPECT_EQ(CountEntries(dir.path()), c.entries);
+        const ChildResult child = KillMidWrite(dir, signal, relative, ignored);
+        EXPECT_EQ(child.output, ignored ? "never signalled" : "");
+        EXPECT_EQ(child.signal, endedBy);
+        EXPECT_EQ(CountEntries(dir.path()), entries);
         EXPECT_EQ(ReadWholeFile(dir.file("t.dat")), "previous");
     }
 }
