@@ -155,26 +155,19 @@ TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
 constexpr uid_t kUnprivileged = 54321;
 
 TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
-    const struct {
-        const char* name;
-        const char* previous;
-        mode_t fileMode;
-        std::string want;  // what the child sees: commit, method, error, contents
-    } cases[] = {
-        {"a shorter save is cut to length", "a much longer previous text", 0666,
-         "committed in place, contents: new text"},
-        {"a longer save grows the file", "old", 0666, "committed in place, contents: new text"},
-        {"a file that may not be written fails and is kept", "old", 0444,
-         "failed: Permission denied, contents: old"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {previous contents, the file's mode, what the child sees}
+    const std::tuple<const char*, mode_t, const char*> cases[] = {
+        {"a much longer previous text", 0666, "committed in place, contents: new text"},  // cut
+        {"old", 0666, "committed in place, contents: new text"},                          // grown
+        {"old", 0444, "failed: Permission denied, contents: old"}};  // may not be written: kept
+    for (const auto& [previous, fileMode, want] : cases) {
+        SCOPED_TRACE(testing::Message() << previous << ", mode " << std::oct << fileMode);
         TempDir dir;
         const std::string folder = dir.file("locked");
         fs::create_directory(folder);
         const std::string target = folder + "/t.dat";
-        WriteTextFile(target, c.previous);
-        ::chmod(target.c_str(), c.fileMode);
+        WriteTextFile(target, previous);
+        ::chmod(target.c_str(), fileMode);
         const bool root = ::geteuid() == 0;
         if (root) {
             // The unprivileged user owns the file but may not add to its folder.
@@ -193,7 +186,7 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
         ::chmod(folder.c_str(), 0755);
         if (child.output.starts_with("cannot drop")) GTEST_SKIP() << child.output;
         EXPECT_EQ(child.exitCode, 0);
-        EXPECT_EQ(child.output, c.want);
+        EXPECT_EQ(child.output, want);
         EXPECT_EQ(CountEntries(folder), 1);
     }
 }
