@@ -16,7 +16,7 @@ constexpr std::size_t kDimensionCount = 12;
 TEST(NetCdfClassicHeader, SoundHeadersPass) {
     for (const char* file : {"gyre_classic.nc", "gyre_64bit.nc", "gyre_cdf5.nc", "gyre_packed.nc",
                              "rotation3d.nc", "line.nc", "no_velocity.nc"}) {
-        const std::string bytes = test::ReadBytes(test::Fixture(file));
+        const std::string bytes = test::ReadWholeFile(test::Fixture(file));
         std::string problem;
         EXPECT_TRUE(CheckClassicHeader(bytes, bytes.size(), &problem)) << file << ": " << problem;
         // Only the first bytes at hand: no verdict, so no refusal.
@@ -29,7 +29,7 @@ TEST(NetCdfClassicHeader, SoundHeadersPass) {
 }
 
 TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
-    const std::string good = test::ReadBytes(test::Fixture("gyre_classic.nc"));
+    const std::string good = test::ReadWholeFile(test::Fixture("gyre_classic.nc"));
     ASSERT_EQ(good.substr(8, 4), std::string("\0\0\0\x0A", 4));  // the dimension list tag
     auto with = [&](std::size_t at, const std::string& bytes) {
         std::string copy = good;
