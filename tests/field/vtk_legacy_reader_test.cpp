@@ -101,6 +101,8 @@ TEST(VtkLegacy, BinaryIsBigEndian) {
 }
 
 TEST(VtkLegacy, Messages) {
+    const std::string points = "DATASET STRUCTURED_POINTS\n",
+                      vectors = kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n";
     const struct {
         std::string body;
         const char* error;
@@ -111,30 +113,26 @@ TEST(VtkLegacy, Messages) {
          "an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
         {"DATASET FOO\n", "a data set of kind 'FOO' cannot be traced"},
         {"DIMENSIONS 2 2 1\n", "no DATASET line"},
-        {"DATASET STRUCTURED_POINTS\nPOINT_DATA 4\n", "no DIMENSIONS line"},
+        {points + "POINT_DATA 4\n", "no DIMENSIONS line"},
         {kGrid2x2 + "POINT_DATA 4\nSCALARS p float\nLOOKUP_TABLE default\n1 2 3 4\n",
          "no vector components: no point array of two or three components; found: p (1 component)"},
         {kGrid2x2, "no point data"},
         {kGrid2x2 + "POINT_DATA 5\nVECTORS v float\n" + Repeat("1", 15),
          "POINT_DATA gives 5 points for 4 grid nodes"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 9 1 1\nPOINT_DATA 9\nVECTORS v float\n" +
-             Repeat("1", 27),
+        {points + "DIMENSIONS 9 1 1\nPOINT_DATA 9\nVECTORS v float\n" + Repeat("1", 27),
          "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 100000 100000 100\n",
+        {points + "DIMENSIONS 100000 100000 100\n",
          "the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 -2 1\n",
-         "'-2' after DIMENSIONS is not a valid number"},
-        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 6 7 8 9 10 11\n",
-         "the file ends inside array 'v'"},
-        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 x 7 8 9 10 11 12\n",
-         "'x' in array 'v' is not a number"},
+        {points + "DIMENSIONS 2 -2 1\n", "'-2' after DIMENSIONS is not a valid number"},
+        {vectors + "1 2 3 4 5 6 7 8 9 10 11\n", "the file ends inside array 'v'"},
+        {vectors + "1 2 3 4 5 x 7 8 9 10 11 12\n", "'x' in array 'v' is not a number"},
         {kGrid2x2 + "POINT_DATA 4\nVECTORS v quaternion\n", "a bad VECTORS line"},
         {kGrid2x2 + "POINT_DATA 999999999999\nVECTORS v float\n1 2 3\n",
          "the file ends inside array 'v'"},
         {kGrid2x2 + "POINT_DATA 4\nFIELD f 1\nv 99999999999 99999999999 float\n",
          "array 'v' is too large"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 2 1\nSPACING 0 1 1\nPOINT_DATA 4\n"
-         "VECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
+        {points + "DIMENSIONS 2 2 1\nSPACING 0 1 1\nPOINT_DATA 4\n"
+                  "VECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
          "a spacing of zero"},
         {"DATASET RECTILINEAR_GRID\nDIMENSIONS 2 2 1\nX_COORDINATES 3 float\n0 1 2\n"
          "POINT_DATA 4\nVECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
@@ -144,9 +142,8 @@ TEST(VtkLegacy, Messages) {
     for (const auto& c : cases) {
         const FieldResult r = Read(c.body);
         EXPECT_FALSE(r.ok) << c.body;
-        EXPECT_EQ(r.error.substr(0, std::string(c.error).size() + 7),
-                  "f.vtk: " + std::string(c.error))
-            << r.error;
+        const std::string want = "f.vtk: " + std::string(c.error);
+        EXPECT_EQ(r.error.substr(0, want.size()), want);
     }
     EXPECT_EQ(ReadVtkLegacy("# vtk DataFile Version 3.0\nt\nTEXT\n", "f.vtk", "").error,
               "f.vtk: the third line must say ASCII or BINARY");
