@@ -15,9 +15,9 @@ namespace {
 // every streamline's knots are the traced points at single precision, lines
 // of more than 1001 points thinned evenly.
 TEST(WriteTraceResult, ReadsBackToTheSameKnots) {
-    const VectorField helix = test::Sampled(
-        [](double x, double y, double, double& u, double& v, double& w) { u = -y, v = x, w = 0.2; },
-        test::Nodes(-1, 1, 9), test::Nodes(-1, 1, 9), test::Nodes(0, 1, 5));
+    const VectorField helix =
+        test::Sampled([](double x, double y, double) { return test::V(-y, x, 0.2); },
+                      test::Nodes(-1, 1, 9), test::Nodes(-1, 1, 9), test::Nodes(0, 1, 5));
     const std::pair<VectorField, Parameter> cases[] = {{test::Rotation(), Parameter::kNormalized},
                                                        {test::DoubleGyre(65, 33), Parameter::kTime},
                                                        {helix, Parameter::kLength}};
