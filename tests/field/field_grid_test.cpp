@@ -52,12 +52,9 @@ TEST(FieldGrid, DegenerateAxesDropOutAndComponentsFollowTheirAxes) {
 }
 
 TEST(FieldGrid, GridsThatCannotBeFields) {
-    const struct {
-        std::vector<double> x, y, z;
-        bool threeComponents;
-        const char* error;
-    } cases[] = {
-        // clang-format off
+    using Axis = std::vector<double>;
+    // clang-format off
+    const std::tuple<Axis, Axis, Axis, bool, const char*> cases[] = {
         {{0, 1, 2}, {0}, {0}, false,
          "a 1-D array (3 x 1 x 1 nodes) cannot be traced; a field needs two axes of two "
          "nodes or more"},
@@ -69,17 +66,17 @@ TEST(FieldGrid, GridsThatCannotBeFields) {
         {{0, 1}, {1, 1}, {0}, false, "the y coordinates are neither increasing nor decreasing"},
         {{0, 1}, {0, kNan}, {0}, false, "the y coordinates are neither"},
         {{0, 1}, {0, 1}, {1, 0, 0}, true, "the z coordinates are neither"},
-        // clang-format on
     };
-    for (const auto& c : cases) {
+    // clang-format on
+    for (const auto& [x, y, z, threeComponents, error] : cases) {
         RawGrid g;
-        g.axis = {c.x, c.y, c.z};
-        const std::size_t n = c.x.size() * c.y.size() * c.z.size();
+        g.axis = {x, y, z};
+        const std::size_t n = x.size() * y.size() * z.size();
         g.comp = {std::vector<double>(n), std::vector<double>(n),
-                  std::vector<double>(c.threeComponents ? n : 0)};
+                  std::vector<double>(threeComponents ? n : 0)};
         const FieldResult r = BuildField(g, "f", "d");
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.error.substr(0, std::string(c.error).size() + 3), "f: " + std::string(c.error));
+        EXPECT_EQ(r.error.substr(0, std::string(error).size() + 3), "f: " + std::string(error));
     }
 }
 

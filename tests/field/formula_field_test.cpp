@@ -34,22 +34,19 @@ TEST(FormulaField, ThreeDimensionsAndLineSeparatedComponents) {
 }
 
 TEST(FormulaField, DefaultGridKeepsTheAspect) {
-    const struct {
-        const char* domain;
-        std::size_t nx, ny, nz;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::size_t, std::size_t> cases[] = {
         {"0:2,0:1", 512, 256, 1},
         {"0:1,0:4", 128, 512, 1},
         {"0:1000,0:1", 512, 2, 1},
         {"0:1,0:1,0:0.5", 64, 64, 32},
     };
-    for (const auto& c : cases) {
-        const bool three = c.nz > 1;
-        const FieldResult r = SampleFormula(three ? "u=1;v=0;w=0" : "u=1;v=0", c.domain, "");
+    for (const auto& [domain, nx, ny, nz] : cases) {
+        const bool three = nz > 1;
+        const FieldResult r = SampleFormula(three ? "u=1;v=0;w=0" : "u=1;v=0", domain, "");
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(std::vector<std::size_t>({r.field.Nx(), r.field.Ny(), r.field.Nz()}),
-                  std::vector<std::size_t>({c.nx, c.ny, c.nz}))
-            << c.domain;
+                  std::vector<std::size_t>({nx, ny, nz}))
+            << domain;
     }
 }
 
@@ -62,12 +59,7 @@ TEST(FormulaField, NonFiniteValuesAreMasked) {
 }
 
 TEST(FormulaField, Messages) {
-    const struct {
-        const char* formula;
-        const char* domain;
-        const char* grid;
-        const char* error;  // the message's beginning
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"u = 1", "0:1,0:1", "", "both u and v must be given"},
         {"u = 1; u = 2; v = 0", "0:1,0:1", "", "u is given twice"},
         {"u = 1; q = 2", "0:1,0:1", "", "'q = 2' must read \"u = ...\""},
@@ -87,12 +79,12 @@ TEST(FormulaField, Messages) {
          "the grid of 99999 x 99999 x 1 nodes is larger than the limit"},
         {"u = 1; v = 0", "0:1,0:1", "99999999999999x99999999999999", "the grid of"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = SampleFormula(c.formula, c.domain, c.grid);
-        EXPECT_FALSE(r.ok) << c.formula;
-        const std::string want = "formula: " + std::string(c.error);
+    for (const auto& [formula, domain, grid, error] : cases) {
+        const FieldResult r = SampleFormula(formula, domain, grid);
+        EXPECT_FALSE(r.ok) << formula;
+        const std::string want = "formula: " + std::string(error);
         EXPECT_EQ(r.error.substr(0, want.size()), want)
-            << c.formula << " | " << c.domain << " | " << c.grid << " -> " << r.error;
+            << formula << " | " << domain << " | " << grid << " -> " << r.error;
         EXPECT_TRUE(r.field.u.empty());
     }
 }

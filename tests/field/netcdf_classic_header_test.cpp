@@ -36,11 +36,7 @@ TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
         copy.replace(at, bytes.size(), bytes);
         return copy;
     };
-    const struct {
-        std::string bytes;
-        unsigned long long size;
-        const char* problem;
-    } cases[] = {
+    const std::tuple<std::string, unsigned long long, const char*> cases[] = {
         {with(kDimensionCount, "\x5A\x5A\x5A\x5A"), good.size(),
          "a count of 1515870810 is larger than the file"},
         {with(8, std::string("\0\0\0\x0B", 4)), good.size(),
@@ -55,10 +51,10 @@ TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
         {with(good.find("uo") + 8, std::string("\0\0\0\x09", 4)), good.size(),
          "a variable names dimension 9 of 3"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [bytes, size, want] : cases) {
         std::string problem;
-        EXPECT_FALSE(CheckClassicHeader(c.bytes, c.size, &problem)) << c.problem;
-        EXPECT_EQ(problem, c.problem);
+        EXPECT_FALSE(CheckClassicHeader(bytes, size, &problem)) << want;
+        EXPECT_EQ(problem, want);
     }
 }
 

@@ -72,11 +72,7 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
 }
 
 TEST(NetCdf, ComponentsByName) {
-    const struct {
-        const char* file;
-        const char *u, *v;  // component names asked for
-        const char* error;  // after "path: "; empty when the read succeeds
-    } cases[] = {
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"gyre_classic.nc", "uo", "vo", ""},
         {"gyre_common.nc", "", "", ""},
         {"gyre_classic.nc", "uo", "", "give both u and v components by name, or neither"},
@@ -101,10 +97,10 @@ TEST(NetCdf, ComponentsByName) {
         {"line.nc", "", "",
          "'u(time, station)' has one spatial dimension; a 1-D array cannot be traced"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = ReadNetCdfFile(Fixture(c.file), Options(c.u, c.v));
-        EXPECT_EQ(r.ok, !*c.error) << c.file;
-        EXPECT_EQ(r.error, *c.error ? Fixture(c.file) + ": " + c.error : "");
+    for (const auto& [file, u, v, error] : cases) {
+        const FieldResult r = ReadNetCdfFile(Fixture(file), Options(u, v));
+        EXPECT_EQ(r.ok, !*error) << file;
+        EXPECT_EQ(r.error, *error ? Fixture(file) + ": " + error : "");
     }
     // Swapped names give the swapped field.
     const FieldResult swapped = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("vo", "uo"));

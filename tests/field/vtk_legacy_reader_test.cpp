@@ -25,18 +25,15 @@ TEST(VtkLegacy, ChoosesTheNamedThenTheActiveThenTheFirstArray) {
                              "FIELD FieldData 2\nflat 2 4 float\n1 1 1 1 1 1 1 1\n"
                              "steep 3 4 double\n2 2 2 2 2 2 2 2 2 2 2 2\n"
                              "VECTORS my%20flow float\n3 3 3 3 3 3 3 3 3 3 3 3\n";
-    const struct {
-        std::string vectors;
-        double u;
-        const char* description;
-    } cases[] = {{"", 3, "my flow of f.vtk"},
-                 {"flat", 1, "flat of f.vtk"},
-                 {"my flow", 3, "my flow of f.vtk"}};
-    for (const auto& c : cases) {
-        const FieldResult r = Read(data, c.vectors);
+    const std::tuple<std::string, double, const char*> cases[] = {
+        {"", 3, "my flow of f.vtk"},
+        {"flat", 1, "flat of f.vtk"},
+        {"my flow", 3, "my flow of f.vtk"}};
+    for (const auto& [vectors, u, description] : cases) {
+        const FieldResult r = Read(data, vectors);
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.field.u, std::vector<double>(4, c.u)) << c.vectors;
-        EXPECT_EQ(r.field.description, c.description);
+        EXPECT_EQ(r.field.u, std::vector<double>(4, u)) << vectors;
+        EXPECT_EQ(r.field.description, description);
     }
     const FieldResult r = Read(data, "p");
     EXPECT_EQ(r.error,
@@ -103,10 +100,7 @@ TEST(VtkLegacy, BinaryIsBigEndian) {
 TEST(VtkLegacy, Messages) {
     const std::string points = "DATASET STRUCTURED_POINTS\n",
                       vectors = kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n";
-    const struct {
-        std::string body;
-        const char* error;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"DATASET STRUCTURED_GRID\nDIMENSIONS 2 2 1\nPOINTS 4 float\n",
          "a curvilinear grid (STRUCTURED_GRID) cannot be traced; image or rectilinear data can"},
         {"DATASET UNSTRUCTURED_GRID\nPOINTS 0 float\n",
@@ -139,10 +133,10 @@ TEST(VtkLegacy, Messages) {
          "X_COORDINATES holds 3 values for 2 nodes"},
         {"WHATEVER\n", "unexpected 'WHATEVER'"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = Read(c.body);
-        EXPECT_FALSE(r.ok) << c.body;
-        const std::string want = "f.vtk: " + std::string(c.error);
+    for (const auto& [body, error] : cases) {
+        const FieldResult r = Read(body);
+        EXPECT_FALSE(r.ok) << body;
+        const std::string want = "f.vtk: " + std::string(error);
         EXPECT_EQ(r.error.substr(0, want.size()), want);
     }
     EXPECT_EQ(ReadVtkLegacy("# vtk DataFile Version 3.0\nt\nTEXT\n", "f.vtk", "").error,

@@ -54,17 +54,14 @@ const std::string kFour3 = "2 2 2 2 2 2 2 2 2 2 2 2";
 TEST(VtkXml, ChoosesTheNamedThenTheActiveThenTheFirstArray) {
     const std::string arrays =
         Array("p", 1, "0 0 0 0") + Array("flat", 2, kFour2) + Array("steep", 3, kFour3);
-    const struct {
-        std::string pointDataAttributes;
-        std::string vectors;
-        double u;
-    } cases[] = {{"", "", 1}, {"Vectors=\"steep\"", "", 2}, {"Vectors=\"steep\"", "flat", 1}};
-    for (const auto& c : cases) {
+    const std::tuple<std::string, std::string, double> cases[] = {
+        {"", "", 1}, {"Vectors=\"steep\"", "", 2}, {"Vectors=\"steep\"", "flat", 1}};
+    for (const auto& [pointDataAttributes, vectors, u] : cases) {
         const std::string doc =
-            Image("<PointData " + c.pointDataAttributes + ">" + arrays + "</PointData>");
-        const FieldResult r = ReadVtkXml(doc, "f.vti", c.vectors);
+            Image("<PointData " + pointDataAttributes + ">" + arrays + "</PointData>");
+        const FieldResult r = ReadVtkXml(doc, "f.vti", vectors);
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.field.u, std::vector<double>(4, c.u)) << c.pointDataAttributes;
+        EXPECT_EQ(r.field.u, std::vector<double>(4, u)) << pointDataAttributes;
     }
     const FieldResult r = ReadVtkXml(Points(arrays), "f.vti", "p");
     EXPECT_EQ(r.error,
@@ -110,10 +107,7 @@ TEST(VtkXml, Messages) {
         "<PointData><DataArray type=\"Float64\" Name=\"v\" NumberOfComponents=\"3\" "
         "format=\"binary\">" +
         bomb + "</DataArray></PointData></Piece></ImageData></VTKFile>";
-    const struct {
-        std::string doc;
-        const char* error;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"<VTKFile type=\"StructuredGrid\"></VTKFile>",
          "a curvilinear grid (StructuredGrid) cannot be traced; image or rectilinear data can"},
         {"<VTKFile type=\"UnstructuredGrid\"></VTKFile>",
@@ -162,27 +156,24 @@ TEST(VtkXml, Messages) {
              "</Coordinates></Piece></RectilinearGrid></VTKFile>",
          "the Coordinates element must hold three arrays, not 1"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = ReadVtkXml(c.doc, "f.vti", "");
-        EXPECT_FALSE(r.ok) << c.doc;
-        const std::string want = "f.vti: " + std::string(c.error);
+    for (const auto& [doc, error] : cases) {
+        const FieldResult r = ReadVtkXml(doc, "f.vti", "");
+        EXPECT_FALSE(r.ok) << doc;
+        const std::string want = "f.vti: " + std::string(error);
         EXPECT_EQ(r.error.substr(0, want.size()), want);
     }
 }
 
 TEST(VtkXml, FixturesThatCannotBeTraced) {
-    const struct {
-        const char* file;
-        const char* error;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"line.vti", "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
         {"two_pieces.vtr", "the data comes in 2 pieces; only single-piece files are read"},
     };
-    for (const auto& c : cases) {
-        const std::string path = test::Fixture(c.file);
+    for (const auto& [file, error] : cases) {
+        const std::string path = test::Fixture(file);
         const FieldResult r = ReadVtkXml(test::ReadWholeFile(path), path, "");
-        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(c.error).size()),
-                  path + ": " + c.error);
+        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(error).size()),
+                  path + ": " + error);
     }
 }
 

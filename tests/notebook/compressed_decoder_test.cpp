@@ -23,20 +23,18 @@ using Index = Expression::Index;
 
 // The expression at i in a plain InputForm-like text: numbers as %.17g.
 std::string Print(const Expression& e, Index i) {
+    std::string s;
     auto join = [&](std::size_t from, const char* open, const char* close) {
-        std::string s = open;
-        for (std::size_t k = from; k < e.Size(i); ++k) {
-            if (k > from) s += ", ";
-            s += Print(e, e.Child(i, k));
-        }
+        s += open;
+        for (std::size_t k = from; k < e.Size(i); ++k)
+            s += (k > from ? ", " : "") + Print(e, e.Child(i, k));
         return s + close;
     };
+    char number[40];
     switch (e.Kind(i)) {
-        case NodeKind::Number: {
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.17g", e.Number(i));
-            return buf;
-        }
+        case NodeKind::Number:
+            std::snprintf(number, sizeof number, "%.17g", e.Number(i));
+            return number;
         case NodeKind::String:
             return "\"" + std::string(e.Text(i)) + "\"";
         case NodeKind::Symbol:
@@ -44,7 +42,8 @@ std::string Print(const Expression& e, Index i) {
         case NodeKind::List:
             return join(0, "{", "}");
         case NodeKind::Apply:
-            return Print(e, e.Child(i, 0)) + join(1, "[", "]");
+            s = Print(e, e.Child(i, 0));
+            return join(1, "[", "]");
         case NodeKind::Rule:
             return Print(e, e.Child(i, 0)) + (e.Op(i) == '>' ? " -> " : " :> ") +
                    Print(e, e.Child(i, 1));

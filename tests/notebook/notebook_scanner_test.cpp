@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,12 +90,8 @@ std::vector<std::string> Listing(const std::string& path) {
         const SkipReason r = ReadSolution(text, s, functions);
         const std::size_t points = r == SkipReason::None ? functions[0].grid.size() : 0;
         out.push_back(NameList(s) + " | " + std::to_string(points) + " | " + SkipReasonText(r));
-        // The line named holds the function's start.
-        std::size_t lineStart = 0;
-        for (std::size_t l = 1; l < s.line; ++l) lineStart = text.find('\n', lineStart) + 1;
-        const std::size_t lineEnd = text.find('\n', s.functions[0].begin);
-        EXPECT_TRUE(lineStart <= s.functions[0].begin && s.functions[0].begin < lineEnd)
-            << out.back();
+        const auto begin = text.begin() + std::ptrdiff_t(s.functions[0].begin);
+        EXPECT_EQ(std::size_t(std::count(text.begin(), begin, '\n')) + 1, s.line) << out.back();
         EXPECT_GT(s.line, lastLine);
         lastLine = s.line;
     }
@@ -102,10 +99,7 @@ std::vector<std::string> Listing(const std::string& path) {
 }
 
 TEST(ScanSolutions, Fixtures) {
-    const struct {
-        const char* path;
-        std::vector<std::string> want;
-    } cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
         // The output cell's boxes with compressed arrays, the Manipulate's
         // value (its initialisation holds a copy), and a second copy of the output.
         {"tests/fixtures/notebook/solutions.nb", {"x, y | 101 | parsed", "x, y | 41 | parsed"}},
@@ -113,7 +107,7 @@ TEST(ScanSolutions, Fixtures) {
          {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
           "u | 0 | a function of more than one variable"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Listing(c.path), c.want) << c.path;
+    for (const auto& [path, want] : cases) EXPECT_EQ(Listing(path), want) << path;
 }
 
 }  // namespace

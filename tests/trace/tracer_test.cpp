@@ -250,9 +250,7 @@ TEST(TraceField, RefusesBadOptionsAndFields) {
     const std::pair<void (*)(TraceOptions&, VectorField&), const char*> cases[] = {
         {[](TraceOptions& o, VectorField&) { o.separation = 0.1; }, "separation must be"},
         {[](TraceOptions& o, VectorField&) { o.testRatio = 1.5; }, "test ratio"},
-        {[](TraceOptions& o, VectorField&) {
-             o.seeds = {{kNaN, 0, 0}};
-         },
+        {[](TraceOptions& o, VectorField&) { o.seeds.resize(1), o.seeds[0].x = kNaN; },
          "seed point"},
         {[](TraceOptions& o, VectorField&) { o.separation = 0.5, o.width = o.height = 16384; },
          "separation is too small for the picture"},
