@@ -16,12 +16,9 @@ TEST(IsolatedRead, TheChildsFieldComesBackWhole) {
     sent.ok = true;
     sent.field.dimension = 3;
     sent.field.description = "u, v, w of deep.nc";
-    sent.field.x = {0, 1};
-    sent.field.y = {0, 2};
-    sent.field.z = {-1, 1};
+    sent.field.x = {0, 1}, sent.field.y = {0, 2}, sent.field.z = {-1, 1};
     // Large enough to need many pipe buffers.
-    sent.field.u.assign(300000, 1.25);
-    sent.field.v.assign(300000, std::nan(""));
+    sent.field.u.assign(300000, 1.25), sent.field.v.assign(300000, std::nan(""));
     sent.field.w.assign(300000, -7.0);
     const FieldResult got = ReadIsolated("deep.nc", "NetCDF", [&] { return sent; });
     ASSERT_TRUE(got.ok) << got.error;

@@ -105,9 +105,8 @@ TEST(CompressedData, LayoutOfTheTextIsIgnored) {
         if (c.expect[0] != '=') continue;
         for (const char* gap : {"\n", " \t", "\\\n", "\\\r\n", "\r\n  "}) {
             std::string laid = std::string(gap) + c.payload.substr(0, 2);
-            for (std::size_t k = 2; k < c.payload.size(); k += 7) {
+            for (std::size_t k = 2; k < c.payload.size(); k += 7)
                 laid += gap + c.payload.substr(k, 7);
-            }
             EXPECT_EQ(Decode(laid), c.expect)
                 << c.name << " with " << ::testing::PrintToString(gap);
         }
@@ -135,24 +134,22 @@ TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
             for (const std::int32_t v : {1, n}) raw.append(reinterpret_cast<const char*>(&v), 4);
             raw.append(static_cast<std::size_t>(n) * width, '\0');
             const std::string text = CompressedText(raw);
-            const std::string what = std::string(1, type) + " x " + std::to_string(n);
             for (const std::size_t budget : {raw.size(), raw.size() - 1, raw.size() * 5}) {
+                SCOPED_TRACE(std::string(1, type) + " x " + std::to_string(n) + ", budget " +
+                             std::to_string(budget));
                 Expression e;
                 ASSERT_EQ(e.Parse("0"), mexpr::ParseStatus::Ok);
                 Index root = 0;
                 std::size_t left = budget;
-                const CompressedStatus s = DecodeCompressedData(text, e, root, left);
-                if (budget < raw.size()) {
-                    EXPECT_EQ(s, CompressedStatus::TooLarge) << what;
-                    continue;
-                }
-                ASSERT_EQ(s, CompressedStatus::Ok) << what << " budget " << budget;
-                EXPECT_EQ(left, budget - raw.size()) << what;
+                ASSERT_EQ(DecodeCompressedData(text, e, root, left),
+                          budget < raw.size() ? CompressedStatus::TooLarge : CompressedStatus::Ok);
+                if (budget < raw.size()) continue;
+                EXPECT_EQ(left, budget - raw.size());
                 const std::span<const double> values = e.PackedNumbers(root);
-                ASSERT_EQ(values.size(), static_cast<std::size_t>(n)) << what;
-                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n) << what;
-                EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n') << what;
-                EXPECT_LE(e.NodeCount(), 2u) << what;  // the parsed 0 and the list
+                ASSERT_EQ(values.size(), static_cast<std::size_t>(n));
+                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n);
+                EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n');
+                EXPECT_LE(e.NodeCount(), 2u);  // the parsed 0 and the list
             }
         }
     }

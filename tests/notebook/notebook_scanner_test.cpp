@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "notebook/compressed_decoder.h"
 #include "notebook/solution_reader.h"
-#include "tests/test_support.h"
 
 namespace vortan::notebook {
 namespace {
@@ -73,41 +70,6 @@ TEST(ScanSolutions, NestingBeyondTheLimitIsAnError) {
     EXPECT_NE(error.find("nested"), std::string::npos) << error;
     EXPECT_TRUE(ScanSolutions(std::string(kMaxScanDepth, '['), found, error));
     EXPECT_TRUE(found.empty());
-}
-
-// What a fixture file lists: "names | points | account" per solution, and
-// each solution's line holds the start of its first function.
-std::vector<std::string> Listing(const std::string& path) {
-    InstallCompressedDataDecoder();
-    const std::string text = test::ReadWholeFile(test::SourcePath(path));
-    std::vector<FoundSolution> found;
-    std::string error;
-    EXPECT_TRUE(ScanSolutions(text, found, error)) << error;
-    std::vector<std::string> out;
-    std::size_t lastLine = 0;
-    for (const FoundSolution& s : found) {
-        std::vector<CoordinateFunction> functions;
-        const SkipReason r = ReadSolution(text, s, functions);
-        const std::size_t points = r == SkipReason::None ? functions[0].grid.size() : 0;
-        out.push_back(NameList(s) + " | " + std::to_string(points) + " | " + SkipReasonText(r));
-        const auto begin = text.begin() + std::ptrdiff_t(s.functions[0].begin);
-        EXPECT_EQ(std::size_t(std::count(text.begin(), begin, '\n')) + 1, s.line) << out.back();
-        EXPECT_GT(s.line, lastLine);
-        lastLine = s.line;
-    }
-    return out;
-}
-
-TEST(ScanSolutions, Fixtures) {
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        // The output cell's boxes with compressed arrays, the Manipulate's
-        // value (its initialisation holds a copy), and a second copy of the output.
-        {"tests/fixtures/notebook/solutions.nb", {"x, y | 101 | parsed", "x, y | 41 | parsed"}},
-        {"tests/fixtures/notebook/solutions.m",
-         {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
-          "u | 0 | a function of more than one variable"}},
-    };
-    for (const auto& [path, want] : cases) EXPECT_EQ(Listing(path), want) << path;
 }
 
 }  // namespace

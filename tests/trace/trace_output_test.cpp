@@ -71,8 +71,6 @@ TEST(WriteTraceResult, AFailedWriteKeepsTheOldFile) {
     vortan::test::WriteTextFile(dir.file("old.math"), "old");
     TraceResult r = TraceField(test::Uniform(), {});
     std::string error;
-    EXPECT_FALSE(WriteTraceResult(r, dir.file("none/out.math"), error));
-    EXPECT_NE(error.find(dir.file("none/out.math")), std::string::npos) << error;
     // A position beyond the float range is refused; the file in place stays.
     r.streamlines[0][1].x = 1e300;
     EXPECT_FALSE(WriteTraceResult(r, dir.file("old.math"), error));
