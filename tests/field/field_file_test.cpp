@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "field_test_support.h"
 
 namespace vortan::field {
@@ -149,8 +147,7 @@ TEST(FieldFile, DamagedFixturesGiveErrorsNotCrashes) {
         for (const std::string& d : damaged) {
             WriteTextFile(path, d);
             const FieldResult r = ReadFieldFile(path, {});
-            ++reads;
-            errors += !r.ok;
+            ++reads, errors += !r.ok;
             if (r.ok) {
                 EXPECT_EQ(r.field.u.size(), r.field.Nodes()) << name;
                 EXPECT_EQ(r.field.v.size(), r.field.Nodes()) << name;

@@ -25,9 +25,8 @@ inline double GyreV(double x, double y) {
     return std::cos(std::numbers::pi * x) * std::sin(std::numbers::pi * y);
 }
 
-// The number of nodes whose u, v differ from scale times the gyre by more than
-// tolerance (masked nodes count as different); -1 when u or v is not one
-// value per node.
+// Nodes whose u, v differ from scale times the gyre by more than tolerance
+// (masked ones too); -1 when u or v is not one value per node.
 inline int GyreMismatches(const VectorField& f, double tolerance, double scale = 1.0) {
     if (f.u.size() != f.Nodes() || f.v.size() != f.Nodes()) return -1;
     int bad = 0;

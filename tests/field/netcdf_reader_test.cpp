@@ -26,9 +26,9 @@ TEST(NetCdf, TimeIndexPicksTheStep) {
         EXPECT_EQ(test::GyreMismatches(r.field, 1e-15, time == 0 ? 1.0 : 2.0), 0);
         EXPECT_EQ(r.field.description, "uo, vo of gyre_classic.nc");
     }
-    const FieldResult r = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", 2));
-    EXPECT_EQ(r.error, Fixture("gyre_classic.nc") +
-                           ": time index 2 is out of range; dimension 'time' has 2 entries");
+    EXPECT_EQ(ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", 2)).error,
+              Fixture("gyre_classic.nc") +
+                  ": time index 2 is out of range; dimension 'time' has 2 entries");
 }
 
 TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
@@ -60,8 +60,7 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
             const std::size_t n = f.Index(i, j);
             const double u = test::GyreU(f.x[i], f.y[j]), v = test::GyreV(f.x[i], f.y[j]);
             const bool outU = u > 16000.0 / 16384.0, outV = v < -0.6 || v > 0.8;
-            maskedU += outU;
-            maskedV += outV;
+            maskedU += outU, maskedV += outV;
             wrong += std::isnan(f.u[n]) != outU || std::isnan(f.v[n]) != outV;
             if (!outU) wrong += std::abs(f.u[n] - u) > 1e-4;
             if (!outV) wrong += std::abs(f.v[n] - v) > 1e-6;

@@ -82,11 +82,9 @@ TEST(VtkLegacy, NanAndInfinityInTextBecomeMasks) {
 TEST(VtkLegacy, BinaryIsBigEndian) {
     std::string body =
         "# vtk DataFile Version 3.0\nt\nBINARY\n" + kGrid2x2 + "POINT_DATA 4\nVECTORS v int\n";
-    for (int i = 0; i < 12; ++i) {
-        const int value = i * 1000 - 5000;
-        const auto u = static_cast<unsigned>(value);
-        for (int shift = 24; shift >= 0; shift -= 8) body += static_cast<char>((u >> shift) & 0xFF);
-    }
+    for (int i = 0; i < 12; ++i)  // -5000, -4000, ... as 32-bit big-endian integers
+        for (int shift = 24; shift >= 0; shift -= 8)
+            body += static_cast<char>((static_cast<unsigned>(i * 1000 - 5000) >> shift) & 0xFF);
     body += "\n";
     const FieldResult r = ReadVtkLegacy(body, "b.vtk", "");
     ASSERT_TRUE(r.ok) << r.error;

@@ -123,9 +123,8 @@ std::string CompressedText(const std::string& raw) {
     return "1:" + EncodeBase64(z);
 }
 
-// Packed arrays of zeros inflate hundreds of times larger than their
-// stream: the output grows to fit them, and the budget still cuts exactly
-// at the inflated size. The elements arrive as one packed list.
+// Packed zeros inflate hundreds of times larger than their stream: the output
+// grows to fit them, the budget cuts exactly at the inflated size, one packed list.
 TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
     for (const char type : {'e', 'n'}) {
         for (const std::int32_t n : {1, 8191, 8192, 40000, 300000}) {

@@ -85,14 +85,13 @@ inline Pixel ToPixel(const StreamlineHeader& h, double x, double y) {
 class SegmentIndex {
   public:
     SegmentIndex(const TraceResult& r, double bucket, bool knotsOnly = false) : m_bucket(bucket) {
-        for (std::size_t l = 0; l < r.streamlines.size(); ++l) {
-            const auto& line = r.streamlines[l];
-            for (std::size_t i = 0; i + (knotsOnly ? 0 : 1) < line.size(); ++i) {
+        for (std::size_t l = 0; l < r.streamlines.size(); ++l)
+            for (std::size_t i = 0; i + (knotsOnly ? 0 : 1) < r.streamlines[l].size(); ++i) {
+                const auto& line = r.streamlines[l];
                 const Pixel a = ToPixel(r.header, line[i].x, line[i].y);
                 const Pixel b = knotsOnly ? a : ToPixel(r.header, line[i + 1].x, line[i + 1].y);
                 m_buckets[Key(a.x, a.y)].push_back({a, b, l});
             }
-        }
     }
     // Distance from p to the nearest segment not of line skip.
     double Nearest(Pixel p, std::size_t skip = std::numeric_limits<std::size_t>::max()) const {

@@ -11,9 +11,8 @@
 namespace vortan::trace {
 namespace {
 
-// Traced, written and read back as the drawing pass reads it: the header and
-// every streamline's knots are the traced points at single precision, lines
-// of more than 1001 points thinned evenly.
+// Read back as the drawing pass reads it: the header, and the traced points at
+// single precision as knots, lines of more than 1001 points thinned evenly.
 TEST(WriteTraceResult, ReadsBackToTheSameKnots) {
     const VectorField helix =
         test::Sampled([](double x, double y, double) { return test::V(-y, x, 0.2); },
@@ -25,8 +24,7 @@ TEST(WriteTraceResult, ReadsBackToTheSameKnots) {
     std::size_t thinned = 0;
     for (const auto& [field, parameter] : cases) {
         TraceOptions options;
-        options.parameter = parameter;
-        options.separation = field.dimension == 3 ? 60 : 6;
+        options.parameter = parameter, options.separation = field.dimension == 3 ? 60 : 6;
         const TraceResult r = TraceField(field, options);
         ASSERT_FALSE(r.streamlines.empty()) << r.error;
         std::string error;
