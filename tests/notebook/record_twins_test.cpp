@@ -70,8 +70,7 @@ std::vector<CanvasPixel> Pixels(const std::string& file) {
     state->m_diskDiameter = 3, state->m_colortableCount = 7, state->m_entriesPerTable = 32;
     IndexedCanvas canvas(400, 400 + kStatusBarHeight);
     NullHost host;
-    const PassStats stats = RunDrawingPass(*state, canvas, host);
-    EXPECT_EQ(stats.drawn, 1);
+    EXPECT_EQ(RunDrawingPass(*state, canvas, host).drawn, 1);
     return canvas.Pixels();
 }
 
