@@ -1,7 +1,5 @@
-// AtomicFile on targets that are not plain files in a writable folder:
-// devices, FIFOs, sockets, symbolic links, other owners, folders that take
-// no new files and a full filesystem. All on real files in a temporary folder.
-#include <fcntl.h>
+// AtomicFile on real targets that are not plain files in a writable folder: devices, FIFOs,
+// sockets, symbolic links, other owners, folders that take no new files, a full filesystem.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -17,6 +15,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "platform/atomic_file.h"
 #include "tests/test_support.h"
@@ -24,21 +23,18 @@
 namespace vortan::test {
 namespace {
 
+namespace fs = std::filesystem;
 using Method = AtomicFile::Method;
 
-struct Outcome {
-    bool committed = false;
-    std::string error;  // ErrorText after the commit
-    Method method = Method::kDirect;
-};
-
-Outcome Save(const std::string& target, const std::string& contents) {
+// What a save saw: "committed" (" directly" or " in place" where not by a
+// renamed temporary file) or "failed: " and the error text.
+std::string Save(const std::string& target, const std::string& contents) {
     AtomicFile file;
-    Outcome o;
-    o.committed = file.Open(target) && file.Write(contents) && file.Commit();
-    o.error = file.ErrorText();
-    o.method = file.WriteMethod();
-    return o;
+    if (!(file.Open(target) && file.Write(contents) && file.Commit()))
+        return "failed: " + file.ErrorText();
+    const Method m = file.WriteMethod();
+    return m == Method::kDirect ? "committed directly"
+                                : (m == Method::kInPlace ? "committed in place" : "committed");
 }
 
 struct stat LStat(const std::string& path) {
@@ -47,35 +43,17 @@ struct stat LStat(const std::string& path) {
     return st;
 }
 
-std::string LinkText(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::read_symlink(path, ec).string();
-}
-
 // Device nodes need CAP_MKNOD; the test says so where it cannot make them.
 TEST(AtomicFileTargets, DevicesAreWrittenIntoNeverReplaced) {
-    const struct {
-        const char* name;
-        unsigned minor;  // of major 1: 3 discards, 7 is always full
-        bool committed;
-        const char* error;
-    } cases[] = {
-        {"a null-like device takes the data", 3, true, ""},
-        {"a full-like device reports the full disk", 7, false, "No space left on device"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {minor device number of major 1 (3 discards, 7 is always full), what the save sees}
+    for (auto [minor, want] :
+         {std::pair{3u, "committed directly"}, {7u, "failed: No space left on device"}}) {
         TempDir dir;
         const std::string node = dir.file("dev");
-        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, c.minor)) != 0) {
+        if (::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
             GTEST_SKIP() << "cannot make device nodes here (" << std::strerror(errno) << ")";
-        }
-        const Outcome o = Save(node, std::string(100000, 'x'));
-        EXPECT_EQ(o.committed, c.committed);
-        EXPECT_EQ(o.error, c.error);
-        const struct stat st = LStat(node);
-        EXPECT_TRUE(S_ISCHR(st.st_mode));
-        EXPECT_EQ(st.st_rdev, makedev(1, c.minor));
+        EXPECT_EQ(Save(node, std::string(100000, 'x')), want);
+        EXPECT_EQ(LStat(node).st_rdev, makedev(1, minor));  // still the device
         EXPECT_EQ(CountEntries(dir.path()), 1);
     }
 }
@@ -86,18 +64,9 @@ TEST(AtomicFileTargets, AFifoIsWrittenToItsReader) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string sent = std::string(200000, 'p') + "end";
     std::string received;
-    std::thread reader([&] {
-        const int fd = ::open(fifo.c_str(), O_RDONLY);
-        char buffer[8192];
-        for (ssize_t n; fd >= 0 && (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-            received.append(buffer, static_cast<std::size_t>(n));
-        }
-        if (fd >= 0) ::close(fd);
-    });
-    const Outcome o = Save(fifo, sent);
+    std::thread reader([&] { received = ReadWholeFile(fifo); });
+    EXPECT_EQ(Save(fifo, sent), "committed directly");
     reader.join();
-    EXPECT_TRUE(o.committed) << o.error;
-    EXPECT_EQ(o.method, Method::kDirect);
     EXPECT_EQ(received, sent);
     EXPECT_TRUE(S_ISFIFO(LStat(fifo).st_mode));
     EXPECT_EQ(CountEntries(dir.path()), 1);
@@ -119,12 +88,12 @@ TEST(AtomicFileTargets, LinksStayLinksAndTheirTargetIsReplaced) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        std::filesystem::create_directory(dir.file("data"));
+        fs::create_directory(dir.file("data"));
         if (c.previous) WriteTextFile(dir.file(c.target), c.previous);
         ::chmod(dir.file(c.target).c_str(), 0640);
-        std::filesystem::create_symlink("real.dat", dir.file("data/hop"));
+        fs::create_symlink("real.dat", dir.file("data/hop"));
         const std::string text = c.absolute ? dir.file(c.target) : c.link;
-        std::filesystem::create_symlink(text, dir.file("link"));
+        fs::create_symlink(text, dir.file("link"));
 
         AtomicFile file;
         ASSERT_TRUE(file.Open(dir.file("link"))) << file.ErrorText();
@@ -133,13 +102,12 @@ TEST(AtomicFileTargets, LinksStayLinksAndTheirTargetIsReplaced) {
         EXPECT_EQ(CountEntries(dir.file("data")), c.previous ? 3 : 2);
         ASSERT_TRUE(file.Commit()) << file.ErrorText();
 
-        EXPECT_EQ(LinkText(dir.file("link")), text);
-        EXPECT_EQ(LinkText(dir.file("data/hop")), "real.dat");
+        EXPECT_EQ(fs::read_symlink(dir.file("link")).string(), text);
+        EXPECT_EQ(fs::read_symlink(dir.file("data/hop")).string(), "real.dat");
         EXPECT_EQ(ReadWholeFile(dir.file(c.target)), "new contents");
         EXPECT_EQ(CountEntries(dir.file("data")), 2);  // hop and the target
         if (c.previous) {
-            EXPECT_EQ(static_cast<int>(std::filesystem::status(dir.file(c.target)).permissions()),
-                      0640);
+            EXPECT_EQ(static_cast<int>(fs::status(dir.file(c.target)).permissions()), 0640);
         }
     }
 }
@@ -154,39 +122,30 @@ TEST(AtomicFileTargets, SocketsAndLinkLoopsAreRefusedAndKept) {
     ASSERT_LT(sock.size(), sizeof address.sun_path);
     std::memcpy(address.sun_path, sock.c_str(), sock.size() + 1);
     ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    std::filesystem::create_symlink("b", dir.file("a"));
-    std::filesystem::create_symlink("a", dir.file("b"));
-    for (auto [name, error] : {std::pair{"sock", ENXIO}, {"a", ELOOP}}) {
-        const Outcome o = Save(dir.file(name), "data");
-        EXPECT_FALSE(o.committed) << name;
-        EXPECT_EQ(o.error, std::strerror(error)) << name;
-    }
+    fs::create_symlink("b", dir.file("a"));
+    fs::create_symlink("a", dir.file("b"));
+    for (auto [name, error] : {std::pair{"sock", ENXIO}, {"a", ELOOP}})
+        EXPECT_EQ(Save(dir.file(name), "data"), std::string("failed: ") + std::strerror(error));
     ::close(s);
     EXPECT_TRUE(S_ISSOCK(LStat(sock).st_mode));
-    EXPECT_EQ(LinkText(dir.file("a")), "b");
+    EXPECT_EQ(fs::read_symlink(dir.file("a")).string(), "b");
     EXPECT_EQ(CountEntries(dir.path()), 3);
 }
 
 TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
-    const struct {
-        uid_t uid;
-        gid_t gid;
-        mode_t mode;
-    } cases[] = {{12345, 23456, 0640}, {0, 23456, 02755}, {4242, 0, 0604}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.uid);
+    const std::tuple<uid_t, gid_t, mode_t> cases[] = {
+        {12345, 23456, 0640}, {0, 23456, 02755}, {4242, 0, 0604}};  // {owner, group, mode}
+    for (const auto& [uid, gid, mode] : cases) {
+        SCOPED_TRACE(uid);
         TempDir dir;
         const std::string target = dir.file("owned.dat");
         WriteTextFile(target, "old");
-        ASSERT_EQ(::chown(target.c_str(), c.uid, c.gid), 0);
-        ASSERT_EQ(::chmod(target.c_str(), c.mode), 0);
-        const Outcome o = Save(target, "new");
-        ASSERT_TRUE(o.committed) << o.error;
+        ASSERT_EQ(::chown(target.c_str(), uid, gid), 0);
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+        ASSERT_EQ(Save(target, "new"), "committed");
         const struct stat st = LStat(target);
-        EXPECT_EQ(st.st_uid, c.uid);
-        EXPECT_EQ(st.st_gid, c.gid);
-        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777), std::tuple(uid, gid, mode));
         EXPECT_EQ(ReadWholeFile(target), "new");
     }
 }
@@ -196,30 +155,22 @@ TEST(AtomicFileTargets, AReplacedFileKeepsItsOwnerAndMode) {
 constexpr uid_t kUnprivileged = 54321;
 
 TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
-    const struct {
-        const char* name;
-        const char* previous;
-        mode_t fileMode;
-        std::string want;  // what the child sees: commit, method, error, contents
-    } cases[] = {
-        {"a shorter save is cut to length", "a much longer previous text", 0666,
-         "committed in place, contents: new text"},
-        {"a longer save grows the file", "old", 0666, "committed in place, contents: new text"},
-        {"a file that may not be written fails and is kept", "old", 0444,
-         "failed: Permission denied, contents: old"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {previous contents, the file's mode, what the child sees}
+    const std::tuple<const char*, mode_t, const char*> cases[] = {
+        {"a much longer previous text", 0666, "committed in place, contents: new text"},  // cut
+        {"old", 0666, "committed in place, contents: new text"},                          // grown
+        {"old", 0444, "failed: Permission denied, contents: old"}};  // may not be written: kept
+    for (const auto& [previous, fileMode, want] : cases) {
+        SCOPED_TRACE(testing::Message() << previous << ", mode " << std::oct << fileMode);
         TempDir dir;
         const std::string folder = dir.file("locked");
-        std::filesystem::create_directory(folder);
+        fs::create_directory(folder);
         const std::string target = folder + "/t.dat";
-        WriteTextFile(target, c.previous);
-        ::chmod(target.c_str(), c.fileMode);
+        WriteTextFile(target, previous);
+        ::chmod(target.c_str(), fileMode);
         const bool root = ::geteuid() == 0;
         if (root) {
-            // The unprivileged user owns the file, and may pass through the
-            // folders above, but not add to its folder.
+            // The unprivileged user owns the file but may not add to its folder.
             ASSERT_EQ(::chown(target.c_str(), kUnprivileged, kUnprivileged), 0);
             ::chmod(dir.path().c_str(), 0755);
         }
@@ -229,25 +180,22 @@ TEST(AtomicFileTargets, AFolderThatTakesNoNewFilesIsWrittenInPlace) {
                          ::setuid(kUnprivileged) != 0)) {
                 return std::string("cannot drop privileges: ") + std::strerror(errno);
             }
-            const Outcome o = Save(target, "new text");
-            std::string seen = o.committed ? "committed" : "failed: " + o.error;
-            if (o.committed && o.method == Method::kInPlace) seen += " in place";
+            const std::string seen = Save(target, "new text");  // before the contents are read
             return seen + ", contents: " + ReadWholeFile(target);
         });
         ::chmod(folder.c_str(), 0755);
         if (child.output.starts_with("cannot drop")) GTEST_SKIP() << child.output;
         EXPECT_EQ(child.exitCode, 0);
-        EXPECT_EQ(child.output, c.want);
+        EXPECT_EQ(child.output, want);
         EXPECT_EQ(CountEntries(folder), 1);
     }
 }
 
-// A filesystem of 64 KiB mounted in a mount namespace of a child of its own,
-// so nothing outside the test's folder ever sees it.
+// A 64 KiB filesystem in a child's own mount namespace: nothing outside ever sees it.
 TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
     TempDir dir;
     const std::string mountPoint = dir.file("small");
-    std::filesystem::create_directory(mountPoint);
+    fs::create_directory(mountPoint);
     const ChildResult child = RunInChild([&](int) -> std::string {
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -256,9 +204,8 @@ TEST(AtomicFileTargets, AFullFilesystemFailsCleanlyAndKeepsThePreviousFile) {
         }
         const std::string target = mountPoint + "/t.dat";
         WriteTextFile(target, "previous");
-        const Outcome o = Save(target, std::string(300000, 'z'));
-        return std::string(o.committed ? "committed" : "failed: " + o.error) +
-               ", contents: " + ReadWholeFile(target) +
+        const std::string seen = Save(target, std::string(300000, 'z'));
+        return seen + ", contents: " + ReadWholeFile(target) +
                ", entries: " + std::to_string(CountEntries(mountPoint));
     });
     if (child.output.starts_with("skip: ")) GTEST_SKIP() << child.output.substr(6);

@@ -25,48 +25,37 @@ struct Case {
 };
 
 TEST(Base64, DecodesTheLayoutsEachCallerAllows) {
+    using enum Base64Error;
+    // clang-format off
     const Case cases[] = {
-        {"", kStrict, Base64Error::None, ""},
-        {"TWFu", kStrict, Base64Error::None, "Man"},
-        {"TWE=", kStrict, Base64Error::None, "Ma"},
-        {"TQ==", kStrict, Base64Error::None, "M"},
-        {"TQ", kStrict, Base64Error::None, "M"},  // unpadded tails carry the same bytes
-        {"TWE", kStrict, Base64Error::None, "Ma"},
-        {"T W\nF\tu\r\n", kStrict, Base64Error::None, "Man"},  // blanks anywhere
-        {"TQ=\n= ", kStrict, Base64Error::None, "M"},
-        {"/+/+", kStrict, Base64Error::None, "\xff\xef\xfe"},
+        {"", kStrict, None, ""}, {"TWFu", kStrict, None, "Man"}, {"TWE=", kStrict, None, "Ma"},
+        {"TQ==", kStrict, None, "M"}, {"/+/+", kStrict, None, "\xff\xef\xfe"},
+        // Unpadded tails carry the same bytes; blanks anywhere.
+        {"TQ", kStrict, None, "M"}, {"TWE", kStrict, None, "Ma"}, {"TQ=\n= ", kStrict, None, "M"},
+        {"T W\nF\tu\r\n", kStrict, None, "Man"},
         // VTK: an array's header and its data, each padded.
-        {"TQ==TWFu", kGroups, Base64Error::None, "MMan"},
-        {"TW\nE=  TQ", kGroups, Base64Error::None, "MaM"},
-        {"TWE=TWE=TQ==", kGroups, Base64Error::None, "MaMaM"},
+        {"TQ==TWFu", kGroups, None, "MMan"}, {"TW\nE=  TQ", kGroups, None, "MaM"},
+        {"TWE=TWE=TQ==", kGroups, None, "MaMaM"},
         // Notebooks: backslash-newlines, also inside a group.
-        {"TW\\\nFu", kLines, Base64Error::None, "Man"},
-        {"TWFu\\\r\nTQ==", kLines, Base64Error::None, "ManM"},
+        {"TW\\\nFu", kLines, None, "Man"}, {"TWFu\\\r\nTQ==", kLines, None, "ManM"},
         // Each tolerance only where asked for.
-        {"TQ==TWFu", kStrict, Base64Error::DataAfterPadding, "", 4},
-        {"TQ==TWFu", kLines, Base64Error::DataAfterPadding, "", 4},
-        {"TW\\\nFu", kStrict, Base64Error::BadCharacter, "", 2},
-        {"TW\\\nFu", kGroups, Base64Error::BadCharacter, "", 2},
-        // Corrupt text.
-        {"TWFu!TWFu", kGroups, Base64Error::BadCharacter, "", 4},
-        {"TWFu-", kStrict, Base64Error::BadCharacter, "", 4},
-        {"TWF\x80", kStrict, Base64Error::BadCharacter, "", 3},
-        {"TW\\Fu", kLines, Base64Error::BadCharacter, "", 2},  // a backslash not before a line end
-        {"TW\\", kLines, Base64Error::BadCharacter, "", 2},
-        {"T", kStrict, Base64Error::BadLength, "", 1},
-        {"TWFuT", kGroups, Base64Error::BadLength, "", 5},
-        {"TQ=", kStrict, Base64Error::BadPadding, "", 3},
-        {"TQ=T", kGroups, Base64Error::BadPadding, "", 3},
-        {"=TWF", kStrict, Base64Error::BadPadding, "", 0},
-        {"T===", kGroups, Base64Error::BadPadding, "", 1},
-        {"TWFu=", kGroups, Base64Error::BadPadding, "", 4},
-        {"TWE==", kStrict, Base64Error::BadPadding, "", 4},
-    };
+        {"TQ==TWFu", kStrict, DataAfterPadding, "", 4},
+        {"TQ==TWFu", kLines, DataAfterPadding, "", 4},
+        {"TW\\\nFu", kStrict, BadCharacter, "", 2}, {"TW\\\nFu", kGroups, BadCharacter, "", 2},
+        // Corrupt text; a backslash not before a line end.
+        {"TWFu!TWFu", kGroups, BadCharacter, "", 4}, {"TWFu-", kStrict, BadCharacter, "", 4},
+        {"TWF\x80", kStrict, BadCharacter, "", 3}, {"TW\\Fu", kLines, BadCharacter, "", 2},
+        {"TW\\", kLines, BadCharacter, "", 2}, {"T", kStrict, BadLength, "", 1},
+        {"TWFuT", kGroups, BadLength, "", 5}, {"TQ=", kStrict, BadPadding, "", 3},
+        {"TQ=T", kGroups, BadPadding, "", 3}, {"=TWF", kStrict, BadPadding, "", 0},
+        {"T===", kGroups, BadPadding, "", 1}, {"TWFu=", kGroups, BadPadding, "", 4},
+        {"TWE==", kStrict, BadPadding, "", 4}};
+    // clang-format on
     for (const Case& c : cases) {
         std::string out;
         const Base64Result r = DecodeBase64(c.text, out, c.options);
         EXPECT_EQ(r.error, c.error) << c.text;
-        if (c.error == Base64Error::None) {
+        if (c.error == None) {
             EXPECT_EQ(out, c.bytes) << c.text;
         } else {
             EXPECT_EQ(r.position, c.position) << c.text;
@@ -83,9 +72,8 @@ TEST(Base64, EncodesStandardVectorsWithPadding) {
     for (const auto& [plain, encoded] : cases) EXPECT_EQ(EncodeBase64(plain), encoded) << plain;
 }
 
-// Every byte value back through the decoder's fast and slow paths: clean
-// runs, a blank, line end or continuation inside every fourth group, and
-// every tail length.
+// Every byte value through the decoder's fast and slow paths: clean runs, a gap inside every
+// fourth group, every tail length.
 TEST(Base64, EveryByteRoundTripsThroughEveryLayout) {
     for (std::size_t length = 250; length <= 256; ++length) {
         std::string bytes(length, '\0');

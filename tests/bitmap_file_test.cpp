@@ -18,16 +18,8 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
 }
 
-PaletteEntries GreyPalette() {
-    PaletteEntries p{};
-    for (int i = 0; i < kPaletteSize; ++i)
-        p[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                static_cast<std::uint8_t>(i / 2), PC_RESERVED};
-    return p;
-}
-
 TEST(BitmapEncode, HeaderOf640By480) {
-    const auto b = EncodeBitmap8(IndexedCanvas(640, 480), GreyPalette());
+    const auto b = EncodeBitmap8(IndexedCanvas(640, 480), DistinctPalette());
     ASSERT_EQ(b.size(), 308278u);
     EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
     // (offset, value): size, reserved, bits offset, header size, width, height,
@@ -38,18 +30,16 @@ TEST(BitmapEncode, HeaderOf640By480) {
     for (const auto& [at, value] : fields) EXPECT_EQ(U32(b, at), value) << "at " << at;
 }
 
-// Width 641: rows of 641 pixel bytes and 3 zero bytes, the bottom row first,
-// only the rows asked for (not the status strip below); cleared pixels the
-// lowest black entry; the colour table holds blue, green, red, zero.
+// Rows padded to 4 bytes, bottom row first, only the rows asked for (not the status strip);
+// cleared pixels the lowest black entry; the colour table holds blue, green, red, zero.
 TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     IndexedCanvas canvas(641, 5);
-    canvas.SelectPen(1, PALETTEINDEX(17));
-    canvas.Ellipse(0, 0, 0, 0);  // the top-left pixel
-    canvas.SelectPen(1, PALETTEINDEX(200));
-    canvas.Ellipse(640, 2, 640, 2);  // the bottom-right pixel
-    canvas.SelectPen(1, PALETTEINDEX(99));
-    canvas.Ellipse(5, 4, 5, 4);  // below the picture
-    PaletteEntries pal = GreyPalette();
+    // The top-left and bottom-right pixels, and one below the picture.
+    for (auto [x, y, index] : {std::tuple{0, 0, 17u}, {640, 2, 200u}, {5, 4, 99u}}) {
+        canvas.SelectPen(1, PALETTEINDEX(index));
+        canvas.Ellipse(x, y, x, y);
+    }
+    PaletteEntries pal = DistinctPalette();
     pal[9] = pal[7] = {0, 0, 0, 0};
     const auto b = EncodeBitmap8(canvas, pal, 3);
     ASSERT_EQ(b.size(), 1078u + 644u * 3u);
@@ -60,12 +50,9 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     want[2 * 644] = 17;
     want[640] = 200;
     EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 1078, b.end()), want);
-    for (int i = 0; i < 256; ++i) {
-        const std::vector<std::uint8_t> entry(b.begin() + 54 + 4 * i, b.begin() + 58 + 4 * i);
-        EXPECT_EQ(entry,
-                  (std::vector<std::uint8_t>{pal[i].peBlue, pal[i].peGreen, pal[i].peRed, 0}))
-            << i;
-    }
+    std::vector<std::uint8_t> table;
+    for (const PaletteEntry& e : pal) table.insert(table.end(), {e.peBlue, e.peGreen, e.peRed, 0});
+    EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 54, b.begin() + 1078), table);
     // From index bytes, top row first.
     const std::vector<std::uint8_t> px = {1, 2, 3, 4, 5, 6};
     const auto small = EncodeBitmap8(px.data(), 3, 2, pal);
@@ -73,55 +60,39 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
               (std::vector<std::uint8_t>{4, 5, 6, 0, 1, 2, 3, 0}));
 }
 
-// A save replaces the file; failures name the step, and a write failing
-// half-way (the disk takes 100 bytes) keeps the previous file.
-TEST(BitmapWrite, WritesReplacesAndReportsTheStep) {
+// A failure keeps the file; the window's form names the failing step in a message box, the
+// tools' form the file and the reason. The disk takes 100 bytes for the failing write.
+TEST(BitmapWrite, WritesReplacesAndReportsTheFailure) {
     TempDir dir;
     const std::string path = dir.file("p.bmp");
     WriteTextFile(path, "previous picture");
+    std::filesystem::create_directory(dir.file("folder"));
     RecordingSink sink;
     ASSERT_TRUE(WriteFileAtomically(path, {'B', 'M', 0, 1, 2, 255}, sink, "v"));
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_TRUE(sink.messages.empty());
-    std::filesystem::create_directory(dir.file("folder"));
-    for (const std::string& bad : {dir.file("missing/p.bmp"), dir.file("folder"), dir.path() + "/"})
-        EXPECT_FALSE(WriteFileAtomically(bad, {1, 2, 3}, sink, "v")) << bad;
-    bool written = true;
+    const std::pair<std::string, std::string> cases[] = {
+        {"missing/p.bmp", "No such file or directory"},
+        {"folder", "Is a directory"},
+        {"", "Is a directory"},
+        {"p.bmp/x", "Not a directory"}};
+    std::string error;
+    for (const auto& [name, reason] : cases) {
+        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, sink, "v")) << name;
+        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, error));
+        EXPECT_EQ(error, "cannot write " + dir.file(name) + ": " + reason);
+    }
     {
         FileSizeLimit limit(100);
-        written = WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), sink, "v");
+        EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), sink, "v"));
+        EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), error));
     }
-    EXPECT_FALSE(written);
-    std::vector<RecordedMessage> want(3, {"CreateFile", "v", MB_OK});
+    EXPECT_EQ(error, "cannot write " + path + ": File too large");
+    std::vector<RecordedMessage> want(4, {"CreateFile", "v", MB_OK});
     want.push_back({"WriteFile", "v", MB_OK});
     EXPECT_EQ(sink.messages, want);
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_EQ(CountEntries(dir.path()) + CountEntries(dir.file("folder")), 2);
-}
-
-// The tools' form names the file and the reason.
-TEST(BitmapWrite, ToolFailuresNameTheFileAndTheReason) {
-    TempDir dir;
-    std::filesystem::create_directory(dir.file("folder"));
-    WriteTextFile(dir.file("plain"), "x");
-    const std::pair<std::string, std::string> cases[] = {
-        {"missing/p.bmp", "No such file or directory"},
-        {"folder", "Is a directory"},
-        {"plain/p.bmp", "Not a directory"},
-    };
-    for (const auto& [name, reason] : cases) {
-        std::string error;
-        EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, error));
-        EXPECT_EQ(error, "cannot write " + dir.file(name) + ": " + reason);
-    }
-    std::string error;
-    {
-        FileSizeLimit limit(100);
-        EXPECT_FALSE(
-            WriteFileAtomically(dir.file("big.bmp"), std::vector<std::uint8_t>(5000, 7), error));
-    }
-    EXPECT_EQ(error, "cannot write " + dir.file("big.bmp") + ": File too large");
-    EXPECT_EQ(CountEntries(dir.path()), 2);
 }
 
 }  // namespace

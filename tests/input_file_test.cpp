@@ -29,20 +29,17 @@ TEST(InputFileProblem, NamesWhatThePathIs) {
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const std::pair<std::string, std::string> cases[] = {
-        {"plain.csv", ""},
-        {"link", ""},
-        {"missing.csv", "No such file or directory"},
-        {"dangling", "No such file or directory"},
-        {"plain.csv/x", "Not a directory"},
-        {"folder", "Is a directory"},
-        {"fifo", "a FIFO, not a regular file"},
-        {"sock", "a socket, not a regular file"},
-    };
-    for (const auto& [name, problem] : cases) {
-        EXPECT_EQ(InputFileProblem(dir.file(name)), problem) << name;
-    }
-    EXPECT_EQ(InputFileProblem("/dev/null"), "a device, not a regular file");
-    EXPECT_EQ(InputFileProblem(""), "No such file or directory");
+        {dir.file("plain.csv"), ""},
+        {dir.file("link"), ""},
+        {dir.file("missing.csv"), "No such file or directory"},
+        {dir.file("dangling"), "No such file or directory"},
+        {dir.file("plain.csv/x"), "Not a directory"},
+        {dir.file("folder"), "Is a directory"},
+        {dir.file("fifo"), "a FIFO, not a regular file"},
+        {dir.file("sock"), "a socket, not a regular file"},
+        {"/dev/null", "a device, not a regular file"},
+        {"", "No such file or directory"}};
+    for (const auto& [path, problem] : cases) EXPECT_EQ(InputFileProblem(path), problem) << path;
     ::close(s);
 }
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "view/modern_record.h"
@@ -16,34 +18,24 @@ namespace {
 const std::vector<double> kKnots = {0, 0, 0, 0, 1, 2, 2, 2, 2};
 
 TEST(BSpline, ClampedCubicWithFiveControlPoints) {
-    struct Case {
-        std::vector<double> control;
-        double t;
-        double want;
-    };
-    // Worked by hand with de Boor's recurrence; the bump {0, 0, 6, 0, 0} is
-    // 6 N2(t), with N2(1) = 1/2 and N2(1/2) = 1/4. A clamped spline starts
-    // and ends at its end points, and control points at the Greville
+    // By hand with de Boor's recurrence: the bump is 6 N2(t), N2(1) = 1/2, N2(1/2) = 1/4. A
+    // clamped spline starts and ends at its end points; control points at the Greville
     // abscissae {0, 1/3, 1, 5/3, 2} give the line f(t) = t.
-    const std::vector<double> greville = {0, 1.0 / 3, 1, 5.0 / 3, 2};
-    const Case cases[] = {
-        {{0, 0, 6, 0, 0}, 1.0, 3.0},  {{0, 0, 6, 0, 0}, 0.5, 1.5}, {{0, 0, 6, 0, 0}, 1.5, 1.5},
-        {{0, 0, 6, 0, 0}, 0.0, 0.0},  {{7, 0, 0, 0, 9}, 0.0, 7.0}, {{7, 0, 0, 0, 9}, 2.0, 9.0},
-        {{7, 0, 0, 0, 9}, -1.0, 7.0}, {{7, 0, 0, 0, 9}, 3.0, 9.0}, {greville, 0.25, 0.25},
-        {greville, 0.5, 0.5},         {greville, 1.0, 1.0},        {greville, 1.75, 1.75},
-        {{1, 1, 1, 1, 1}, 1.3, 1.0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_NEAR(EvaluateBSpline(c.control, kKnots, 3, c.t), c.want, 1e-12)
-            << "t = " << c.t << ", control[2] = " << c.control[2];
-    }
-}
-
-TEST(BSpline, KnotsThatDoNotFitGiveNoValue) {
-    const std::vector<double> control = {0, 1, 2, 3, 4};
-    EXPECT_TRUE(std::isnan(EvaluateBSpline(control, std::vector<double>(8, 0.0), 3, 0.5)));
-    EXPECT_TRUE(std::isnan(EvaluateBSpline(control, kKnots, 5, 0.5)));
-    EXPECT_TRUE(std::isnan(EvaluateBSpline(control, kKnots, 0, 0.5)));
+    const std::vector<double> bump = {0, 0, 6, 0, 0}, ends = {7, 0, 0, 0, 9},
+                              greville = {0, 1.0 / 3, 1, 5.0 / 3, 2};
+    // clang-format off
+    const std::tuple<std::vector<double>, double, double> cases[] = {
+        {bump, 1.0, 3.0}, {bump, 0.5, 1.5}, {bump, 1.5, 1.5}, {bump, 0.0, 0.0}, {ends, 0.0, 7.0},
+        {ends, 2.0, 9.0}, {ends, -1.0, 7.0}, {ends, 3.0, 9.0}, {greville, 0.25, 0.25},
+        {greville, 0.5, 0.5}, {greville, 1.0, 1.0}, {greville, 1.75, 1.75}, {{1, 1, 1, 1, 1}, 1.3, 1.0}};
+    // clang-format on
+    for (const auto& [control, t, want] : cases)
+        EXPECT_NEAR(EvaluateBSpline(control, kKnots, 3, t), want, 1e-12)
+            << "t = " << t << ", control[2] = " << control[2];
+    // Knots that do not fit the five control points and the degree give no value.
+    for (const auto& [knots, degree] :
+         {std::pair{std::vector<double>(8, 0.0), 3}, {kKnots, 5}, {kKnots, 0}})
+        EXPECT_TRUE(std::isnan(EvaluateBSpline(greville, knots, degree, 0.5))) << degree;
 }
 
 // A record whose x and y are B-splines over a grid that starts at 10.
@@ -59,49 +51,38 @@ std::string SplineRecord(const std::string& degree, const std::string& knots,
     return "{{x -> " + f + ", y -> " + f + "}}\n";
 }
 
-TEST(BSpline, RecordValuesAtTheGridAndTheDomainShiftedToZero) {
-    const StreamlineHeader header{400, 400, 2, 10.0f};
+// Parses the record: whether read, its account, and the knots read as t, x, y.
+std::tuple<bool, SkipReason, std::vector<float>> Parse(const std::string& record) {
     auto state = std::make_unique<VortanFrameState>();
-    SkipReason reason = SkipReason::Malformed;
-    ASSERT_TRUE(ParseModernRecord(SplineRecord("3", "10., 10., 10., 10., 11., 12., 12., 12., 12."),
-                                  header, *state, &reason))
-        << SkipReasonText(reason);
-    ASSERT_EQ(state->m_knotCount, 4);
-    const float t[] = {0.0f, 0.5f, 1.0f, 1.5f, 2.0f};
-    const float x[] = {0.0f, 1.5f, 3.0f, 1.5f, 0.0f};
-    for (int k = 0; k <= 4; ++k) {
-        EXPECT_EQ(state->m_knots[k].t, t[k]) << k;
-        EXPECT_FLOAT_EQ(state->m_knots[k].x, x[k]) << k;
-        EXPECT_FLOAT_EQ(state->m_knots[k].y, x[k]) << k;
-    }
+    SkipReason reason = SkipReason::None;
+    const bool ok = ParseModernRecord(record, {400, 400, 2, 10.0f}, *state, &reason);
+    std::vector<float> knots;
+    for (int k = 0; ok && k <= state->m_knotCount; ++k)
+        knots.insert(knots.end(), {state->m_knots[k].t, state->m_knots[k].x, state->m_knots[k].y});
+    return {ok, reason, knots};
 }
 
-TEST(BSpline, SplinesThatDoNotFitAreSkippedWithTheirAccount) {
-    const StreamlineHeader header{400, 400, 2, 10.0f};
+TEST(BSpline, RecordsReadAtTheGridFromZeroOrSkippedWithTheirAccount) {
     const std::string good = "10., 10., 10., 10., 11., 12., 12., 12., 12.";
-    struct Case {
-        std::string record;
-        SkipReason want;
-    };
-    const Case cases[] = {
-        {SplineRecord("3", "10., 10., 10., 10., 11., 12., 12., 12."), SkipReason::BadSpline},
-        {SplineRecord("3", "10., 10., 10., 10., 13., 12., 12., 12., 12."), SkipReason::BadSpline},
-        {SplineRecord("2", good), SkipReason::BadSpline},
-        {SplineRecord("0", good), SkipReason::BadSpline},
-        {SplineRecord("99", good), SkipReason::BadSpline},
-        {SplineRecord("3.", good), SkipReason::BadSpline},
-        {SplineRecord("3, 3", good), SkipReason::SeveralVariables},
-        {SplineRecord("3", "12., 12., 12., 12., 12., 12., 12., 12., 12."), SkipReason::BadSpline},
-        {SplineRecord("3", good, "{0., 0., Complex[1., 2.], 0., 0.}"), SkipReason::ComplexValues},
-        {SplineRecord("3", good, "{0., 0., p, 0., 0.}"), SkipReason::SymbolicValues},
-        {SplineRecord("3", good, "{0., 0., 1.*^60, 0., 0.}"), SkipReason::NonNumeric},
-    };
-    for (const Case& c : cases) {
-        auto state = std::make_unique<VortanFrameState>();
-        SkipReason reason = SkipReason::None;
-        EXPECT_FALSE(ParseModernRecord(c.record, header, *state, &reason)) << c.record;
-        EXPECT_EQ(reason, c.want) << c.record << ": " << SkipReasonText(reason);
-    }
+    EXPECT_EQ(Parse(SplineRecord("3", good)),
+              std::tuple(true, SkipReason::None,
+                         std::vector<float>{0, 0, 0, 0.5f, 1.5f, 1.5f, 1, 3, 3, 1.5f, 1.5f, 1.5f, 2,
+                                            0, 0}));
+    using R = SkipReason;
+    const std::pair<std::string, SkipReason> cases[] = {
+        {SplineRecord("3", "10., 10., 10., 10., 11., 12., 12., 12."), R::BadSpline},
+        {SplineRecord("3", "10., 10., 10., 10., 13., 12., 12., 12., 12."), R::BadSpline},
+        {SplineRecord("2", good), R::BadSpline},
+        {SplineRecord("0", good), R::BadSpline},
+        {SplineRecord("99", good), R::BadSpline},
+        {SplineRecord("3.", good), R::BadSpline},
+        {SplineRecord("3, 3", good), R::SeveralVariables},
+        {SplineRecord("3", "12., 12., 12., 12., 12., 12., 12., 12., 12."), R::BadSpline},
+        {SplineRecord("3", good, "{0., 0., Complex[1., 2.], 0., 0.}"), R::ComplexValues},
+        {SplineRecord("3", good, "{0., 0., p, 0., 0.}"), R::SymbolicValues},
+        {SplineRecord("3", good, "{0., 0., 1.*^60, 0., 0.}"), R::NonNumeric}};
+    for (const auto& [record, want] : cases)
+        EXPECT_EQ(Parse(record), std::tuple(false, want, std::vector<float>{})) << record;
 }
 
 }  // namespace

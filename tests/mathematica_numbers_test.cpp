@@ -1,12 +1,13 @@
-// Numbers and number lists read in one pass against the general reading:
-// the same values, lengths, nodes, errors and records, over generated text.
+// Numbers and number lists read in one pass against the general reading, on generated text.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "tests/test_support.h"
@@ -18,15 +19,11 @@
 namespace vortan::mexpr {
 namespace {
 
-// The general scan alone: how every number was read before the one-pass
-// conversion, kept here as the reference.
+// The general scan alone, the reference for the one-pass conversion.
 std::size_t GeneralNumber(std::string_view text, double& value, bool& integer) {
     if (text.empty() || !(IsDigitChar(text[0]) || text[0] == '.')) return 0;
-    const NumberScan s = ScanNumber(
-        [&](std::size_t k) -> int {
-            return k < text.size() ? static_cast<unsigned char>(text[k]) : -1;
-        },
-        false);
+    auto at = [&](std::size_t k) { return k < text.size() ? int(std::uint8_t(text[k])) : -1; };
+    const NumberScan s = ScanNumber(at, false);
     if (!s.found) return 0;
     value = ConvertNumber(text.data(), s);
     integer = !s.point && !s.mark;
@@ -43,20 +40,19 @@ std::string Digits(std::mt19937& rng, std::size_t n) {
     return out;
 }
 
-// A number in one of the forms Mathematica writes (and some it does not),
-// with what may follow it.
+// A number in a form Mathematica writes (or some it does not), with what may follow it.
 std::string RandomNumber(std::mt19937& rng) {
     static const std::size_t lengths[] = {0, 1, 2, 3, 8, 15, 16, 17, 19, 20, 25, 400, 800};
     auto length = [&] { return lengths[rng() % (rng() % 4 ? 9 : std::size(lengths))]; };
     std::string s = Digits(rng, length());
     if (rng() % 4) s += '.' + Digits(rng, length());
-    static const char* const marks[] = {"",       "",     "",   "`",   "`",   "`16",  "`15.9",
-                                        "``12.5", "``-5", "``", "`.5", "`5.", "``+.", "`x"};
-    s += marks[rng() % std::size(marks)];
-    static const char* const exponents[] = {"",      "",     "",      "*^3",
-                                            "*^-14", "*^+7", "*^400", "*^-400",
-                                            "*^-x",  "*^",   "*^0",   "*^99999999999"};
-    s += exponents[rng() % std::size(exponents)];
+    // clang-format off
+    static const char* const marks[] = {"", "", "", "`", "`", "`16", "`15.9", "``12.5", "``-5",
+                                        "``", "`.5", "`5.", "``+.", "`x"};
+    static const char* const exponents[] = {"", "", "", "*^3", "*^-14", "*^+7", "*^400", "*^-400",
+                                            "*^-x", "*^", "*^0", "*^99999999999"};
+    // clang-format on
+    s += std::string(marks[rng() % std::size(marks)]) + exponents[rng() % std::size(exponents)];
     static const char* const tails[] = {"", "", ",", "}", " ", "e5", "E-3", ".3", "`", "*", "x"};
     return s + tails[rng() % std::size(tails)];
 }
@@ -69,23 +65,18 @@ TEST(MathematicaNumbers, OnePassConversionReadsAsTheGeneralScan) {
         double want = -99.0, got = -99.0;
         bool wantInteger = false, gotInteger = true;
         const std::size_t wantLength = GeneralNumber(text, want, wantInteger);
-        const std::size_t gotLength = ReadMathematicaNumber(text, got, &gotInteger);
-        ASSERT_EQ(gotLength, wantLength) << text;
+        ASSERT_EQ(ReadMathematicaNumber(text, got, &gotInteger), wantLength) << text;
         if (wantLength == 0) continue;
-        ASSERT_TRUE(SameBits(got, want)) << text << ": " << got << " against " << want;
-        ASSERT_EQ(gotInteger, wantInteger) << text;
+        ASSERT_TRUE(SameBits(got, want) && gotInteger == wantInteger)
+            << text << ": " << got << " against " << want;
         fast += text.find("*^") == std::string::npos;
     }
     EXPECT_GT(fast, 4000);  // most of them without an exponent
 }
 
-// Generated expression text: lists of numbers in every form, nested and
-// ragged lists, signs the general grammar reads otherwise, symbols,
-// comments and operators among the elements, all with varied blanks.
-class ListText {
-  public:
-    explicit ListText(unsigned seed) : m_rng(seed) {}
-
+// Lists of numbers in every form, nested and ragged, with signs, symbols,
+// comments and operators among the elements and varied blanks.
+struct ListText {
     std::string List(int depth) {
         // Numbers of one kind in most lists (integers, or reals), any in some.
         m_kind = static_cast<unsigned>(m_rng() % 3);
@@ -99,7 +90,6 @@ class ListText {
         return out + Blank() + "}";
     }
 
-  private:
     bool Pick(unsigned n) { return m_rng() % n != 0; }  // true but one time in n
 
     std::string Blank() {
@@ -109,10 +99,9 @@ class ListText {
 
     std::string Number() {
         if (m_kind == 1) return Digits(m_rng, 1 + m_rng() % 19);
-        if (m_kind == 2 && Pick(3)) {
+        if (m_kind == 2 && Pick(3))
             return Digits(m_rng, m_rng() % 4) + "." + Digits(m_rng, 1 + m_rng() % 18) + "`" +
                    (Pick(2) ? "" : "*^-" + Digits(m_rng, 1 + m_rng() % 3));
-        }
         std::string s;
         do s = RandomNumber(m_rng);
         while (s.empty() || !(IsDigitChar(s[0]) || s[0] == '.') || s.back() == ',' ||
@@ -122,12 +111,10 @@ class ListText {
 
     std::string Element(int depth) {
         static const char* const signs[] = {"", "", "", "", "", "-", "-", "- ", "+", "--", "-\n"};
-        static const char* const others[] = {"x",         "Developer`PackedArrayForm",
-                                             "2^2",       "-2^2",
-                                             "f[1, 2]",   "(* c *) 3",
-                                             "3 (* c */", "1 + 2",
-                                             "a -> 1",    "<>",
-                                             "\"s, }\"",  "1[[2]]"};
+        // clang-format off
+        static const char* const others[] = {"x", "Developer`PackedArrayForm", "2^2", "-2^2",
+            "f[1, 2]", "(* c *) 3", "3 (* c */", "1 + 2", "a -> 1", "<>", "\"s, }\"", "1[[2]]"};
+        // clang-format on
         const auto r = m_rng() % 40;
         if (r < 34) return signs[m_rng() % std::size(signs)] + Number();
         if (r < 38 && depth < 4) return List(depth + 1);
@@ -138,16 +125,14 @@ class ListText {
     unsigned m_kind = 0;
 };
 
-// The same parse status and error, and the same expression read from the
-// root down: kinds, operators, sizes, numbers to the bit, integer marks and
-// texts. Counts the packed lists of the one-pass reading.
+// The same status and error, and the same tree to the bit; counts the packed lists.
 void ExpectSameParse(std::string_view text, std::size_t* packedLists = nullptr) {
     Expression fast, general;
     const ParseStatus fs = fast.Parse(text, ListReading::Fast);
     const ParseStatus gs = general.Parse(text, ListReading::General);
-    ASSERT_EQ(fs, gs) << text;
-    ASSERT_EQ(fast.ErrorPosition(), general.ErrorPosition()) << text;
-    ASSERT_EQ(fast.ErrorText(), general.ErrorText()) << text;
+    ASSERT_EQ(std::tuple(fs, fast.ErrorPosition(), fast.ErrorText()),
+              std::tuple(gs, general.ErrorPosition(), general.ErrorText()))
+        << text;
     if (fs != ParseStatus::Ok) return;
     std::vector<std::pair<Expression::Index, Expression::Index>> pending{
         {fast.Root(), general.Root()}};
@@ -156,27 +141,26 @@ void ExpectSameParse(std::string_view text, std::size_t* packedLists = nullptr) 
         pending.pop_back();
         ASSERT_TRUE(general.PackedNumbers(g).empty()) << text;
         if (packedLists) *packedLists += !fast.PackedNumbers(f).empty();
-        ASSERT_EQ(fast.Kind(f), general.Kind(g)) << text;
-        ASSERT_EQ(fast.Op(f), general.Op(g)) << text;
-        ASSERT_EQ(fast.Size(f), general.Size(g)) << text;
-        if (fast.Kind(f) == NodeKind::Number) {
-            ASSERT_TRUE(SameBits(fast.Number(f), general.Number(g))) << text;
-            ASSERT_EQ(fast.IsInteger(f), general.IsInteger(g)) << text;
-        }
-        if (fast.Kind(f) == NodeKind::Symbol || fast.Kind(f) == NodeKind::String) {
-            ASSERT_EQ(fast.Text(f), general.Text(g)) << text;
-        }
+        ASSERT_EQ(std::tuple(fast.Kind(f), fast.Op(f), fast.Size(f)),
+                  std::tuple(general.Kind(g), general.Op(g), general.Size(g)))
+            << text;
+        const NodeKind kind = fast.Kind(f);
+        ASSERT_TRUE(kind != NodeKind::Number || (SameBits(fast.Number(f), general.Number(g)) &&
+                                                 fast.IsInteger(f) == general.IsInteger(g)))
+            << text;
+        ASSERT_TRUE((kind != NodeKind::Symbol && kind != NodeKind::String) ||
+                    fast.Text(f) == general.Text(g))
+            << text;
         const auto packed = fast.PackedNumbers(f);
         for (std::size_t k = 0; k < fast.Size(f); ++k) {
-            if (!packed.empty()) {
-                ASSERT_TRUE(SameBits(packed[k], general.Number(general.Child(g, k)))) << text;
-            }
+            ASSERT_TRUE(packed.empty() || SameBits(packed[k], general.Number(general.Child(g, k))))
+                << text;
             pending.emplace_back(fast.Child(f, k), general.Child(g, k));
         }
     }
 }
 
-TEST(MathematicaNumbers, NumberListsTakenInOnePassOnlyWherePlain) {
+TEST(MathematicaNumbers, ListsParseTheSameBothWaysAndPackOnlyWherePlain) {
     // Text, whether the whole list is read in one pass as a packed list.
     // clang-format off
     const std::pair<const char*, bool> cases[] = {
@@ -191,21 +175,14 @@ TEST(MathematicaNumbers, NumberListsTakenInOnePassOnlyWherePlain) {
         SCOPED_TRACE(text);
         ExpectSameParse(text);
         Expression e;
-        if (e.Parse(text) == ParseStatus::Ok) {
-            EXPECT_EQ(!e.PackedNumbers(e.Root()).empty(), packed);
-        } else {
-            EXPECT_FALSE(packed);
-        }
+        const bool ok = e.Parse(text) == ParseStatus::Ok;
+        EXPECT_EQ(ok && !e.PackedNumbers(e.Root()).empty(), packed);
     }
-}
-
-TEST(MathematicaNumbers, GeneratedTextParsesTheSameBothWays) {
+    // Generated lists, whole, cut anywhere, and continued with a backslash before a line end.
     std::size_t packedLists = 0;
     for (unsigned seed = 0; seed < 3000; ++seed) {
-        ListText gen(seed);
-        const std::string text = gen.List(0);
+        const std::string text = ListText{std::mt19937(seed)}.List(0);
         ExpectSameParse(text, &packedLists);
-        // Cut anywhere, and continued with a backslash before a line end.
         ExpectSameParse(std::string_view(text).substr(0, seed % (text.size() + 1)));
         std::string continued = text;
         continued.insert(seed % (text.size() + 1), "\\\n");
@@ -213,41 +190,30 @@ TEST(MathematicaNumbers, GeneratedTextParsesTheSameBothWays) {
         if (HasFatalFailure()) return;
     }
     EXPECT_GT(packedLists, 200u);
-}
-
-TEST(MathematicaNumbers, NestingLimitHoldsForNumberLists) {
     // A number list innermost, around the depth limit, with and without signs.
-    for (int levels = Expression::kMaxDepth - 3; levels <= Expression::kMaxDepth + 2; ++levels) {
-        for (const char* inner : {"1, 2", "-1, 2", "", "1, -2"}) {
-            SCOPED_TRACE(levels);
-            ExpectSameParse(std::string(static_cast<std::size_t>(levels), '{') + "{" + inner + "}" +
-                            std::string(static_cast<std::size_t>(levels), '}'));
-        }
+    for (std::size_t n = Expression::kMaxDepth - 3; n <= Expression::kMaxDepth + 2; ++n) {
+        for (const char* inner : {"1, 2", "-1, 2", "", "1, -2"})
+            ExpectSameParse(std::string(n, '{') + "{" + inner + "}" + std::string(n, '}'));
     }
 }
 
-// The knot store of one record read one way, as bytes.
-std::string Store(const std::string& text, float dimension, ListReading lists, bool& parsed,
-                  SkipReason& reason) {
+// Whether one record was read one way, its account and the knot store, as bytes.
+std::string Store(const std::string& text, float dimension, ListReading lists) {
     auto state = std::make_unique<VortanFrameState>();
-    StreamlineHeader header{400, 400, dimension, 6.3f};
-    reason = SkipReason::None;
-    parsed = ParseModernRecord(text, header, *state, &reason, lists);
-    std::string bytes(reinterpret_cast<const char*>(state->m_knots.data()),
-                      sizeof(Knot) * state->m_knots.size());
-    return std::to_string(state->m_knotCount) + ":" + bytes;
+    SkipReason reason = SkipReason::None;
+    const bool parsed =
+        ParseModernRecord(text, {400, 400, dimension, 6.3f}, *state, &reason, lists);
+    return std::to_string(parsed) + " " + std::to_string(int(reason)) + " " +
+           std::to_string(state->m_knotCount) + ":" +
+           std::string(reinterpret_cast<const char*>(state->m_knots.data()),
+                       sizeof(Knot) * state->m_knots.size());
 }
 
 void ExpectSameRecord(const std::string& text) {
     for (float dimension : {2.0f, 3.0f}) {
-        bool fastParsed = false, generalParsed = true;
-        SkipReason fastReason = SkipReason::None, generalReason = SkipReason::None;
-        const std::string fast = Store(text, dimension, ListReading::Fast, fastParsed, fastReason);
-        const std::string general =
-            Store(text, dimension, ListReading::General, generalParsed, generalReason);
-        ASSERT_EQ(fastParsed, generalParsed) << text.substr(0, 300);
-        ASSERT_EQ(fastReason, generalReason) << text.substr(0, 300);
-        ASSERT_TRUE(fast == general) << text.substr(0, 300);
+        const std::string fast = Store(text, dimension, ListReading::Fast);
+        ASSERT_TRUE(fast == Store(text, dimension, ListReading::General))
+            << fast.substr(0, fast.find(':')) << ": " << text.substr(0, 300);
     }
 }
 
@@ -263,43 +229,30 @@ TEST(MathematicaNumbers, RecordsReadTheSameBothWays) {
         for (std::string r; ReadStreamlineRecord(file, r);) records.push_back(r);
     }
     ASSERT_GE(records.size(), 19u);
+    const char* const values[] = {"1.`*^39", "-4.`*^38", "Indeterminate", "Complex[1, 2]",
+                                  "{1., 2.}"};
     std::mt19937 rng(3);
     std::size_t parsed = 0;
     for (const std::string& record : records) {
         ExpectSameRecord(record);
         for (int i = 0; i < 150; ++i) {
             std::string text = record;
-            const std::size_t at = rng() % text.size();
-            switch (rng() % 5) {
-                case 0:  // truncated
-                    text.resize(at);
-                    break;
-                case 1:  // one number replaced by another form
-                    if (const std::size_t d = text.find_first_of("0123456789", at);
-                        d != std::string::npos) {
-                        text.replace(d, text.find_first_not_of("0123456789.`", d) - d,
-                                     RandomNumber(rng));
-                    }
-                    break;
-                case 2:  // a stray character
-                    text.insert(at, 1, "{},-x`*^ \n"[rng() % 10]);
-                    break;
-                case 3:  // a value out of the float range or symbolic
-                    if (const std::size_t d = text.find(", ", at); d != std::string::npos) {
-                        static const char* const values[] = {"1.`*^39", "-4.`*^38", "Indeterminate",
-                                                             "Complex[1, 2]", "{1., 2.}"};
-                        text.insert(d + 2, std::string(values[rng() % 5]) + ", ");
-                    }
-                    break;
-                default:  // a character dropped
-                    text.erase(at, 1);
-                    break;
-            }
+            const std::size_t at = rng() % text.size(), kind = rng() % 5;
+            const std::size_t digit = text.find_first_of("0123456789", at),
+                              comma = text.find(", ", at);
+            if (kind == 0)  // truncated
+                text.resize(at);
+            else if (kind == 1 && digit != text.npos)  // one number replaced by another form
+                text.replace(digit, text.find_first_not_of("0123456789.`", digit) - digit,
+                             RandomNumber(rng));
+            else if (kind == 2)  // a stray character
+                text.insert(at, 1, "{},-x`*^ \n"[rng() % 10]);
+            else if (kind == 3 && comma != text.npos)  // a value out of range or symbolic
+                text.insert(comma + 2, std::string(values[rng() % std::size(values)]) + ", ");
+            else if (kind == 4)  // a character dropped
+                text.erase(at, 1);
             ExpectSameRecord(text);
-            bool ok = false;
-            SkipReason reason;
-            Store(text, 2.0f, ListReading::Fast, ok, reason);
-            parsed += ok;
+            parsed += Store(text, 2.0f, ListReading::Fast)[0] == '1';
             if (HasFatalFailure()) return;
         }
     }

@@ -15,14 +15,13 @@
 namespace vortan {
 namespace {
 
-using test::ClassicRecord, test::HeaderText, test::MathematicaNumber;
+using test::ClassicRecord, test::HeaderText;
 
 std::string Fixture(const std::string& name) {
     return test::ReadWholeFile(test::SourcePath("tests/fixtures/modern/" + name));
 }
 
-// What one file leaves in the knot store after each of its records: whether it
-// was parsed, the knot count, then t, x, y, z of every knot.
+// After each record of a file: whether parsed, the knot count, every knot's t, x, y, z.
 using RecordStore = std::vector<float>;
 
 std::vector<RecordStore> Stores(const std::string& text) {
@@ -32,22 +31,19 @@ std::vector<RecordStore> Stores(const std::string& text) {
     auto state = std::make_unique<VortanFrameState>();
     std::vector<RecordStore> out;
     for (std::string r; ReadStreamlineRecord(file, r);) {
-        RecordStore& s = out.emplace_back();
-        s.push_back(ParseStreamlineRecord(r, header, *state));
+        RecordStore& s = out.emplace_back(1, float(ParseStreamlineRecord(r, header, *state)));
         s.push_back(static_cast<float>(state->m_knotCount));
         for (const Knot& k : state->m_knots) s.insert(s.end(), {k.t, k.x, k.y, k.z});
     }
     return out;
 }
 
-// Knot k of a store.
 Knot At(const RecordStore& s, int k) {
     return {s[2 + 4 * k], s[3 + 4 * k], s[4 + 4 * k], s[5 + 4 * k]};
 }
 
-// The file with each one-line record laid out in turn as Put wraps it (breaks
-// after ", " past 78 columns, six blanks in), continued with a backslash every
-// 70 characters (inside numbers too), and both with CR LF.
+// Records wrapped as Put wraps them (after ", " past 78 columns, six blanks in) or continued
+// with a backslash every 70 characters (inside numbers too), and both with CR LF.
 std::string Relayout(const std::string& file, int which) {
     std::istringstream in(file);
     std::string out;
@@ -62,10 +58,9 @@ std::string Relayout(const std::string& file, int which) {
         }
         line = laid;
     }
-    if (which % 4 < 2) return out;
-    std::string crlf;
-    for (char c : out) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return crlf;
+    for (std::size_t at = 0; which % 4 >= 2 && (at = out.find('\n', at)) != out.npos; at += 2)
+        out.insert(at, 1, '\r');
+    return out;
 }
 
 std::vector<std::string> RecordLines(const std::string& file) {
@@ -78,14 +73,13 @@ std::vector<std::string> RecordLines(const std::string& file) {
 
 TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
     const auto circle = Stores(Fixture("circle_classic.math"));
-    ASSERT_EQ(circle.size(), 2u);
-    EXPECT_EQ(circle[0][1], 11.0f);  // knots
-    EXPECT_EQ(At(circle[0], 7).t, static_cast<float>(M_PI));
-    EXPECT_EQ(At(circle[0], 7).y, 1.2246467991473532e-16f);
-    EXPECT_EQ(At(circle[1], 7).t, 6.3f);
     const auto helix = Stores(Fixture("helix_classic.math"));
-    ASSERT_EQ(helix.size(), 1u);
-    EXPECT_EQ(At(helix[0], 9).z, static_cast<float>(0.25 * 6.4 - 0.8));
+    ASSERT_TRUE(circle.size() == 2 && helix.size() == 1);
+    // knot count, knot 7's t and y, the second record's knot 7's t, the helix's knot 9's z
+    EXPECT_EQ(
+        (std::vector{circle[0][1], At(circle[0], 7).t, At(circle[0], 7).y, At(circle[1], 7).t,
+                     At(helix[0], 9).z}),
+        (std::vector{11.0f, float(M_PI), 1.2246467991473532e-16f, 6.3f, float(0.25 * 6.4 - 0.8)}));
     // 9-, 10- and 13-element headers, packed and unpacked, applied to [t],
     // offsets stepping 2 and 3; each in one line and one other layout.
     int which = 0;
@@ -96,8 +90,7 @@ TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
         const auto& classic = twin[0] == 'h' ? helix : circle;
         const std::string text = Fixture(name + ".math");
         EXPECT_TRUE(Stores(text) == classic) << name;
-        EXPECT_TRUE(Stores(Relayout(text, which)) == classic) << name << " layout " << which;
-        ++which;
+        EXPECT_TRUE(Stores(Relayout(text, which)) == classic) << name << " layout " << which++;
         for (const auto& r : RecordLines(text)) EXPECT_TRUE(IsModernRecord(r)) << name;
         for (const auto& r : RecordLines(Fixture(twin + ".math")))
             EXPECT_FALSE(IsModernRecord(r)) << twin;
@@ -107,13 +100,13 @@ TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
 // A 13-element-header record with packed values, applied to t.
 std::string Modern(const std::vector<float>& t, const std::vector<std::vector<float>>& coords) {
     std::string grid = "{{";
-    for (std::size_t i = 0; i < t.size(); ++i) grid += (i ? ", " : "") + MathematicaNumber(t[i]);
+    for (float v : t) grid += (grid.size() > 2 ? ", " : "") + FormatStreamlineNumber(v);
     std::string out = "{";
     for (std::size_t c = 0; c < coords.size(); ++c) {
         std::string offsets = "{0", flat = "{";
         for (std::size_t i = 0; i < coords[c].size(); ++i) {
             offsets += ", " + std::to_string(2 * (i + 1));
-            flat += (i ? ", " : "") + MathematicaNumber(coords[c][i]) + "`, 0.`";
+            flat += (i ? ", " : "") + FormatStreamlineNumber(coords[c][i]) + "`, 0.`";
         }
         out += std::string(c ? ", " : "") + "xyz"[c] +
                "[t] -> InterpolatingFunction[{{0., 1.}}, {5, 3, 0, {" + std::to_string(t.size()) +
@@ -123,56 +116,47 @@ std::string Modern(const std::vector<float>& t, const std::vector<std::vector<fl
     return out + "}\n";
 }
 
-TEST(ModernRecord, ThinningAndTMaxAsOnTheClassicPath) {
+TEST(ModernRecord, ThinningTMaxAndStrayBracesAsOnTheClassicPath) {
     for (int points : {4, 1000, 1001, 2500}) {
         std::vector<float> t, x;
-        for (int i = 0; i <= points; ++i) {
-            const float f = static_cast<float>(i);
+        for (float f = 0; f <= float(points); ++f)
             t.push_back(f * 0.25f), x.push_back(std::sin(f * 0.013f));
-        }
         // The short one is cut at tMax 0.6: t above it stored as 0.
         const float tMax = points == 4 ? 0.6f : t.back();
         const std::string header = HeaderText({500, 500, 2, tMax, 10, -1, 1, -4, 4});
         const auto modern = Stores(header + Modern(t, {x, t}));
         ASSERT_TRUE(modern.size() == 1 && modern[0][0] == 1.0f) << points;
-        const int count = std::min(points, 1000);
-        EXPECT_EQ(At(modern[0], count).t, points == 4 ? 0.0f : t.back()) << points;
+        EXPECT_EQ(At(modern[0], std::min(points, 1000)).t, points == 4 ? 0.0f : t.back()) << points;
         EXPECT_TRUE(modern == Stores(header + ClassicRecord(t, {x, t}))) << points;
     }
-}
-
-TEST(ModernRecord, AStrayClosingBraceLosesOnlyItsOwnRecord) {
+    // A stray closing brace loses only its own record.
     const std::vector<float> t = {0.0f, 0.5f, 1.0f}, x1 = {1, 2, 3}, x2 = {4, 5, 6};
     std::string broken = Modern(t, {x1, x2});
     broken.insert(broken.size() - 1, "}");
     const auto stores = Stores(HeaderText({100, 100, 2, 1, 10, 0, 10, 0, 10}) + "}\n" + broken +
                                Modern(t, {x2, x1}) + Modern(t, {x1, x2}));
     ASSERT_EQ(stores.size(), 4u);
-    EXPECT_EQ(stores[0][0], 0.0f);  // the lone brace
-    ASSERT_TRUE(stores[2][0] == 1.0f && stores[3][0] == 1.0f);
-    EXPECT_EQ(At(stores[2], 2).x, 6.0f);
-    EXPECT_EQ(At(stores[3], 2).x, 3.0f);
+    // parsed: the lone brace, the broken one, the two after; knot 2's x of those two
+    EXPECT_EQ((std::vector{stores[0][0], stores[1][0], stores[2][0], stores[3][0],
+                           At(stores[2], 2).x, At(stores[3], 2).x}),
+              (std::vector<float>{0, 0, 1, 1, 6, 3}));
 }
 
 TEST(ModernRecord, OnlyANineTenOrThirteenElementHeaderLeavesTheClassicPath) {
-    // Classic records with the second argument replaced, and whether that makes
-    // a newer-layout record. A bare symbol among the values tells the paths
-    // apart: the classic reader takes it as 0, the newer one skips the record.
-    const std::pair<std::string, bool> headers[] = {
-        {"{3, 1, 0, 0}", false},
-        {"{3, 1, 0, {5}}", false},
-        {"{3, 1, 0, {5}, {1}}", false},
-        {"{{3}, {1, {0}}, 0, {5}}", false},
-        {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0}", true},
-        {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0, Automatic}", true},
+    // A classic record with its second argument replaced, and whether that makes a newer
+    // record: then a bare symbol among the values skips it, where the classic reads 0.
+    // clang-format off
+    const std::pair<std::string, bool> headers[] = {{"{3, 1, 0, 0}", false}, {"{3, 1, 0, {5}}", false},
+        {"{3, 1, 0, {5}, {1}}", false}, {"{{3}, {1, {0}}, 0, {5}}", false},
+        {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0}", true}, {"{4, 3, 0, {5}, {2}, 0, 0, 0, 0, Automatic}", true},
         {"{5, 3, 0, {5}, {2}, 0, 0, 0, 0, Automatic, {}, {}, False}", true}};
-    const std::vector<float> t = {0, 0.25f, 0.5f, 0.75f, 1};
-    const std::vector<float> x = {1, 2, 3, 4, 5}, y = {-1, -2, -3, -4, -5};
+    // clang-format on
+    const std::vector<float> t = {0, 0.25f, 0.5f, 0.75f, 1}, x = {1, 2, 3, 4, 5},
+                             y = {-1, -2, -3, -4, -5};
     const std::string head = HeaderText({100, 100, 2, 1, 10, 0, 10, -10, 0});
     const std::string classic = test::PadRecord(ClassicRecord(t, {x, y}), 400);
     const auto baseline = Stores(head + classic);
-    ASSERT_EQ(baseline.size(), 1u);
-    ASSERT_EQ(baseline[0][0], 1.0f);
+    ASSERT_TRUE(baseline.size() == 1 && baseline[0][0] == 1.0f);
     for (const auto& [version, modern] : headers) {
         SCOPED_TRACE(version);
         std::string record = classic;
@@ -186,9 +170,7 @@ TEST(ModernRecord, OnlyANineTenOrThirteenElementHeaderLeavesTheClassicPath) {
         const auto stores = Stores(head + symbol);
         ASSERT_EQ(stores.size(), 1u);
         EXPECT_EQ(stores[0][0], modern ? 0.0f : 1.0f);
-        if (!modern) {
-            EXPECT_EQ(At(stores[0], 3).x, 0.0f);
-        }
+        EXPECT_TRUE(modern || At(stores[0], 3).x == 0.0f);
     }
 }
 
@@ -224,15 +206,15 @@ TEST(ModernRecord, ContentThatIsNoStreamlineGetsItsAccount) {
         {"{{0.`, 0.0001`", "{{0.`, 1.`}, {0.`, 0.0001`", R::SeveralVariables}};
     for (const auto& [from, to, reason] : mutations) cases.emplace_back(Mutated(from, to), reason);
     for (const auto& [text, want] : cases) {
+        SCOPED_TRACE(text.substr(0, 200));
         auto state = std::make_unique<VortanFrameState>();
-        state->m_knots[0] = Knot{5, 6, 7, 8};
-        state->m_knotCount = 42;
+        std::tie(state->m_knots[0], state->m_knotCount) = std::tuple(Knot{5, 6, 7, 8}, 42);
         SkipReason reason = SkipReason::None;
-        EXPECT_FALSE(ParseModernRecord(text, header, *state, &reason)) << text.substr(0, 200);
-        EXPECT_EQ(reason, want) << text.substr(0, 200) << ": " << SkipReasonText(reason);
+        EXPECT_FALSE(ParseModernRecord(text, header, *state, &reason));
         // Nothing but knot 0's parameter is touched by a skipped record.
-        EXPECT_EQ(state->m_knotCount, 42);
-        EXPECT_TRUE(state->m_knots[0].t == 0.0f && state->m_knots[0].x == 6.0f);
+        EXPECT_EQ(std::tuple(reason, state->m_knotCount, state->m_knots[0].t, state->m_knots[0].x),
+                  std::tuple(want, 42, 0.0f, 6.0f))
+            << SkipReasonText(reason);
     }
 }
 

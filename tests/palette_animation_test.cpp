@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <tuple>
@@ -20,9 +21,8 @@ using Calls = std::vector<std::pair<int, int>>;
 // tables 0: without orientation, 32 colours (64 with colors64).
 std::unique_ptr<VortanFrameState> Window(int tables, bool dimming, int shift = 1, bool c64 = 0) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0;
-    s->m_colors32 = !c64, s->m_colortableCount = tables;
-    s->m_intensityDimming = dimming, s->m_colortableShift = shift;
+    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0, s->m_colors32 = !c64;
+    s->m_colortableCount = tables, s->m_intensityDimming = dimming, s->m_colortableShift = shift;
     BuildWindowPalette(*s);
     return s;
 }
@@ -82,61 +82,59 @@ TEST(AnimationTick, FirstStepDimmed) {
     EXPECT_EQ(one->m_palette.Entries()[224], PaletteEntry{});
 }
 
-// The return of the palette after its period is in AnimationPeriod's cases.
-TEST(AnimationTick, WithoutIntensityDimmingThePaletteShowsTheRotatingTables) {
-    // Disk-scale dimming acts in the renderer only; after E steps every table is back.
-    auto s = Window(4, false);
-    s->m_diskScaleDimming = 1;
-    const auto initial = s->m_colorTables;
-    for (int step = 0; step < 56; ++step) {
-        AnimationTick(*s);
-        for (int i = 0; i < 224; ++i)
-            ASSERT_EQ(s->m_palette.Entries()[i],
-                      s->m_colorTables[i / 56].m_rotatingEntries[i % 56]);
-    }
-    for (int t = 0; t < 4; ++t)
-        EXPECT_EQ(s->m_colorTables[t].m_rotatingEntries, initial[t].m_rotatingEntries) << t;
-}
-
-TEST(AnimationTick, SevenTablesRepeatTheStepShiftTimes) {
-    // {shift, repetitions of the seven calls, entries moved, dimmed levels of entries 0 and 31}:
-    // shift 3 makes 21 calls, a huge shift only its remainder, a multiple of E still dims.
-    const std::tuple<int, int, int, int, int> cases[] = {
-        {3, 3, 3, 6, 6}, {INT_MAX, 31, 31, 0, 0}, {32 * 1000, 32, 0, 0, 6}};
-    for (auto [shift, repetitions, moved, level0, level31] : cases) {
-        auto s = Window(7, true, shift);
-        const auto initial = s->m_colorTables;
+TEST(AnimationTick, EveryTableTurnsShiftTimesATick) {
+    // {tables (0: without orientation), dimming, 64 colours, shift, calls a table, entries moved,
+    // levels of entries 0 and 31 (-1: unchecked)}: a huge shift is taken modulo the table length
+    // (and still dims); undimmed, the palette shows the tables, disk-scale dimming is the
+    // renderer's.
+    // clang-format off
+    const std::tuple<int, bool, bool, int, int, int, int, int> cases[] = {
+        {7, true, false, 3, 3, 3, 6, 6}, {7, true, false, INT_MAX, 31, 31, 0, 0},
+        {7, true, false, 32 * 1000, 32, 0, 0, 6}, {0, false, false, 1, 1, 1, 56, 240},
+        {0, true, false, 1, 1, 1, 56, 240}, {0, false, true, 5, 5, 5, 12, 104},
+        {0, false, true, INT_MAX, 255, 255, 4, 128}, {4, false, false, 3, 3, 3, -1, -1}};
+    // clang-format on
+    for (auto [tables, dimming, c64, shift, calls, moved, level0, level31] : cases) {
+        SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
+        auto s = Window(tables, dimming, shift, c64), initial = Window(tables, dimming, shift, c64);
+        s->m_diskScaleDimming = 1;
+        const int n = std::max(tables, 1), e = tables ? s->m_entriesPerTable : 256;
         Calls want;
-        for (int call = 0; call < 7 * repetitions; ++call) want.emplace_back(32 * (call % 7), 32);
-        EXPECT_EQ(Record(*s), want) << shift;
-        for (int t = 0; t < 7; ++t)
-            for (int j = 0; j < 32; ++j)
-                EXPECT_EQ(s->m_colorTables[t].m_rotatingEntries[j],
-                          initial[t].m_rotatingEntries[(j + 32 - moved) % 32]);
-        EXPECT_EQ(s->m_palette.Entries()[0].peRed, level0) << shift;
-        EXPECT_EQ(s->m_palette.Entries()[31].peRed, level31) << shift;
+        for (int call = 0; call < n * calls; ++call) want.emplace_back(e * (call % n), e);
+        EXPECT_EQ(Record(*s), want);
+        const auto entry = [&](const VortanFrameState& f, int t, int j) {
+            return tables ? f.m_colorTables[t].m_rotatingEntries[j] : f.m_palette.Entries()[j];
+        };
+        for (int i = 0; i < n * e; ++i) {
+            EXPECT_EQ(entry(*s, i / e, i % e), entry(*initial, i / e, (i + e - moved) % e)) << i;
+            if (!dimming && tables > 0) {
+                EXPECT_EQ(s->m_palette.Entries()[i], entry(*s, i / e, i % e)) << i;
+            }
+        }
+        if (level0 >= 0) {
+            EXPECT_EQ((Table{s->m_palette.Entries()[0].peRed, s->m_palette.Entries()[31].peRed}),
+                      (Table{level0, level31}));
+        }
     }
 }
 
 // A host that keeps the palette as it stands at every presentation.
-class PresentingHost : public IFrameHost {
-  public:
-    explicit PresentingHost(const VortanFrameState& s) : m_state(s) {}
+struct PresentingHost : IFrameHost {
+    explicit PresentingHost(const VortanFrameState& s) : state(s) {}
     int MessageBox(const std::string&, const std::string&, unsigned) override { return 0; }
     void SetStatusText(const std::string&, bool) override {}
     bool SetTimer(unsigned, std::uint32_t) override { return true; }
     void KillTimer(unsigned) override {}
-    void PaletteAnimated() override { shown.push_back(m_state.m_palette.Entries()); }
+    void PaletteAnimated() override { shown.push_back(state.m_palette.Entries()); }
+    const VortanFrameState& state;
     std::vector<PaletteEntries> shown;
-
-  private:
-    const VortanFrameState& m_state;
 };
 
 TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
-    // {tables (0: without orientation), shift}: a tick presents `shift` times, and
+    // {tables (0: without orientation), shift}: a tick presents `shift` times (none for 0), and
     // presentation k shows the palette of k + 1 single steps, every table moved.
-    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}, {3, 2}, {0, 1}, {0, 3}};
+    const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}, {3, 2},
+                                         {0, 1}, {0, 3}, {7, 0}, {0, 0}};
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
         auto s = Window(tables, true, shift);
@@ -152,26 +150,6 @@ TEST(AnimationTick, PresentsOncePerRepetitionAfterEveryTable) {
                     << "tick " << tick << " repetition " << k;
             }
         }
-        s->m_colortableShift = 0;  // a tick that steps nothing presents nothing
-        host.shown.clear();
-        AnimationTick(*s, &host);
-        EXPECT_TRUE(host.shown.empty());
-    }
-}
-
-TEST(AnimationTick, WithoutOrientationTurnsTheWholePalette) {
-    // {dimming, 64 colours, shift, calls}: entry i takes entry i - calls; a huge shift is
-    // taken mod 256.
-    const std::tuple<bool, bool, int, int> cases[] = {{false, false, 1, 1},
-                                                      {true, false, 1, 1},
-                                                      {false, true, 5, 5},
-                                                      {false, true, INT_MAX, 255}};
-    for (auto [dimming, colors64, shift, calls] : cases) {
-        auto s = Window(0, dimming, shift, colors64);
-        const PaletteEntries before = s->m_palette.Entries();
-        EXPECT_EQ(Record(*s), Calls(calls, {0, 256})) << shift;
-        for (int i = 0; i < 256; ++i)
-            EXPECT_EQ(s->m_palette.Entries()[i], before[(i + 256 - calls) % 256]) << i;
     }
 }
 

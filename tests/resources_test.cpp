@@ -14,10 +14,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Header "title width x height, controls" and, in tab order, the controls with
-// an id, the labels and the icon: "id kind text", kind E edit, P push button, D
-// default push button, C check box, R radio button, S label, I icon.
-TEST(Resources, DialogTemplates) {
+// "title width x height, controls", then in tab order "id kind text" of the controls with an
+// id, labels and icon: E edit, P/D (default) push button, C check, R radio, S label, I icon.
+TEST(Resources, DialogTemplatesMenuAcceleratorsStringsAndVersion) {
     const std::tuple<int, const char*, const char*> cases[] = {
         {100, "About vortan 217x55, 3", "-1 I 128|-1 S vortan Version 1.0|1 D OK|"},
         {102, "Vortan 311x247, 28",
@@ -47,9 +46,7 @@ TEST(Resources, DialogTemplates) {
         EXPECT_EQ(got, controls) << id;
     }
     EXPECT_THROW(Dialog(101), std::out_of_range);
-}
-
-TEST(Resources, MenuAcceleratorsStringsAndVersion) {
+    // The menu, the accelerators, the strings and the version.
     Texts menu;
     for (const auto& m : Menu134())
         menu.push_back(std::string(m.popup) + "|" + std::string(m.text) + "|" +
@@ -59,13 +56,11 @@ TEST(Resources, MenuAcceleratorsStringsAndVersion) {
     const int ctrl = FVIRTKEY | FNOINVERT | FCONTROL, plain = FVIRTKEY | FNOINVERT;
     std::multimap<int, std::pair<int, int>> keys;  // key -> (flags, command)
     for (const auto& a : Accelerators135()) keys.emplace(a.key, std::pair(a.flags, a.command));
+    // clang-format off
     EXPECT_EQ(keys, (std::multimap<int, std::pair<int, int>>{{'A', {ctrl, 57604}},
-                                                             {'P', {ctrl, 57607}},
-                                                             {'S', {ctrl, 57603}},
-                                                             {'X', {ctrl, 32778}},
-                                                             {0x70, {plain, 57667}},
-                                                             {0x71, {plain, 32779}},
-                                                             {0x72, {plain, 32782}}}));
+        {'P', {ctrl, 57607}}, {'S', {ctrl, 57603}}, {'X', {ctrl, 32778}}, {0x70, {plain, 57667}},
+        {0x71, {plain, 32779}}, {0x72, {plain, 32782}}}));
+    // clang-format on
     EXPECT_EQ(std::string(String(101)) + "|" + std::string(String(102)), "&About vortan...|");
     EXPECT_EQ(ID_APP_ABOUT_SYS & 0xF, 0);  // a system menu command
     const VersionInfo& v = Version();

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
-#include <limits>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -20,10 +20,8 @@ using K = Knot;
 // A 2-D window record holding knots 0..n = the given list.
 std::unique_ptr<VortanFrameState> Streamline(const std::vector<K>& knots, float tMax) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_axisX = s->m_axisY = 1;
-    s->m_sampleCount = kSamplesPerStreamline;
-    s->m_tMax = tMax;
-    s->m_knotCount = static_cast<int>(knots.size()) - 1;
+    std::tie(s->m_axisX, s->m_axisY, s->m_sampleCount, s->m_tMax, s->m_knotCount) =
+        std::tuple(1, 1, kSamplesPerStreamline, tMax, static_cast<int>(knots.size()) - 1);
     std::copy(knots.begin(), knots.end(), s->m_knots.begin());
     return s;
 }
@@ -31,20 +29,19 @@ std::unique_ptr<VortanFrameState> Streamline(const std::vector<K>& knots, float 
 // Knots at t = 0, 1, ..., n with x = t^2, y = -3t, z = t + 100.
 std::vector<K> Parabola(int n) {
     std::vector<K> k;
-    for (int i = 0; i <= n; ++i)
-        k.push_back({float(i), float(i * i), float(-3 * i), float(i + 100)});
+    for (float i = 0; i <= float(n); ++i) k.push_back({i, i * i, -3 * i, i + 100});
     return k;
 }
 
-TEST(SampleAll, EvenlySpacedAndLinearBetweenKnots) {
-    const float nan = std::numeric_limits<float>::quiet_NaN(),
-                inf = std::numeric_limits<float>::infinity();
+TEST(SampleAll, EvenlySpacedLinearBetweenKnotsAndAsEachSampleOnItsOwn) {
     // p = tMax i / 63; p 2.5 lies halfway between knots 2 and 3; the last sample is knot n
     // (not the point at 6.3); a range not above 0 gives knot 0, a non-finite one knot n.
     const std::tuple<float, int, float, float> cases[] = {
-        {6.3f, 0, 0, 0},     {6.3f, 10, 1, -3}, {6.3f, 25, 6.5f, -7.5f}, {6.3f, 62, 38.6f, -18.6f},
-        {6.3f, 63, 49, -21}, {0, 40, 0, 0},     {-2, 63, 0, 0},          {nan, 0, 0, 0},
-        {nan, 1, 49, -21},   {inf, 30, 49, -21}};
+        {6.3f, 0, 0, 0},         {6.3f, 10, 1, -3},
+        {6.3f, 25, 6.5f, -7.5f}, {6.3f, 62, 38.6f, -18.6f},
+        {6.3f, 63, 49, -21},     {0, 40, 0, 0},
+        {-2, 63, 0, 0},          {NAN, 0, 0, 0},
+        {NAN, 1, 49, -21},       {HUGE_VALF, 30, 49, -21}};
     for (auto [tMax, index, a, b] : cases) {
         auto s = Streamline(Parabola(7), tMax);
         SampleArray out{};
@@ -52,44 +49,34 @@ TEST(SampleAll, EvenlySpacedAndLinearBetweenKnots) {
         EXPECT_NEAR(out[index].a, a, 1e-3) << tMax << " " << index;
         EXPECT_NEAR(out[index].b, b, 1e-3) << tMax << " " << index;
     }
-}
-
-TEST(SampleAll, SameAsEachSampleOnItsOwn) {
-    // SampleAll against SampleStreamline at each of its 64 parameters, over
-    // parameters that rise, repeat, fall back to 0 (values stored as 0) or
-    // stop below tMax, and ranges that are negative or not finite.
-    const float nan = std::numeric_limits<float>::quiet_NaN(),
-                inf = std::numeric_limits<float>::infinity();
+    // The same as SampleStreamline at each parameter, on parameters that rise, repeat, fall
+    // back to 0 or stop below tMax, and odd ranges.
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    const float ranges[] = {10.0f, 7.5f, 3.0f, 0.0f, -4.0f, 1e-30f, nan, inf, -inf, 12.0f};
+    const float ranges[] = {10.0f,  7.5f, 3.0f,      0.0f,       -4.0f,
+                            1e-30f, NAN,  HUGE_VALF, -HUGE_VALF, 12.0f};
     for (int trial = 0; trial < 300; ++trial) {
         const int n = trial % 7 == 0 ? trial % 3 : 1 + static_cast<int>(unit(rng) * 400);
         std::vector<K> knots;
         float t = 0.0f;
         for (int i = 0; i <= n; ++i) {
+            // Above 0.9 a knot stored as 0; below 0.15 a repeated parameter.
             const float r = unit(rng);
-            if (r > 0.9f) {
-                knots.push_back({0.0f, r * 9, -r, r});  // a knot stored as 0
-                continue;
-            }
-            if (r > 0.15f) t += r * 0.05f * static_cast<float>(trial % 5 + 1);  // else repeated
-            knots.push_back({t, t * t, -3 * t + r, t + 1});
+            if (r > 0.15f && r <= 0.9f) t += r * 0.05f * static_cast<float>(trial % 5 + 1);
+            knots.push_back(r > 0.9f ? K{0.0f, r * 9, -r, r} : K{t, t * t, -3 * t + r, t + 1});
         }
         auto s = Streamline(knots, ranges[trial % std::size(ranges)]);
         SampleArray all{}, each{};
         SampleAll(*s, all);
         const double step = static_cast<double>(s->m_tMax) / (kSamplesPerStreamline - 1);
+        std::vector<std::uint64_t> allBits, eachBits;  // bit for bit: NaN equal to NaN
         double p = 0.0;
-        for (int index = 0; index < kSamplesPerStreamline; ++index, p += step)
-            SampleStreamline(*s, p, index, each);
-        for (int index = 0; index < kSamplesPerStreamline; ++index) {
-            // Bit for bit (NaN equal to NaN).
-            EXPECT_EQ(std::bit_cast<std::uint64_t>(all[index]),
-                      std::bit_cast<std::uint64_t>(each[index]))
-                << "trial " << trial << " sample " << index << ": " << all[index].a << ","
-                << all[index].b << " against " << each[index].a << "," << each[index].b;
+        for (int i = 0; i < kSamplesPerStreamline; ++i, p += step) {
+            SampleStreamline(*s, p, i, each);
+            allBits.push_back(std::bit_cast<std::uint64_t>(all[i]));
+            eachBits.push_back(std::bit_cast<std::uint64_t>(each[i]));
         }
+        EXPECT_EQ(allBits, eachBits) << "trial " << trial;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/test_support.h"
@@ -18,8 +19,11 @@ namespace {
 
 using namespace test;
 
-// Every field differs from the defaults and from the values the cases read,
-// so that a field left alone shows.
+std::vector<RecordedMessage> Error(const std::string& text) {
+    return {{text, "Error", 48}};
+}
+
+// Differs in every field from the defaults and the values read: a field left alone shows.
 const SettingsRecord kSentinel{-11,    -12, -13,    -14,    -15, -16.5f,
                                -17.5f, -18, -19.5f, -20.5f, -21, -22};
 
@@ -45,16 +49,10 @@ std::string ReadThenSentinel(const std::string& read) {
     return out;
 }
 
-std::vector<RecordedMessage> Error(const std::string& text) {
-    return {{text, "Error", 48}};
-}
-
 // The text written, and what reading it back into a sentinel gives.
-TEST(SettingsFormat, WritesTwelveLinesInFixedFormAndReadsThemBack) {
+TEST(SettingsFormat, WritesTwelveLinesInFixedFormAndReadsAsFormattedInput) {
     const SettingsRecord order{1, 0, 1, 0, 1, 1234567.0f, 2.5f, INT32_MIN, 0.1f, -0.125f, 1, 0};
-    SettingsRecord largest;
-    largest.m_diskDiameter = FLT_MAX;
-    largest.m_timeDelay = -FLT_MAX;
+    const SettingsRecord largest{.m_timeDelay = -FLT_MAX, .m_diskDiameter = FLT_MAX};
     const std::string max = "340282346638528859811704183484516925440.000000\n";
     const std::pair<SettingsRecord, std::string> cases[] = {
         {SettingsRecord{}, "2.000000\n0.000000\n7.000000\n0\n1\n0\n1\n0\n1.000000\n0\n1\n0\n"},
@@ -71,21 +69,15 @@ TEST(SettingsFormat, WritesTwelveLinesInFixedFormAndReadsThemBack) {
         ParseSettings(text, got);
         EXPECT_EQ(Values(got), Values(record));
     }
-}
-
-TEST(SettingsParse, FormattedReadSemantics) {
+    // Reading follows formatted input: blanks, forms, stops, saturation, rounding.
     const std::string all = "4 10 3 1 0 1 0 1 2 77 0 1";
-    const struct {
-        const char* name;
-        std::string text;
-        std::string read;  // the values stored, in line order
-    } cases[] = {
+    // Name, text, the values stored in line order.
+    const std::tuple<const char*, std::string, std::string> reads[] = {
         {"single spaces on one line", all, all},
         {"CR LF, blank lines, tabs, leading blanks",
          "\r\n  4.0\r\n\r\n10.\r\n\t3e0\r\n+1\r\n0\r\n1\r\n-0\r\n1\r\n2\r\n77\r\n0\r\n1\r\n", all},
         {"five lines set five fields", "4\n10\n3\n1\n0\n", "4 10 3 1 0"},
-        {"a letter on line four stops the rest", "4\n10\n3\nx\n0\n1\n0\n1\n2\n77\n0\n1\n",
-         "4 10 3"},
+        {"a letter stops the rest", "4\n10\n3\nx\n0\n1\n0\n1\n2\n77\n0\n1\n", "4 10 3"},
         {"empty text stores nothing", "", ""},
         {"exponent and fraction forms", "1.5e1 .25 -2E-1 7.", "15 0.25 -0.200000003 7"},
         {"an integer line written as a float keeps its whole part", "1 2 3 4.5 6", "1 2 3 4"},
@@ -94,22 +86,20 @@ TEST(SettingsParse, FormattedReadSemantics) {
         {"float overflow saturates", "1e39 -1e999999999999 3", "3.40282347e+38 -3.40282347e+38 3"},
         {"float underflow gives zero of its sign",
          "1e-60 -1e-60 0.000000000000000000000000000000000000000000000001", "0 -0 0"},
-        {"decimals round to the nearest float", "0.1 16777217 3.4028235e38",
-         "0.100000001 16777216 3.40282347e+38"},
+        {"round to nearest", "0.1 16777217 3.4028235e38", "0.100000001 16777216 3.40282347e+38"},
         {"int out of range is clamped",
          "1 1 1 2147483648 -2147483649 99999999999999999999999 -2147483648 2147483647",
          "1 1 1 2147483647 -2147483648 2147483647 -2147483648 2147483647"},
         {"a NUL byte is not white space", std::string("3\0 4", 4), "3"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, text, read] : reads) {
         SettingsRecord got = kSentinel;
-        ParseSettings(c.text, got);
-        EXPECT_EQ(Values(got), ReadThenSentinel(c.read)) << c.name;
+        ParseSettings(text, got);
+        EXPECT_EQ(Values(got), ReadThenSentinel(read)) << name;
     }
 }
 
-// Load then save in place: the reserved value comes back, the text after the
-// twelve values (4 MiB of it) goes, the file keeps its permissions and stays alone.
+// The reserved value comes back, the 4 MiB after the twelve values goes, the mode stays.
 TEST(SettingsFile, LoadThenSaveKeepsTheReservedValueAndTheMode) {
     TempDir dir;
     const std::string path = dir.file("s.dat");
@@ -121,15 +111,13 @@ TEST(SettingsFile, LoadThenSaveKeepsTheReservedValueAndTheMode) {
     ASSERT_TRUE(ReadSettingsFile(path, r, sink));
     EXPECT_EQ(r.m_reserved, 31337);
     ASSERT_TRUE(WriteSettingsFile(path, r, sink));
-    EXPECT_EQ(ReadWholeFile(path), text);
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
-    EXPECT_TRUE(sink.messages.empty());
-    EXPECT_EQ(CountEntries(dir.path()), 1);
+    EXPECT_EQ(std::tuple(ReadWholeFile(path), std::filesystem::status(path).permissions(),
+                         sink.messages.size(), CountEntries(dir.path())),
+              std::tuple(text, std::filesystem::perms(0640), 0u, 1));
 }
 
-// Loads: a missing file, a folder, a missing folder, a FIFO (which must not
-// block). Saves: a missing folder, a folder in place of the file (left as it
-// was), a disk that fills up.
+// Loads of a missing file, a folder, a missing folder, a FIFO (which must not block);
+// saves to a missing folder, over a folder (left as it was), to a full disk.
 TEST(SettingsFile, FailuresLeaveRecordAndFilesAndReport) {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("pipe.dat").c_str(), 0600), 0);
@@ -154,12 +142,10 @@ TEST(SettingsFile, FailuresLeaveRecordAndFilesAndReport) {
     const std::string path = dir.file("s.dat"), previous = "1\n2\n3\n0\n1\n0\n1\n0\n1\n0\n1\n0\n";
     WriteTextFile(path, previous);
     RecordingSink sink;
-    bool written = true;
-    {
+    EXPECT_FALSE([&] {
         FileSizeLimit limit(10);
-        written = WriteSettingsFile(path, SettingsRecord{}, sink);
-    }
-    EXPECT_FALSE(written);
+        return WriteSettingsFile(path, SettingsRecord{}, sink);
+    }());
     EXPECT_EQ(sink.messages, Error("Unable to write " + path));
     EXPECT_EQ(ReadWholeFile(path), previous);
     EXPECT_EQ(CountEntries(dir.path()), 3);

@@ -1,5 +1,4 @@
-// Disks and strokes painted from span tables against the row-by-row
-// rasteriser they replace: every pixel of the canvas must agree.
+// Disks and strokes from span tables against the row-by-row reference: every pixel must agree.
 #include "platform/span_raster.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,12 +34,13 @@ class Twin {
         m_ref.MoveTo(x0, y0), m_ref.LineTo(x1, y1);
     }
     void Clear() { m_now.FillBlack(0, 0, m_width, m_height), m_ref.Clear(); }
-    // One stroke on a cleared canvas, compared.
+    // One stroke on a cleared canvas, compared; a failure names it.
     testing::AssertionResult Stroke(int pen, int index, int x0, int y0, int x1, int y1) {
         Clear();
         Pen(pen, index);
         Line(x0, y0, x1, y1);
-        return Same();
+        return Same() << " (pen " << pen << ": " << x0 << "," << y0 << " to " << x1 << "," << y1
+                      << ")";
     }
     int Painted() const {
         return static_cast<int>(std::count_if(m_now.Pixels().begin(), m_now.Pixels().end(),
@@ -49,8 +48,7 @@ class Twin {
     }
     // Equal pictures, or the first pixel where they differ.
     testing::AssertionResult Same() const {
-        const auto& a = m_now.Pixels();
-        const auto& b = m_ref.Pixels();
+        const auto &a = m_now.Pixels(), &b = m_ref.Pixels();
         if (a == b) return testing::AssertionSuccess();
         const auto at =
             static_cast<int>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
@@ -64,32 +62,27 @@ class Twin {
     int m_width, m_height;
 };
 
-// A disk of diameter d centred at (sx / 2, sy / 2) in pixel-corner
-// coordinates, drawn as the pass draws it: a rectangle of width a plus a
-// pen of d - a. The rectangle's height (free for a disk) varies too.
-void DrawDisk(Twin& twin, int d, int sx, int sy, int index) {
+// A disk of diameter d centred at (sx / 2, sy / 2) on a cleared canvas, drawn as the pass draws
+// it: a rectangle of width a (its height, free for a disk, varies too) plus a pen of d - a.
+testing::AssertionResult Disk(Twin& twin, int d, int sx, int sy, int index) {
+    twin.Clear();
     int a = d / 2;
     if (((sx - a) & 1) != 0) a -= 1;  // l + r and r - l have the same parity; -1 is reversed
     int b = a + 2 * (d % 3) - 2;      // any height of sy's parity
     if (((sy - b) & 1) != 0) b += 1;
     twin.Pen(d - a, index);
-    const int l = (sx - a) / 2;
-    const int t = (sy - b) / 2;
+    const int l = (sx - a) / 2, t = (sy - b) / 2;
     twin.Ellipse(l, t, l + a, t + b);
+    return twin.Same() << " (diameter " << d << ", centre " << sx << "/2, " << sy << "/2)";
 }
 
 TEST(SpanRaster, DisksOfEveryDiameterWhole) {
-    // Centred in a 330 x 330 canvas at each placement (whole or half pixel
-    // across and down): diameters 1..300 cover the tables (up to 256) and the
-    // row-by-row disks beyond.
+    // Whole or half pixel across and down; beyond 256 the disks are not from tables.
     Twin twin(330, 330);
     int previous = 0;
     for (int d = 1; d <= 300; ++d) {
-        for (int place = 0; place < 4; ++place) {
-            twin.Clear();
-            DrawDisk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256);
-            ASSERT_TRUE(twin.Same()) << "diameter " << d << " placement " << place;
-        }
+        for (int place = 0; place < 4; ++place)
+            ASSERT_TRUE(Disk(twin, d, 330 + (place & 1), 330 + (place >> 1), d % 256));
         const int painted = twin.Painted();
         EXPECT_GE(painted, previous) << d;  // the disks grow
         previous = painted;
@@ -105,21 +98,16 @@ TEST(SpanRaster, DisksClippedAtEveryEdgeAndCorner) {
         Twin twin(w, h);
         for (int d : diameters) {
             // Centres wholly outside, on and inside each edge; every pair makes a corner.
-            // clang-format off
-            auto places = [d](int size) {
-                return std::vector<int>{-d - 2, -d, -d / 2 - 1, -d / 2, -1, 0, 1, size, 2 * size - 1,
-                                        2 * size, 2 * size + 1, 2 * size + d, 2 * size + d + 2};
+            auto places = [d](int n) {
+                return std::vector<int>{
+                    -d - 2,    -d,    -d / 2 - 1, -d / 2,    -1,           0, 1, n,
+                    2 * n - 1, 2 * n, 2 * n + 1,  2 * n + d, 2 * n + d + 2};
             };
-            // clang-format on
             for (int sx : places(w))
                 for (int sy : places(h))
-                    for (int half = 0; half < 4; ++half) {
-                        twin.Clear();
-                        DrawDisk(twin, d, sx + (half & 1), sy + (half >> 1), 9);
-                        ASSERT_TRUE(twin.Same())
-                            << w << "x" << h << " diameter " << d << " centre " << sx + (half & 1)
-                            << "/2, " << sy + (half >> 1) << "/2";
-                    }
+                    for (int half = 0; half < 4; ++half)
+                        ASSERT_TRUE(Disk(twin, d, sx + (half & 1), sy + (half >> 1), 9))
+                            << w << "x" << h;
         }
     }
 }
@@ -132,22 +120,20 @@ TEST(SpanRaster, DisksWithoutPixelsAndOddRectangles) {
         {3, 9, 1, 6, 12}, {1, 0, 0, 0, 0}, {1, 11, 7, 11, 7}, {1, 12, 8, 12, 8}, {2, -1, -1, -1, -1},
         {4, INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MAX, 0, 0, 0, 0}, {4, INT_MAX, INT_MAX, INT_MAX, INT_MAX},
         {4, INT_MIN, 0, INT_MIN + 2, 2}, {300, INT_MAX - 10, 3, INT_MAX - 10, 3}, {7, 3, INT_MIN, 5, INT_MIN + 2},
-        {2, 5, 5, 3, 9}};
+        {2, 5, 5, 3, 9}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}};
     // clang-format on
     Twin twin(12, 8);
     for (const auto& k : cases) {
         twin.Clear();
         twin.Pen(k[0], 200);
         twin.Ellipse(k[1], k[2], k[3], k[4]);
-        EXPECT_TRUE(twin.Same()) << k[0] << ": " << k[1] << "," << k[2] << "," << k[3] << ","
-                                 << k[4];
+        EXPECT_TRUE(twin.Same()) << testing::PrintToString(k);
     }
 }
 
 TEST(SpanRaster, StrokesOfEveryOctantAndLength) {
-    // Every end offset up to 17 pixels each way (lengths 0 and 1, all eight
-    // octants and the axes and diagonals between them), starting inside,
-    // on the edges and beyond the corners.
+    // Every end offset up to 17 pixels each way (lengths 0 and 1, all octants, axes and
+    // diagonals), starting inside, on the edges and beyond the corners.
     const std::pair<int, int> starts[] = {{24, 20}, {0, 0},   {47, 39}, {-3, 20},
                                           {24, -2}, {50, 41}, {5, 44}};
     const int pens[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 12, 13, 22, 34, 64, 65};
@@ -156,8 +142,7 @@ TEST(SpanRaster, StrokesOfEveryOctantAndLength) {
         for (const auto& [x, y] : starts)
             for (int dx = -17; dx <= 17; ++dx)
                 for (int dy = -17; dy <= 17; ++dy)
-                    ASSERT_TRUE(twin.Stroke(pen, (dx + 40) * 3 + dy, x, y, x + dx, y + dy))
-                        << "pen " << pen << " from " << x << "," << y << " by " << dx << "," << dy;
+                    ASSERT_TRUE(twin.Stroke(pen, (dx + 40) * 3 + dy, x, y, x + dx, y + dy));
 }
 
 TEST(SpanRaster, LongStrokesAndFarEnds) {
@@ -172,8 +157,7 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
         for (int i = 0; i < 4000; ++i) {
             const int pen = i % 5 ? pens(rng) % 10 : pens(rng);
             const int x0 = near(rng), y0 = near(rng), x1 = near(rng), y1 = near(rng);
-            ASSERT_TRUE(twin.Stroke(pen, i % 256, x0, y0, x1, y1))
-                << w << "x" << h << ": " << x0 << "," << y0 << " to " << x1 << "," << y1;
+            ASSERT_TRUE(twin.Stroke(pen, i % 256, x0, y0, x1, y1)) << w << "x" << h;
         }
     }
     Twin twin(61, 47);
@@ -183,23 +167,19 @@ TEST(SpanRaster, LongStrokesAndFarEnds) {
             for (int y0 : far)
                 for (int x1 : {INT_MIN, 20, INT_MAX})
                     for (int y1 : {INT_MIN, 20, INT_MAX})
-                        ASSERT_TRUE(twin.Stroke(pen, 3, x0, y0, x1, y1))
-                            << "pen " << pen << ": " << x0 << "," << y0 << " to " << x1 << ","
-                            << y1;
+                        ASSERT_TRUE(twin.Stroke(pen, 3, x0, y0, x1, y1));
 }
 
 TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
-    // Runs of disks whose sizes grow and shrink, joined by lines where they
-    // lie more than 3 pixels apart, over one another and across the edges;
-    // the pictures are compared after every streamlet.
+    // Runs of growing disks joined by lines where more than 3 pixels apart, over one another
+    // and across the edges: what is already painted must not change the result.
     std::mt19937 rng(7);
     Twin twin(200, 150);
     for (int diameter : {1, 2, 5, 10, 30, 130}) {
         twin.Clear();
         const int pen = diameter + 2;
         for (int line = 0; line < 40; ++line) {
-            std::uniform_int_distribution<int> start(-20, 220);
-            std::uniform_int_distribution<int> step(-7, 7);
+            std::uniform_int_distribution<int> start(-20, 220), step(-7, 7);
             int x = start(rng), y = start(rng), px = x, py = y;
             for (int j = 63; j >= 0; --j) {
                 const int s = std::max(1, diameter * std::min(63 - j, 20) / 20);

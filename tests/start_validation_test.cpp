@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cmath>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -14,9 +14,6 @@ namespace vortan {
 namespace {
 
 using test::RecordedMessage;
-
-const float kNan = std::numeric_limits<float>::quiet_NaN();
-const float kInf = std::numeric_limits<float>::infinity();
 
 // The messages named by the digits of code, in that order.
 std::vector<RecordedMessage> Named(int code) {
@@ -33,30 +30,29 @@ std::vector<RecordedMessage> Named(int code) {
     return m;
 }
 
-TEST(StartValidation, ChecksInOrderWithTheirTexts) {
+TEST(StartValidation, ChecksInOrderWithTheirTextsThenParametersHandedOn) {
     // {delay, diameter, count, shift, messages}; a diameter of 0 or below passes.
     // clang-format off
     const std::tuple<float, float, float, float, int> cases[] = {
         {0, 2, 7, 1, 0}, {0, 2, 1, 1, 0}, {5, -3, 4, 9, 0}, {-1, 2, 7, 1, 1}, {2.5f, 2, 7, 1, 1},
-        {3.0e9f, 2, 7, 1, 1}, {0, 2.5f, 7, 1, 2}, {0, 3.0e9f, 7, 1, 2}, {0, 2, 0.5f, 1, 34}, {0, 2, 0, 1, 4},
-        {0, 2, 8, 1, 5}, {0, 2, 3.0e9f, 1, 35}, {0, 2, 7, 0, 6}, {0, 2, 7, 1.5f, 6}, {0, 2, 7, -2, 6},
-        {-1, 1.5f, 0.5f, 0, 12346}, {kNan, kNan, kNan, kNan, 1236}, {kInf, -kInf, kInf, kInf, 12356}};
+        {3.0e9f, 2, 7, 1, 1}, {0, 2.5f, 7, 1, 2}, {0, 3.0e9f, 7, 1, 2}, {0, 2, 0.5f, 1, 34},
+        {0, 2, 0, 1, 4}, {0, 2, 8, 1, 5}, {0, 2, 3.0e9f, 1, 35}, {0, 2, 7, 0, 6},
+        {0, 2, 7, 1.5f, 6}, {0, 2, 7, -2, 6}, {-1, 1.5f, 0.5f, 0, 12346},
+        {NAN, NAN, NAN, NAN, 1236}, {HUGE_VALF, -HUGE_VALF, HUGE_VALF, HUGE_VALF, 12356}};
     // clang-format on
     for (bool oriented : {true, false}) {  // the count is checked without orientation too
         for (auto [delay, diameter, count, shift, named] : cases) {
             SettingsRecord r;
-            std::tie(r.m_withOrientation, r.m_withoutOrientation) = std::pair{oriented, !oriented};
-            std::tie(r.m_timeDelay, r.m_diskDiameter, r.m_colortableCount, r.m_colortableShift) =
-                std::tie(delay, diameter, count, shift);
+            std::tie(r.m_withOrientation, r.m_withoutOrientation, r.m_timeDelay, r.m_diskDiameter,
+                     r.m_colortableCount, r.m_colortableShift) =
+                std::tuple(oriented, !oriented, delay, diameter, count, shift);
             test::RecordingSink sink;
             EXPECT_EQ(ValidateStartSettings(r, sink), named == 0);
             EXPECT_EQ(sink.messages, Named(named))
                 << delay << " " << diameter << " " << count << " " << shift;
         }
     }
-}
-
-TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
+    // The parameters handed on: floats truncated, flags copied.
     SettingsRecord r;
     r.m_colors64 = r.m_withoutOrientation = r.m_animationOn = r.m_diskScaleDimming = 1;
     r.m_colors32 = r.m_withOrientation = r.m_intensityDimming = 0;
@@ -72,7 +68,7 @@ TEST(AnimationParameters, FloatsTruncatedFlagsCopied) {
     EXPECT_EQ(p.m_inputPath, "/data/f.math");
     // Toward zero; out of range gives INT32_MIN.
     for (auto [in, out] :
-         {std::pair{-2.9f, -2}, {0.99f, 0}, {3.0e9f, INT32_MIN}, {kNan, INT32_MIN}}) {
+         {std::pair{-2.9f, -2}, {0.99f, 0}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
         r.m_diskDiameter = r.m_timeDelay = in;
         const AnimationParameters q = MakeAnimationParameters(r, in, in, in, "");
         for (int v : {q.m_diskDiameter, q.m_timeDelay, q.m_imageWidth, q.m_dimension})

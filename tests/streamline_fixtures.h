@@ -1,9 +1,9 @@
-// Builders of streamline file text for tests: headers of any count of numbers
-// and classic records from the writer, unthinned and unpadded, so that tests
-// can hand the reader what it must thin or pass over itself.
+// Streamline file text for tests: headers, and classic records unthinned and unpadded.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,18 +12,11 @@
 
 namespace vortan::test {
 
-// A number as Mathematica prints a machine real: "0.", "1.", "0.5", "-2.25",
-// "1.5*^-7" (shortest text that reads back as the same float).
-inline std::string MathematicaNumber(float v) {
-    return FormatStreamlineNumber(v);
-}
-
-// The header: the numbers in order, each followed by separator ("\n" gives the
-// usual one number per line; " " puts them on one line).
+// The header: the numbers in order as Mathematica prints them, each followed by separator.
 inline std::string HeaderText(const std::vector<float>& numbers,
                               const std::string& separator = "\n") {
     std::string out;
-    for (float v : numbers) out += MathematicaNumber(v) + separator;
+    for (float v : numbers) out += FormatStreamlineNumber(v) + separator;
     return out;
 }
 
@@ -33,31 +26,30 @@ inline std::vector<float> HeaderNumbers(const StreamlineHeader& h) {
             h.xMax,       h.yMin,        h.yMax,      h.zMin, h.zMax};
 }
 
-// One classic record, one line, with its line end, as the writer spells it
-// but neither thinned nor padded:
-//   {{x -> InterpolatingFunction[{{0., T}}, {3, 1, 0, 0}, {{0., t1, ...}},
-//     {{x0, 0.}, {x1, 0.}, ...}], y -> InterpolatingFunction[...]}}
-// t holds the parameter values of knots 0..n (t[0] == 0); coords holds the
-// value lists x, y and optionally z, one value per knot.
+// Knots as {t, x, y, z} rows, so that lists of them compare and print whole.
+using KnotRows = std::vector<std::array<float, 4>>;
+inline KnotRows Rows(std::span<const Knot> knots) {
+    KnotRows out;
+    for (const Knot& k : knots) out.push_back({k.t, k.x, k.y, k.z});
+    return out;
+}
+
+// One classic record line as the writer spells it, neither thinned nor padded:
+// t holds the parameters of knots 0..n, coords the values of x, y and maybe z.
 inline std::string ClassicRecord(const std::vector<float>& t,
                                  const std::vector<std::vector<float>>& coords) {
     std::vector<StreamlinePoint> points(t.size());
     for (std::size_t i = 0; i < t.size(); ++i) {
         points[i].t = t[i];
         double* const values[] = {&points[i].x, &points[i].y, &points[i].z};
-        for (std::size_t c = 0; c < coords.size() && c < 3; ++c) {
+        for (std::size_t c = 0; c < coords.size() && c < 3; ++c)
             if (i < coords[c].size()) *values[c] = coords[c][i];
-        }
     }
-    StreamlineRecordForm raw;
-    raw.thin = false;
-    raw.pad = false;
-    return FormatStreamlineRecord(points, coords.size() == 2 ? 2 : 3, raw);
+    return FormatStreamlineRecord(points, coords.size() == 2 ? 2 : 3,
+                                  {.thin = false, .pad = false});
 }
 
-// The record padded with blanks after its two leading braces to exactly
-// length characters (unchanged when it is already as long). The blanks are
-// outside everything the reader looks at, so the knots read stay the same.
+// The record padded to length with blanks after its "{{", which the reader passes over.
 inline std::string PadRecord(std::string record, std::size_t length) {
     if (record.size() < length) record.insert(2, length - record.size(), ' ');
     return record;

@@ -6,11 +6,13 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <limits>
+#include <cstring>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/streamline_fixtures.h"
@@ -20,9 +22,7 @@
 namespace vortan {
 namespace {
 
-using test::ClassicRecord;
-using test::HeaderText;
-using test::PadRecord;
+using test::ClassicRecord, test::HeaderText, test::KnotRows, test::PadRecord, test::Rows;
 using Records = std::vector<std::string>;
 
 Records ReadAll(const std::string& content, std::vector<bool>* tooLong = nullptr) {
@@ -30,13 +30,19 @@ Records ReadAll(const std::string& content, std::vector<bool>* tooLong = nullptr
     file.OpenText(content);
     Records out;
     std::string text;
-    bool flag = false;
     // Bounded, so that a reader that never ends fails instead of hanging.
-    while (out.size() < 1000 && ReadStreamlineRecord(file, text, &flag)) {
+    for (bool flag = false; out.size() < 1000 && ReadStreamlineRecord(file, text, &flag);) {
         out.push_back(text);
         if (tooLong) tooLong->push_back(flag);
     }
     return out;
+}
+
+// Opens text from memory, or written to a file in dir.
+bool Open(StreamlineFile& file, const std::string& text, bool fromFile, const test::TempDir& dir) {
+    if (!fromFile) return file.OpenText(text), true;
+    test::WriteTextFile(dir.file("in.txt"), text);
+    return file.Open(dir.file("in.txt"));
 }
 
 const std::string base = ClassicRecord({0.0f, 1.0f}, {{1.0f, 2.0f}, {3.0f, 4.0f}});
@@ -46,44 +52,21 @@ StreamlineHeader Header(float tMax = 10.0f, float dimension = 2.0f) {
 }
 
 TEST(PictureSize, DrawableRangeIsOneToTheLargestSide) {
-    constexpr float kInf = std::numeric_limits<float>::infinity();
-    constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
     // clang-format off
     const std::tuple<float, float, bool> cases[] = {
-        {640, 480, true}, {1, 1, true}, {16384, 16384, true}, {1.5f, 2.5f, true}, {0.99f, 480, false},
-        {640, 0, false}, {-640, 480, false}, {16384.5f, 10, false}, {10, 16385, false}, {kInf, 480, false},
-        {640, -kInf, false}, {kNan, 480, false}, {640, kNan, false}};
+        {640, 480, true}, {1, 1, true}, {16384, 16384, true}, {1.5f, 2.5f, true},
+        {0.99f, 480, false}, {640, 0, false}, {-640, 480, false}, {16384.5f, 10, false},
+        {10, 16385, false}, {HUGE_VALF, 480, false}, {640, -HUGE_VALF, false}, {NAN, 480, false},
+        {640, NAN, false}};
     // clang-format on
     for (auto [w, h, ok] : cases) EXPECT_EQ(IsDrawablePictureSize(w, h), ok) << w << " x " << h;
 }
 
-TEST(ReadNumber, FormsOfNumbers) {
-    const double kInf = HUGE_VAL;
-    struct Case {
-        const char* text;
-        double value;
-        std::size_t end;
-    };
-    const Case cases[] = {
-        {"2.5*^-7", 2.5e-7, 7}, {"1.5`15.9", 1.5, 8},    {"-5.52`*^-14", -5.52e-14, 11},
-        {"1.`, 2.", 1.0, 3},    {" +3e2", 300.0, 5},     {"1e", 1.0, 1},
-        {"1e-x", 1.0, 1},       {"-.5e-3x", -0.0005, 6}, {"2*^+3", 2000.0, 5},
-        {"3*^-", 3.0, 1},       {"4*5", 4.0, 1},         {"1.5`*^2", 150.0, 7},
-        {"1.5``20.3", 1.5, 9},  {"0``-3.5", 0.0, 7},     {"7`16.}", 7.0, 5},
-        {"7`.}", 7.0, 2},       {"1e999", kInf, 5},      {"-1*^400", -kInf, 7},
-        {"1e-999", 0.0, 6},     {"inf", 0.0, 0},         {"nan", 0.0, 0},
-        {"0x10", 0.0, 1},       {".", 0.0, 0},           {"- 1", 0.0, 0},
-        {"", 0.0, 0},           {"`5", 0.0, 0}};
-    for (const Case& c : cases) {
-        const std::string text = c.text;
-        std::size_t end = 12345;
-        EXPECT_EQ(ReadNumber(text.data(), text.size(), 0, &end), c.value) << '"' << c.text << '"';
-        EXPECT_EQ(end, c.end) << '"' << c.text << '"';
-    }
-    // Stops at the length given, here inside the exponent.
-    std::size_t end = 0;
-    EXPECT_EQ(ReadNumber("ab 12.75e1xyz", 9, 2, &end), 12.75);
-    EXPECT_EQ(end, 8u);
+// The value read and where the number ends.
+std::pair<double, std::size_t> Read(const char* text, std::size_t length, std::size_t pos = 0) {
+    std::size_t end = 12345;
+    const double value = ReadNumber(text, length, pos, &end);
+    return {value, end};
 }
 
 // The general scan and conversion, the reference every number read must match.
@@ -94,7 +77,22 @@ double ReferenceNumber(const std::string& text, std::size_t* end) {
     return scan.found ? ConvertNumber(text.data(), scan) : 0.0;
 }
 
-TEST(ReadNumber, SameValueAndEndAsTheGeneralScanOnGeneratedNumbers) {
+TEST(ReadNumber, FormsAndGeneratedNumbersAsTheGeneralScan) {
+    // clang-format off
+    const std::tuple<const char*, double, std::size_t> cases[] = {
+        {"2.5*^-7", 2.5e-7, 7}, {"1.5`15.9", 1.5, 8}, {"-5.52`*^-14", -5.52e-14, 11},
+        {"1.`, 2.", 1.0, 3}, {" +3e2", 300.0, 5}, {"1e", 1.0, 1}, {"1e-x", 1.0, 1},
+        {"-.5e-3x", -0.0005, 6}, {"2*^+3", 2000.0, 5}, {"3*^-", 3.0, 1}, {"4*5", 4.0, 1},
+        {"1.5`*^2", 150.0, 7}, {"1.5``20.3", 1.5, 9}, {"0``-3.5", 0.0, 7}, {"7`16.}", 7.0, 5},
+        {"7`.}", 7.0, 2}, {"1e999", HUGE_VAL, 5}, {"-1*^400", -HUGE_VAL, 7}, {"1e-999", 0.0, 6},
+        {"inf", 0.0, 0}, {"nan", 0.0, 0}, {"0x10", 0.0, 1}, {".", 0.0, 0}, {"- 1", 0.0, 0},
+        {"", 0.0, 0}, {"`5", 0.0, 0}};
+    // clang-format on
+    for (const auto& [text, value, end] : cases)
+        EXPECT_EQ(Read(text, std::strlen(text)), std::pair(value, end)) << '"' << text << '"';
+    // Stops at the length given, here inside the exponent.
+    EXPECT_EQ(Read("ab 12.75e1xyz", 9, 2), std::pair(12.75, std::size_t{8}));
+    // Generated numbers: the same value and end as the general scan.
     std::mt19937_64 rng(17);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     std::uniform_int_distribution<int> exponent(-330, 330);
@@ -117,18 +115,16 @@ TEST(ReadNumber, SameValueAndEndAsTheGeneralScanOnGeneratedNumbers) {
         if (n % 13 == 5) text += std::string(30, '7');  // more digits than a double holds
         text += tails[rng() % 23];
         SCOPED_TRACE(text);
-        // The whole text; for one number in 16 also every shorter length, so
-        // that the end of the text falls inside the number.
+        // For one number in 16 also every shorter length: the text ends inside the number.
         const std::size_t shortest = n % 16 == 0 ? 0 : text.size();
         for (std::size_t len = text.size() + 1; len-- > shortest;) {
             const std::string cut = text.substr(0, len);
             std::size_t wantEnd = 0;
             const double want = ReferenceNumber(cut, &wantEnd);
-            std::size_t end = 9999;
-            const double got = ReadNumber(text.data(), len, 0, &end);
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(got), std::bit_cast<std::uint64_t>(want))
+            const auto [got, end] = Read(text.data(), len);
+            ASSERT_EQ(std::pair(std::bit_cast<std::uint64_t>(got), end),
+                      std::pair(std::bit_cast<std::uint64_t>(want), wantEnd))
                 << "length " << len << ": " << got << " vs " << want;
-            ASSERT_EQ(end, wantEnd) << "length " << len;
             ++compared;
         }
     }
@@ -143,9 +139,8 @@ TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {
                                                          {"a\r\nb\rc\r\r\nd", "a\nb\rc\r\nd"}};
     for (auto [content, expected] : leads) {
         for (int i = 0; i < 300000; ++i) content += "\r\n", expected += "\n";
-        test::WriteTextFile(dir.file("crlf.txt"), content + "y\rz\r");
         StreamlineFile file;
-        ASSERT_TRUE(file.Open(dir.file("crlf.txt")));
+        ASSERT_TRUE(Open(file, content + "y\rz\r", true, dir));
         std::string read;
         for (int c = file.Get(); c != EOF; c = file.Get()) read += static_cast<char>(c);
         EXPECT_TRUE(read == expected + "y\rz\r") << content.size();
@@ -171,18 +166,12 @@ TEST(ReadStreamlineHeader, Forms) {
     for (const auto& [text, values, next, fromFile] : cases) {
         SCOPED_TRACE(text.substr(0, 20));
         StreamlineFile file;
-        if (fromFile) {
-            test::WriteTextFile(dir.file("h.txt"), text);
-            ASSERT_TRUE(file.Open(dir.file("h.txt")));
-        } else {
-            file.OpenText(text);
-        }
+        ASSERT_TRUE(Open(file, text, fromFile, dir));
         const StreamlineHeader h = ReadStreamlineHeader(file);
-        EXPECT_EQ(h.numbersRead, static_cast<int>(values.size()));
         std::vector<float> want = values;
         want.resize(11);  // fields not read stay 0
-        EXPECT_EQ(test::HeaderNumbers(h), want);
-        EXPECT_EQ(file.Peek(), next);
+        EXPECT_EQ(std::tuple(h.numbersRead, test::HeaderNumbers(h), file.Peek()),
+                  std::tuple(int(values.size()), want, next));
     }
 }
 
@@ -191,6 +180,13 @@ TEST(ReadStreamlineRecord, Splitting) {
     const std::string b = "{{y -> F[{{0., 2.}}, {{0., 2.}}]}}\n";
     const std::string lines = "{{x -> F[{{0.,\n 1.}},\n {{0., 1.}}]}}\n";
     const std::string stray = a.substr(0, a.size() - 1) + "}\n";  // one brace too many
+    // Long lines arrive in chunks of 16383. A chunk that ends one after the terminator ends
+    // the record inside the line; one character later the terminator is not tested at a
+    // chunk end. A continuation's backslash may end one chunk and its line end start the next.
+    const std::string longLine = "{{" + std::string(50000, 'a') + "}}]}}\n";
+    const std::string first = std::string(16377, 'a') + "}}]}}X";
+    const std::string shifted = std::string(16378, 'a') + "}}]}}XY}}]}}\n";
+    const std::string split = "{" + std::string(16381, '1');
     const std::pair<std::string, Records> cases[] = {
         {lines + b, {lines, b}},
         {"{{x -> F[{{0.,\r\n 1.}}]}}\r\n" + b, {"{{x -> F[{{0.,\n 1.}}]}}\n", b}},
@@ -202,71 +198,47 @@ TEST(ReadStreamlineRecord, Splitting) {
         {"{{x -> 1.2\\\n5}}\n{7}\n", {"{{x -> 1.25}}\n", "{7}\n"}},
         {"{1.2\\\r\n5}\r\n", {"{1.25}\n"}},
         {"{{x}}]}}\\\n, 1}}]}}\n", {"{{x}}]}}, 1}}]}}\n"}},
-        {"a}}]}}\n", {"a}}]}}\n"}}};
-    for (const auto& [content, records] : cases) EXPECT_EQ(ReadAll(content), records) << content;
-}
-
-TEST(ReadStreamlineRecord, LongLinesArriveInChunksOf16383) {
-    const std::string longLine = "{{" + std::string(50000, 'a') + "}}]}}\n";
-    // A chunk that ends one after the terminator ends the record inside the line;
-    // one character later the terminator is not tested at a chunk end.
-    const std::string first = std::string(16377, 'a') + "}}]}}X";
-    const std::string shifted = std::string(16378, 'a') + "}}]}}XY}}]}}\n";
-    // A continuation whose backslash ends one chunk and line end starts the next.
-    const std::string split = "{" + std::string(16381, '1');
-    EXPECT_EQ(ReadAll(longLine + "{1}\n"), (Records{longLine, "{1}\n"}));
-    EXPECT_EQ(ReadAll(first + "rest}}]}}\n"), (Records{first, "rest}}]}}\n"}));
-    EXPECT_EQ(ReadAll(shifted), (Records{shifted}));
-    EXPECT_EQ(ReadAll(split + "\\\n2}\n"), (Records{split + "2}\n"}));
+        {"a}}]}}\n", {"a}}]}}\n"}},
+        {longLine + "{1}\n", {longLine, "{1}\n"}},
+        {first + "rest}}]}}\n", {first, "rest}}]}}\n"}},
+        {shifted, {shifted}},
+        {split + "\\\n2}\n", {split + "2}\n"}}};
+    for (const auto& [content, records] : cases)
+        EXPECT_EQ(ReadAll(content), records) << content.substr(0, 100);
 }
 
 TEST(ReadStreamlineRecord, RecordsAcrossReadBlocksOfAFile) {
-    // Records of 10 to 90 KB, so that many straddle the file's 256 KiB read
-    // blocks, among them one longer than a block, CR LF line ends and a
-    // continued line; read from a file as from memory, and with the line
-    // number before each record.
+    // 10 to 90 KB records straddle the 256 KiB read blocks; one is longer than a block.
     Records written;
     std::mt19937 rng(5);
-    for (int i = 0; i < 40; ++i) {
-        const std::size_t length = 10000 + rng() % 80000;
-        written.push_back("{{" + std::string(length, static_cast<char>('a' + i % 26)) + "}}]}}\n");
-    }
+    for (int i = 0; i < 40; ++i)
+        written.push_back("{{" + std::string(10000 + rng() % 80000, char('a' + i % 26)) +
+                          "}}]}}\n");
     written[7] = "{{" + std::string(300000, '7') + "}}]}}\n";
     written[12] = "{{x -> F[{{0.,\n 1.}},\n {{0., 1.}}]}}\n";
-    const std::string continued = "{{x -> 1.2\\\n5" + std::string(20000, ' ') + "}}\n";
-    const std::string crlf = "{{y,\r\n 2}}\r\n";
+    written[20] = "{{x -> 1.2\\\n5" + std::string(20000, ' ') + "}}\n";
+    written[30] = "{{y,\r\n 2}}\r\n";
     std::string content;
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        content += i == 20 ? continued : i == 30 ? crlf : written[i];
+    std::vector<long long> lines;  // where each record starts
+    for (const std::string& w : written) {
+        lines.push_back(1 + std::count(content.begin(), content.end(), '\n'));
+        content += w;
     }
     written[20] = "{{x -> 1.25" + std::string(20000, ' ') + "}}\n";
     written[30] = "{{y,\n 2}}\n";
-    std::vector<long long> lines;
-    long long line = 1;
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        lines.push_back(line);
-        line += static_cast<long long>(std::count(written[i].begin(), written[i].end(), '\n'));
-        if (i == 20) ++line;  // the continued line's line end
-    }
     test::TempDir dir;
-    test::WriteTextFile(dir.file("blocks.math"), content);
     for (const bool fromFile : {true, false}) {
         SCOPED_TRACE(fromFile ? "file" : "memory");
         StreamlineFile file;
-        if (fromFile)
-            ASSERT_TRUE(file.Open(dir.file("blocks.math")));
-        else
-            file.OpenText(content);
+        ASSERT_TRUE(Open(file, content, fromFile, dir));
         std::string scratch;
         std::string_view record;
         for (std::size_t i = 0; i < written.size(); ++i) {
             EXPECT_EQ(file.LineNumber(), lines[i]) << i;
             ASSERT_TRUE(ReadStreamlineRecordView(file, scratch, record)) << i;
             ASSERT_EQ(record, written[i]) << i;
-            // Only the continued line, and in a file the record longer than a
-            // block, are put together in scratch; the others stay where read.
-            const bool copied = i == 20 || (fromFile && i == 7);
-            EXPECT_EQ(record.data() == scratch.data(), copied) << i;
+            // Only a continued line, or in a file one longer than a block, is copied.
+            EXPECT_EQ(record.data() == scratch.data(), i == 20 || (fromFile && i == 7)) << i;
         }
         EXPECT_FALSE(ReadStreamlineRecordView(file, scratch, record));
     }
@@ -292,41 +264,36 @@ TEST(ReadStreamlineRecord, OverlongRecordsAreSkippedWhole) {
 }
 
 TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
-    const std::string pad(250, ' ');
+    const std::string pad(250, ' '), printed = "InterpolatingFunction[{{0., 5.}}, <>]";
     const std::pair<std::string, SkipReason> cases[] = {
         {PadRecord(base, 200), SkipReason::TooShort},
-        {"{{x -> InterpolatingFunction[{{0., 5.}}, <>], y -> InterpolatingFunction[{{0., 5.}}, "
-         "<>]}}\n",
-         SkipReason::OutputForm},
+        {"{{x -> " + printed + ", y -> " + printed + "}}\n", SkipReason::OutputForm},
         {"{{x -> F[{{0, 1}}, {{0, 1}}]}}" + pad, SkipReason::Malformed},
         {pad + " {{0., 1.}}, [[[[[[[[[[", SkipReason::Malformed},
         {pad + " {{0., 1.}}, {{1.}}, y -> F[{{0., 1.}}, {3}, {{0., 1.}}, {{1.",
          SkipReason::Malformed}};
     for (const auto& [text, want] : cases) {
         auto state = std::make_unique<VortanFrameState>();
-        state->m_knots[0].t = 9.0f;
-        state->m_knots[1].x = 99.0f;
+        state->m_knots[0].t = 9.0f, state->m_knots[1].x = 99.0f;
         SkipReason reason = SkipReason::None;
         EXPECT_FALSE(ParseStreamlineRecord(text, Header(), *state, &reason)) << text;
-        EXPECT_EQ(reason, want) << text;
-        EXPECT_EQ(state->m_knots[0].t, 0.0f) << text;  // set for every record
+        // Knot 0's t is set for every record.
+        EXPECT_EQ(std::pair(reason, state->m_knots[0].t), std::pair(want, 0.0f)) << text;
         // Only a malformed record may have stored values before the scans ran off.
         EXPECT_TRUE(want == SkipReason::Malformed || state->m_knots[1].x == 99.0f) << text;
     }
 }
 
 TEST(ParseStreamlineRecord, KnotsRead) {
-    const std::string cut =
-        PadRecord(ClassicRecord({0.0f, 0.5f, 1.0f, 1.5f}, {{1, 2, 3, 4}, {5, 6, 7, 8}}), 300);
-    const std::string helix =
-        PadRecord(ClassicRecord({0.0f, 1.0f, 2.0f}, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}), 400);
+    auto padded = [](const std::vector<float>& t, const std::vector<std::vector<float>>& xyz) {
+        return PadRecord(ClassicRecord(t, xyz), 300);
+    };
+    const std::string cut = padded({0, 0.5f, 1, 1.5f}, {{1, 2, 3, 4}, {5, 6, 7, 8}});
+    const std::string helix = padded({0, 1, 2}, {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
     // The first number of each group of values is the coordinate.
+    const std::string f = "InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, {{0., 1.}}, ";
     const std::string pairs = PadRecord(
-        "{{x -> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, {{0., 1.}}, {{1., 0.}, {2., "
-        "0.5}}], y "
-        "-> InterpolatingFunction[{{0., 1.}}, {3, 1, 0, 0}, {{0., 1.}}, {{-3.5, 7., 8.}, "
-        "{4.25}}]}}\n",
-        240);
+        "{{x -> " + f + "{{1., 0.}, {2., 0.5}}], y -> " + f + "{{-3.5, 7., 8.}, {4.25}}]}}\n", 240);
     const std::string lines =
         "{{x -> InterpolatingFunction[{{0., 2.}}, {3, 1, 0, 0}, {{0., 1.2\\\n5, 2.}},\n"
         " {{1., 0.}, {2., 0.}, {3.\\\n75, 0.}}],\n"
@@ -334,43 +301,30 @@ TEST(ParseStreamlineRecord, KnotsRead) {
         " {{4., 0.}, {5., 0.}, {6., 0.}}]}}\n";
     // A longer record, then a shorter one: its knots beyond the new end stay.
     const std::string stale =
-        PadRecord(
-            ClassicRecord({0, 1, 2, 3, 4, 5}, {{10, 11, 12, 13, 14, 15}, {20, 21, 22, 23, 24, 25}}),
-            300) +
-        PadRecord(ClassicRecord({0, 6}, {{30, 31}, {40, 41}}), 300);
-    struct Case {
-        const char* name;
-        std::string content;  // records, split by the reader, parsed into one store
-        float tMax, dimension;
-        int count;
-        std::vector<std::pair<int, Knot>> knots;  // store index, knot
-    };
-    const Case cases[] = {
-        {"t above tMax: 0", cut, 1.2f, 2, 3, {{2, {1, 3, 7, 0}}, {3, {0, 4, 8, 0}}}},
-        {"t equal to tMax", cut, 1.5f, 2, 3, {{3, {1.5f, 4, 8, 0}}}},
-        {"201 characters", PadRecord(base, 201), 10, 2, 1, {{1, {1, 2, 4, 0}}}},
-        {"pairs", pairs, 10, 2, 1, {{0, {0, 1, -3.5f, 0}}, {1, {1, 2, 4.25f, 0}}}},
-        {"z in 3-D", helix, 10, 3, 2, {{2, {2, 3, 6, 9}}}},
-        {"no z in 2-D", helix, 10, 2, 2, {{2, {2, 3, 6, 0}}}},
-        {"no z just below 3", helix, 10, 2.9999998f, 2, {{2, {2, 3, 6, 0}}}},
-        {"several lines", lines, 10, 2, 2, {{1, {1.25f, 2, 5, 0}}, {2, {2, 3.75f, 6, 0}}}},
-        {"stale",
-         stale,
-         10,
-         2,
-         1,
-         {{1, {6, 31, 41, 0}}, {2, {2, 12, 22, 0}}, {5, {5, 15, 25, 0}}}}};
-    for (const Case& c : cases) {
+        padded({0, 1, 2, 3, 4, 5}, {{10, 11, 12, 13, 14, 15}, {20, 21, 22, 23, 24, 25}}) +
+        padded({0, 6}, {{30, 31}, {40, 41}});
+    // Name, records parsed into one store, tMax, dimension, knot count, store indices, knots.
+    // clang-format off
+    const std::tuple<const char*, std::string, float, float, int, std::vector<int>, KnotRows> cases[] = {
+        {"t above tMax: 0", cut, 1.2f, 2, 3, {2, 3}, {{1, 3, 7, 0}, {0, 4, 8, 0}}},
+        {"t equal to tMax", cut, 1.5f, 2, 3, {3}, {{1.5f, 4, 8, 0}}},
+        {"201 characters", PadRecord(base, 201), 10, 2, 1, {1}, {{1, 2, 4, 0}}},
+        {"pairs", pairs, 10, 2, 1, {0, 1}, {{0, 1, -3.5f, 0}, {1, 2, 4.25f, 0}}},
+        {"z in 3-D", helix, 10, 3, 2, {2}, {{2, 3, 6, 9}}},
+        {"no z in 2-D", helix, 10, 2, 2, {2}, {{2, 3, 6, 0}}},
+        {"no z just below 3", helix, 10, 2.9999998f, 2, {2}, {{2, 3, 6, 0}}},
+        {"several lines", lines, 10, 2, 2, {1, 2}, {{1.25f, 2, 5, 0}, {2, 3.75f, 6, 0}}},
+        {"stale", stale, 10, 2, 1, {1, 2, 5}, {{6, 31, 41, 0}, {2, 12, 22, 0}, {5, 15, 25, 0}}}};
+    // clang-format on
+    for (const auto& [name, content, tMax, dimension, count, at, want] : cases) {
+        SCOPED_TRACE(name);
         auto state = std::make_unique<VortanFrameState>();
-        for (const std::string& r : ReadAll(c.content))
-            EXPECT_TRUE(ParseStreamlineRecord(r, Header(c.tMax, c.dimension), *state)) << c.name;
-        EXPECT_EQ(state->m_knotCount, c.count) << c.name;
-        for (const auto& [k, want] : c.knots) {
-            const Knot& got = state->m_knots[k];
-            EXPECT_TRUE(got.t == want.t && got.x == want.x && got.y == want.y && got.z == want.z)
-                << c.name << " knot " << k << ": " << got.t << " " << got.x << " " << got.y << " "
-                << got.z;
-        }
+        for (const std::string& r : ReadAll(content))
+            EXPECT_TRUE(ParseStreamlineRecord(r, Header(tMax, dimension), *state));
+        EXPECT_EQ(state->m_knotCount, count);
+        KnotRows got;
+        for (int k : at) got.push_back(Rows(std::span(&state->m_knots[k], 1))[0]);
+        EXPECT_EQ(got, want);
     }
 }
 

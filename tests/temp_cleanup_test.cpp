@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/atomic_file.h"
@@ -17,10 +18,9 @@ namespace vortan::test {
 namespace {
 
 // A child saving into dir/t.dat: it says "ready" once its temporary file
-// holds a megabyte, writes four more, then waits up to waitSeconds with the
-// file still open before abandoning it.
-ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ignore,
-                         unsigned waitSeconds = 60) {
+// holds a megabyte, writes four more, then waits (a minute, a second when it
+// ignores the signal) with the file still open before abandoning it.
+ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ignore) {
     return RunInChild(
         [&](int readyFd) -> std::string {
             if (ignore) ::signal(signal, SIG_IGN);
@@ -33,48 +33,32 @@ ChildResult KillMidWrite(const TempDir& dir, int signal, bool relative, bool ign
             for (int i = 0; i < 16; ++i) file.Write(chunk);
             if (::write(readyFd, "ready\n", 6) != 6) return "cannot report";
             for (int i = 0; i < 64; ++i) file.Write(chunk);
-            for (unsigned left = waitSeconds; left > 0;) left = ::sleep(left);
+            for (unsigned left = ignore ? 1 : 60; left > 0;) left = ::sleep(left);
             return "never signalled";
         },
         [&](int pid) { ::kill(pid, signal); });
 }
 
+// Only SIGKILL, which cannot be caught, leaves the temporary file. An ignored
+// SIGHUP (nohup) stays ignored: the save runs on and cleans up after itself.
 TEST(TempCleanup, ASignalRemovesTheTemporaryFileAndStillEndsTheProcess) {
-    const struct {
-        const char* name;
-        int signal;
-        bool relative;  // the target named relative to the folder of the time
-    } cases[] = {
-        {"SIGINT", SIGINT, false},
-        {"SIGTERM", SIGTERM, false},
-        {"SIGHUP", SIGHUP, false},
-        {"SIGTERM, saved by a relative name", SIGTERM, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    // {signal, target named relative to the folder of the time, signal ignored, the signal that
+    // ended the child, files left}
+    const std::tuple<int, bool, bool, int, int> cases[] = {
+        {SIGINT, false, false, SIGINT, 1},   {SIGTERM, false, false, SIGTERM, 1},
+        {SIGHUP, false, false, SIGHUP, 1},   {SIGTERM, true, false, SIGTERM, 1},
+        {SIGKILL, false, false, SIGKILL, 2}, {SIGHUP, false, true, 0, 1}};
+    for (const auto& [signal, relative, ignored, endedBy, entries] : cases) {
+        SCOPED_TRACE(testing::Message() << "signal " << signal << (relative ? ", relative" : "")
+                                        << (ignored ? ", ignored" : ""));
         TempDir dir;
         WriteTextFile(dir.file("t.dat"), "previous");
-        const ChildResult child = KillMidWrite(dir, c.signal, c.relative, false);
-        EXPECT_EQ(child.output, "");
-        EXPECT_EQ(child.signal, c.signal);
-        EXPECT_EQ(CountEntries(dir.path()), 1);
+        const ChildResult child = KillMidWrite(dir, signal, relative, ignored);
+        EXPECT_EQ(child.output, ignored ? "never signalled" : "");
+        EXPECT_EQ(child.signal, endedBy);
+        EXPECT_EQ(CountEntries(dir.path()), entries);
         EXPECT_EQ(ReadWholeFile(dir.file("t.dat")), "previous");
     }
-}
-
-// Only SIGKILL may leave a temporary file; it cannot be caught. An ignored
-// SIGHUP (nohup) stays ignored: the save runs on and cleans up after itself.
-TEST(TempCleanup, SignalsTheHandlerDoesNotOwnBehaveAsBefore) {
-    TempDir killed;
-    const ChildResult a = KillMidWrite(killed, SIGKILL, false, false);
-    EXPECT_EQ(a.signal, SIGKILL);
-    EXPECT_EQ(CountEntries(killed.path()), 1);  // just the temporary file
-
-    TempDir ignored;
-    const ChildResult b = KillMidWrite(ignored, SIGHUP, false, true, 1);
-    EXPECT_EQ(b.signal, 0);
-    EXPECT_EQ(b.output, "never signalled");
-    EXPECT_EQ(CountEntries(ignored.path()), 0);
 }
 
 TEST(TempCleanup, AFullTableOrAnOverlongPathIsRefusedNotOverrun) {

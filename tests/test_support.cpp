@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -17,13 +18,11 @@ TempDir::TempDir() {
     static std::atomic<int> counter{0};
     auto base = std::filesystem::temp_directory_path() / "vortan-tests";
     std::filesystem::create_directories(base);
-    for (;;) {
-        auto p = base / (std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        if (std::filesystem::create_directory(p)) {
-            m_path = p.string();
-            break;
-        }
-    }
+    std::filesystem::path p;
+    do {
+        p = base / (std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    } while (!std::filesystem::create_directory(p));
+    m_path = p.string();
 }
 
 TempDir::~TempDir() {
@@ -69,51 +68,43 @@ FileSizeLimit::~FileSizeLimit() {
     std::signal(SIGXFSZ, m_oldHandler);
 }
 
+// Reads fd until its end or limit bytes.
+static std::string ReadUpTo(int fd, std::size_t limit) {
+    std::string text;
+    char buffer[4096];
+    while (text.size() < limit) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
 ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
                        const std::function<void(int pid)>& started) {
-    int out[2];
-    int ready[2];
+    int out[2], ready[2];
     if (::pipe(out) != 0 || ::pipe(ready) != 0) throw std::runtime_error("pipe failed");
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        ::close(out[0]);
-        ::close(ready[0]);
+        ::close(out[0]), ::close(ready[0]);
         const std::string text = body(ready[1]);
-        std::size_t done = 0;
-        while (done < text.size()) {
+        for (std::size_t done = 0; done < text.size();) {
             const ssize_t n = ::write(out[1], text.data() + done, text.size() - done);
             if (n <= 0) break;
             done += static_cast<std::size_t>(n);
         }
         ::_exit(0);
     }
-    ::close(out[1]);
-    ::close(ready[1]);
-    if (started) {
-        char word[6] = {};
-        std::size_t got = 0;
-        while (got < sizeof word) {
-            const ssize_t n = ::read(ready[0], word + got, sizeof word - got);
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (got == sizeof word && std::string(word, sizeof word) == "ready\n") started(pid);
-    }
+    ::close(out[1]), ::close(ready[1]);
+    if (started && ReadUpTo(ready[0], 6) == "ready\n") started(pid);
     ::close(ready[0]);
     ChildResult result;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        result.output.append(buffer, static_cast<std::size_t>(n));
-    }
+    result.output = ReadUpTo(out[0], std::string::npos);
     ::close(out[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) continue;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;

@@ -55,15 +55,11 @@ inline PaletteEntries DistinctPalette() {
     return p;
 }
 
-// A file of the source tree (examples, fixtures).
-std::string SourcePath(const std::string& relative);
-
-// Number of entries in a folder.
+std::string SourcePath(const std::string& relative);  // a file of the source tree
 int CountEntries(const std::string& folder);
 
-// While alive, files this process writes cannot grow beyond limit bytes (0:
-// no lower limit): writes beyond it fail with EFBIG instead, the signal is
-// ignored. Stands in for a full disk, and works as root too.
+// While alive, writes beyond limit bytes (0: no lower limit) fail with EFBIG, SIGXFSZ
+// ignored: a full disk that works as root too.
 class FileSizeLimit {
   public:
     explicit FileSizeLimit(rlim_t limit);
@@ -76,19 +72,15 @@ class FileSizeLimit {
     void (*m_oldHandler)(int) = nullptr;
 };
 
-// What a child process made by RunInChild wrote and how it ended.
 struct ChildResult {
-    std::string output;  // the text body returned (or what it wrote to the pipe)
+    std::string output;  // the text body returned
     int exitCode = -1;   // -1 when ended by a signal
     int signal = 0;      // the signal that ended it, 0 when it exited
 };
 
-// Runs body in a forked child, whose returned text reaches the parent through
-// a pipe; the child then exits with 0. Side effects (mounts in a namespace of
-// its own, dropped privileges, signals) stay in the child. started, when
-// given, runs in the parent with the child's pid once the child has written
-// "ready\n" to the descriptor it gets as body's argument; the word is not
-// part of the output.
+// Runs body in a forked child (its side effects stay there), which then exits
+// with 0. started, when given, runs in the parent with the child's pid once
+// the child has written "ready\n" to the descriptor body gets.
 ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
                        const std::function<void(int pid)>& started = {});
 

@@ -30,28 +30,23 @@ TEST(FormulaField, ThreeDimensionsAndLineSeparatedComponents) {
     ASSERT_EQ(f.Nodes(), 60u);
     EXPECT_EQ(f.z, (std::vector<double>{0, 1, 2, 3}));
     const std::size_t n = f.Index(2, 1, 3);
-    EXPECT_DOUBLE_EQ(f.u[n], 0.5);
-    EXPECT_DOUBLE_EQ(f.v[n], 1.0);
-    EXPECT_DOUBLE_EQ(f.w[n], 6.0);
+    EXPECT_EQ(std::vector<double>({f.u[n], f.v[n], f.w[n]}), std::vector<double>({0.5, 1, 6}));
 }
 
 TEST(FormulaField, DefaultGridKeepsTheAspect) {
-    const struct {
-        const char* domain;
-        std::size_t nx, ny, nz;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::size_t, std::size_t> cases[] = {
         {"0:2,0:1", 512, 256, 1},
         {"0:1,0:4", 128, 512, 1},
         {"0:1000,0:1", 512, 2, 1},
         {"0:1,0:1,0:0.5", 64, 64, 32},
     };
-    for (const auto& c : cases) {
-        const bool three = c.nz > 1;
-        const FieldResult r = SampleFormula(three ? "u=1;v=0;w=0" : "u=1;v=0", c.domain, "");
+    for (const auto& [domain, nx, ny, nz] : cases) {
+        const bool three = nz > 1;
+        const FieldResult r = SampleFormula(three ? "u=1;v=0;w=0" : "u=1;v=0", domain, "");
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.field.Nx(), c.nx) << c.domain;
-        EXPECT_EQ(r.field.Ny(), c.ny) << c.domain;
-        EXPECT_EQ(r.field.Nz(), c.nz) << c.domain;
+        EXPECT_EQ(std::vector<std::size_t>({r.field.Nx(), r.field.Ny(), r.field.Nz()}),
+                  std::vector<std::size_t>({nx, ny, nz}))
+            << domain;
     }
 }
 
@@ -60,41 +55,36 @@ TEST(FormulaField, NonFiniteValuesAreMasked) {
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(std::isnan(r.field.u[0]));  // sqrt(-1)
     EXPECT_TRUE(std::isnan(r.field.v[1]));  // 1/0
-    EXPECT_DOUBLE_EQ(r.field.u[5], 1.0);
-    EXPECT_DOUBLE_EQ(r.field.v[5], 1.0);
+    EXPECT_EQ(std::vector<double>({r.field.u[5], r.field.v[5]}), std::vector<double>({1, 1}));
 }
 
 TEST(FormulaField, Messages) {
-    const struct {
-        const char* formula;
-        const char* domain;
-        const char* grid;
-        const char* error;  // the message's beginning
-    } cases[] = {
-        {"u = 1", "0:1,0:1", "", "formula: both u and v must be given"},
-        {"u = 1; u = 2; v = 0", "0:1,0:1", "", "formula: u is given twice"},
-        {"u = 1; q = 2", "0:1,0:1", "", "formula: 'q = 2' must read \"u = ...\""},
-        {"u == 1; v = 0", "0:1,0:1", "", "formula: 'u == 1' must read"},
-        {"u = 1; v = 0; w = 0", "0:1,0:1", "", "formula: w is given but the domain is 2-D"},
-        {"u = 1; v = 0", "0:1,0:1,0:1", "", "formula: the domain is 3-D, so w must be given"},
-        {"u = 1 +; v = 0", "0:1,0:1", "", "formula: u = '1 +': "},
-        {"u = 1; v = q*x", "0:1,0:1", "", "formula: v = 'q*x': "},
-        {"u = z; v = 0", "0:1,0:1", "", "formula: u = 'z': "},
-        {"u = 1; v = 0", "0:1", "", "formula: the domain '0:1' must be two or three ranges"},
-        {"u = 1; v = 0", "0:1,1:0", "", "formula: the range '1:0' of the domain must run"},
-        {"u = 1; v = 0", "0:1,a:b", "", "formula: the range 'a:b' of the domain must be"},
-        {"u = 1; v = 0", "-1e308:1e308,0:1", "", "formula: the range '-1e308:1e308'"},
-        {"u = 1; v = 0", "0:1,0:1", "10", "formula: the grid '10' must give two node counts"},
-        {"u = 1; v = 0", "0:1,0:1", "10x1", "formula: the grid '10x1' must give whole numbers"},
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"u = 1", "0:1,0:1", "", "both u and v must be given"},
+        {"u = 1; u = 2; v = 0", "0:1,0:1", "", "u is given twice"},
+        {"u = 1; q = 2", "0:1,0:1", "", "'q = 2' must read \"u = ...\""},
+        {"u == 1; v = 0", "0:1,0:1", "", "'u == 1' must read"},
+        {"u = 1; v = 0; w = 0", "0:1,0:1", "", "w is given but the domain is 2-D"},
+        {"u = 1; v = 0", "0:1,0:1,0:1", "", "the domain is 3-D, so w must be given"},
+        {"u = 1 +; v = 0", "0:1,0:1", "", "u = '1 +': "},
+        {"u = 1; v = q*x", "0:1,0:1", "", "v = 'q*x': "},
+        {"u = z; v = 0", "0:1,0:1", "", "u = 'z': "},
+        {"u = 1; v = 0", "0:1", "", "the domain '0:1' must be two or three ranges"},
+        {"u = 1; v = 0", "0:1,1:0", "", "the range '1:0' of the domain must run"},
+        {"u = 1; v = 0", "0:1,a:b", "", "the range 'a:b' of the domain must be"},
+        {"u = 1; v = 0", "-1e308:1e308,0:1", "", "the range '-1e308:1e308'"},
+        {"u = 1; v = 0", "0:1,0:1", "10", "the grid '10' must give two node counts"},
+        {"u = 1; v = 0", "0:1,0:1", "10x1", "the grid '10x1' must give whole numbers"},
         {"u = 1; v = 0", "0:1,0:1", "99999x99999",
-         "formula: the grid of 99999 x 99999 x 1 nodes is larger than the limit"},
-        {"u = 1; v = 0", "0:1,0:1", "99999999999999x99999999999999", "formula: the grid of"},
+         "the grid of 99999 x 99999 x 1 nodes is larger than the limit"},
+        {"u = 1; v = 0", "0:1,0:1", "99999999999999x99999999999999", "the grid of"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = SampleFormula(c.formula, c.domain, c.grid);
-        EXPECT_FALSE(r.ok) << c.formula;
-        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error)
-            << c.formula << " | " << c.domain << " | " << c.grid << " -> " << r.error;
+    for (const auto& [formula, domain, grid, error] : cases) {
+        const FieldResult r = SampleFormula(formula, domain, grid);
+        EXPECT_FALSE(r.ok) << formula;
+        const std::string want = "formula: " + std::string(error);
+        EXPECT_EQ(r.error.substr(0, want.size()), want)
+            << formula << " | " << domain << " | " << grid << " -> " << r.error;
         EXPECT_TRUE(r.field.u.empty());
     }
 }

@@ -16,12 +16,9 @@ TEST(IsolatedRead, TheChildsFieldComesBackWhole) {
     sent.ok = true;
     sent.field.dimension = 3;
     sent.field.description = "u, v, w of deep.nc";
-    sent.field.x = {0, 1};
-    sent.field.y = {0, 2};
-    sent.field.z = {-1, 1};
+    sent.field.x = {0, 1}, sent.field.y = {0, 2}, sent.field.z = {-1, 1};
     // Large enough to need many pipe buffers.
-    sent.field.u.assign(300000, 1.25);
-    sent.field.v.assign(300000, std::nan(""));
+    sent.field.u.assign(300000, 1.25), sent.field.v.assign(300000, std::nan(""));
     sent.field.w.assign(300000, -7.0);
     const FieldResult got = ReadIsolated("deep.nc", "NetCDF", [&] { return sent; });
     ASSERT_TRUE(got.ok) << got.error;
@@ -40,30 +37,23 @@ TEST(IsolatedRead, TheChildsFieldComesBackWhole) {
     EXPECT_EQ(back.error, failed.error);
 }
 
-TEST(IsolatedRead, ACrashOrExitInTheChildIsAMessage) {
-    const FieldResult crashed =
-        ReadIsolated("bad.nc", "NetCDF", []() -> FieldResult { std::abort(); });
-    EXPECT_FALSE(crashed.ok);
-    EXPECT_EQ(crashed.error,
-              "bad.nc: the NetCDF library could not read this file (it crashed with Aborted); "
-              "the file is probably damaged");
-    const FieldResult exited = ReadIsolated("bad.nc", "NetCDF", []() -> FieldResult { _exit(3); });
-    EXPECT_EQ(exited.error,
-              "bad.nc: the NetCDF library could not read this file (it ended unexpectedly); the "
-              "file is probably damaged");
-}
-
-TEST(IsolatedRead, AReadThatHangsIsEndedByItsAlarm) {
-    // The child's own alarm is brought forward to one second, then the read
-    // waits for ever, as a library stuck in a loop would.
-    const FieldResult hung = ReadIsolated("slow.nc", "NetCDF", []() -> FieldResult {
-        alarm(1);
-        for (;;) pause();
-    });
-    EXPECT_FALSE(hung.ok);
-    EXPECT_EQ(hung.error,
-              "slow.nc: the NetCDF library could not read this file (it did not finish within "
-              "120 s); the file is probably damaged");
+// A crash, an exit, and a read that hangs: the child's own alarm brought
+// forward to one second, then a wait for ever, as a library stuck in a loop.
+TEST(IsolatedRead, ACrashExitOrHangInTheChildIsAMessage) {
+    const std::pair<FieldResult (*)(), const char*> cases[] = {
+        {[]() -> FieldResult { std::abort(); }, "it crashed with Aborted"},
+        {[]() -> FieldResult { _exit(3); }, "it ended unexpectedly"},
+        {[]() -> FieldResult {
+             alarm(1);
+             for (;;) pause();
+         },
+         "it did not finish within 120 s"}};
+    for (const auto& [body, why] : cases) {
+        const FieldResult r = ReadIsolated("bad.nc", "NetCDF", body);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, std::string("bad.nc: the NetCDF library could not read this file (") +
+                               why + "); the file is probably damaged");
+    }
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ constexpr std::size_t kDimensionCount = 12;
 TEST(NetCdfClassicHeader, SoundHeadersPass) {
     for (const char* file : {"gyre_classic.nc", "gyre_64bit.nc", "gyre_cdf5.nc", "gyre_packed.nc",
                              "rotation3d.nc", "line.nc", "no_velocity.nc"}) {
-        const std::string bytes = test::ReadBytes(test::Fixture(file));
+        const std::string bytes = test::ReadWholeFile(test::Fixture(file));
         std::string problem;
         EXPECT_TRUE(CheckClassicHeader(bytes, bytes.size(), &problem)) << file << ": " << problem;
         // Only the first bytes at hand: no verdict, so no refusal.
@@ -29,18 +29,14 @@ TEST(NetCdfClassicHeader, SoundHeadersPass) {
 }
 
 TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
-    const std::string good = test::ReadBytes(test::Fixture("gyre_classic.nc"));
+    const std::string good = test::ReadWholeFile(test::Fixture("gyre_classic.nc"));
     ASSERT_EQ(good.substr(8, 4), std::string("\0\0\0\x0A", 4));  // the dimension list tag
     auto with = [&](std::size_t at, const std::string& bytes) {
         std::string copy = good;
         copy.replace(at, bytes.size(), bytes);
         return copy;
     };
-    const struct {
-        std::string bytes;
-        unsigned long long size;
-        const char* problem;
-    } cases[] = {
+    const std::tuple<std::string, unsigned long long, const char*> cases[] = {
         {with(kDimensionCount, "\x5A\x5A\x5A\x5A"), good.size(),
          "a count of 1515870810 is larger than the file"},
         {with(8, std::string("\0\0\0\x0B", 4)), good.size(),
@@ -55,10 +51,10 @@ TEST(NetCdfClassicHeader, DamagedHeadersAreCaught) {
         {with(good.find("uo") + 8, std::string("\0\0\0\x09", 4)), good.size(),
          "a variable names dimension 9 of 3"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [bytes, size, want] : cases) {
         std::string problem;
-        EXPECT_FALSE(CheckClassicHeader(c.bytes, c.size, &problem)) << c.problem;
-        EXPECT_EQ(problem, c.problem);
+        EXPECT_FALSE(CheckClassicHeader(bytes, size, &problem)) << want;
+        EXPECT_EQ(problem, want);
     }
 }
 

@@ -13,13 +13,9 @@ namespace {
 
 using test::Fixture;
 
-ReadOptions Options(std::string u = "", std::string v = "", std::size_t time = 0,
-                    std::size_t level = 0) {
+ReadOptions Options(std::string u, std::string v, std::size_t time = 0, std::size_t level = 0) {
     ReadOptions o;
-    o.u = std::move(u);
-    o.v = std::move(v);
-    o.time = time;
-    o.level = level;
+    o.u = std::move(u), o.v = std::move(v), o.time = time, o.level = level;
     return o;
 }
 
@@ -30,9 +26,9 @@ TEST(NetCdf, TimeIndexPicksTheStep) {
         EXPECT_EQ(test::GyreMismatches(r.field, 1e-15, time == 0 ? 1.0 : 2.0), 0);
         EXPECT_EQ(r.field.description, "uo, vo of gyre_classic.nc");
     }
-    const FieldResult r = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", 2));
-    EXPECT_EQ(r.error, Fixture("gyre_classic.nc") +
-                           ": time index 2 is out of range; dimension 'time' has 2 entries");
+    EXPECT_EQ(ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("", "", 2)).error,
+              Fixture("gyre_classic.nc") +
+                  ": time index 2 is out of range; dimension 'time' has 2 entries");
 }
 
 TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
@@ -44,24 +40,9 @@ TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
     EXPECT_EQ(f.y, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
     EXPECT_TRUE(std::isnan(f.u[f.Index(0, 4)]));  // _FillValue
     EXPECT_TRUE(std::isnan(f.v[f.Index(1, 3)]));  // missing_value
-    int masked = 0, bad = 0;
-    for (std::size_t j = 0; j < f.Ny(); ++j)
-        for (std::size_t i = 0; i < f.Nx(); ++i) {
-            const std::size_t n = f.Index(i, j);
-            if (std::isnan(f.u[n]) || std::isnan(f.v[n])) {
-                ++masked;
-                continue;
-            }
-            // Packed in steps of 1/16384.
-            bad += std::abs(f.u[n] - test::GyreU(f.x[i], f.y[j])) > 1e-4 ||
-                   std::abs(f.v[n] - test::GyreV(f.x[i], f.y[j])) > 1e-4;
-        }
-    EXPECT_EQ(masked, 2);
-    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(test::GyreMismatches(f, 1e-4), 2);  // packed in steps of 1/16384; the two masks
     // Level 0 holds zeros packed with the offset: every value is 0 * scale + 0.5.
-    const FieldResult level0 = ReadNetCdfFile(Fixture("gyre_packed.nc"), Options());
-    ASSERT_TRUE(level0.ok) << level0.error;
-    EXPECT_EQ(level0.field.u, std::vector<double>(45, 0.5));
+    EXPECT_EQ(ReadNetCdfFile(Fixture("gyre_packed.nc"), {}).field.u, std::vector<double>(45, 0.5));
     EXPECT_EQ(ReadNetCdfFile(Fixture("gyre_packed.nc"), Options("", "", 0, 2)).error,
               Fixture("gyre_packed.nc") +
                   ": level index 2 is out of range; dimension 'depth' has 2 entries");
@@ -70,7 +51,7 @@ TEST(NetCdf, PackedValuesFillsMissingValuesAndASouthwardLatitude) {
 TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
     // u: packed by 1/16384, valid_range -16384 to 16000 in packed units;
     // v: floats, valid_min -0.6, valid_max 0.8.
-    const FieldResult r = ReadNetCdfFile(Fixture("gyre_valid.nc"), Options());
+    const FieldResult r = ReadNetCdfFile(Fixture("gyre_valid.nc"), {});
     ASSERT_TRUE(r.ok) << r.error;
     const VectorField& f = r.field;
     int maskedU = 0, maskedV = 0, wrong = 0;
@@ -79,8 +60,7 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
             const std::size_t n = f.Index(i, j);
             const double u = test::GyreU(f.x[i], f.y[j]), v = test::GyreV(f.x[i], f.y[j]);
             const bool outU = u > 16000.0 / 16384.0, outV = v < -0.6 || v > 0.8;
-            maskedU += outU;
-            maskedV += outV;
+            maskedU += outU, maskedV += outV;
             wrong += std::isnan(f.u[n]) != outU || std::isnan(f.v[n]) != outV;
             if (!outU) wrong += std::abs(f.u[n] - u) > 1e-4;
             if (!outV) wrong += std::abs(f.v[n] - v) > 1e-6;
@@ -91,44 +71,35 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
 }
 
 TEST(NetCdf, ComponentsByName) {
-    const struct {
-        const char* file;
-        ReadOptions options;
-        const char* error;  // after "path: "; empty when the read succeeds
-    } cases[] = {
-        {"gyre_classic.nc", Options("uo", "vo"), ""},
-        {"gyre_common.nc", Options(), ""},
-        {"gyre_classic.nc", Options("vo", "uo"), ""},
-        {"gyre_classic.nc", Options("uo", ""), "give both u and v components by name, or neither"},
-        {"gyre_classic.nc", Options("speed", "vo"),
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"gyre_classic.nc", "uo", "vo", ""},
+        {"gyre_common.nc", "", "", ""},
+        {"gyre_classic.nc", "uo", "", "give both u and v components by name, or neither"},
+        {"gyre_classic.nc", "speed", "vo",
          "no variable named 'speed'; variables present: time(time), y(y), x(x), uo(time, y, x), "
          "vo(time, y, x), temp(time, y, x)"},
-        {"gyre_classic.nc", Options("uo", "x"),
+        {"gyre_classic.nc", "uo", "x",
          "the components lie on different grids: uo(time, y, x) and x(x)"},
-        {"no_velocity.nc", Options(),
+        {"no_velocity.nc", "", "",
          "no velocity components (by standard_name or common names such as u, v); variables "
          "present: temp(lat, lon), salt(lat, lon)"},
-        {"groups.nc", Options(),
+        {"groups.nc", "", "",
          "no velocity components (by standard_name or common names such as u, v); variables "
          "present: y(y), x(x); in subgroups, which are not searched: /forecast/uo(y, x), "
          "/forecast/vo(y, x), /forecast/surface/speed(y, x)"},
-        {"groups.nc", Options("uo", "vo"),
+        {"groups.nc", "uo", "vo",
          "no variable named 'uo'; variables present: y(y), x(x); in subgroups, which are not "
          "searched: /forecast/uo(y, x), /forecast/vo(y, x), /forecast/surface/speed(y, x)"},
-        {"curvilinear.nc", Options(),
+        {"curvilinear.nc", "", "",
          "a curvilinear grid cannot be traced: the coordinates lon(j, i), lat(j, i) are 2-D; a "
          "grid with 1-D coordinate variables can be"},
-        {"line.nc", Options(),
-         "'u(time, station)' has one spatial dimension; a 1-D array cannot "
-         "be traced"},
+        {"line.nc", "", "",
+         "'u(time, station)' has one spatial dimension; a 1-D array cannot be traced"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = ReadNetCdfFile(Fixture(c.file), c.options);
-        if (*c.error == '\0') {
-            EXPECT_TRUE(r.ok) << c.file << ": " << r.error;
-        } else {
-            EXPECT_EQ(r.error, Fixture(c.file) + ": " + c.error);
-        }
+    for (const auto& [file, u, v, error] : cases) {
+        const FieldResult r = ReadNetCdfFile(Fixture(file), Options(u, v));
+        EXPECT_EQ(r.ok, !*error) << file;
+        EXPECT_EQ(r.error, *error ? Fixture(file) + ": " + error : "");
     }
     // Swapped names give the swapped field.
     const FieldResult swapped = ReadNetCdfFile(Fixture("gyre_classic.nc"), Options("vo", "uo"));
@@ -137,7 +108,7 @@ TEST(NetCdf, ComponentsByName) {
 }
 
 TEST(NetCdf, FromMemoryAndDamaged) {
-    const std::string bytes = test::ReadBytes(Fixture("gyre_64bit.nc"));
+    const std::string bytes = test::ReadWholeFile(Fixture("gyre_64bit.nc"));
     const FieldResult r = ReadNetCdfMemory(bytes, "mem.nc", {});
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(test::GyreMismatches(r.field, 1e-15), 0);

@@ -9,11 +9,7 @@ namespace vortan::field {
 namespace {
 
 TEST(ValueDecode, NumbersFromText) {
-    const struct {
-        const char* text;
-        bool ok;
-        double value;
-    } cases[] = {
+    const std::tuple<const char*, bool, double> cases[] = {
         // clang-format off
         {"1.5", true, 1.5}, {"-2e3", true, -2000}, {"+0.25", true, 0.25},
         {"1e400", true, HUGE_VAL}, {"-1e400", true, -HUGE_VAL}, {"1e-400", true, 0.0},
@@ -22,11 +18,11 @@ TEST(ValueDecode, NumbersFromText) {
         {"0x10", false, 0}, {"+", false, 0},
         // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, ok, want] : cases) {
         double value = 7;
-        EXPECT_EQ(ParseNumber(c.text, &value), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(value, c.value) << c.text;
+        EXPECT_EQ(ParseNumber(text, &value), ok) << text;
+        if (ok) {
+            EXPECT_EQ(value, want) << text;
         }
     }
     double value = 0;

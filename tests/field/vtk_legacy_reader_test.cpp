@@ -21,24 +21,19 @@ FieldResult Read(const std::string& body, const std::string& vectors = "") {
 
 TEST(VtkLegacy, ChoosesTheNamedThenTheActiveThenTheFirstArray) {
     const std::string data = kGrid2x2 +
-                             "POINT_DATA 4\n"
-                             "SCALARS p float 1\nLOOKUP_TABLE default\n9 9 9 9\n"
-                             "FIELD FieldData 2\n"
-                             "flat 2 4 float\n1 1 1 1 1 1 1 1\n"
+                             "POINT_DATA 4\nSCALARS p float 1\nLOOKUP_TABLE default\n9 9 9 9\n"
+                             "FIELD FieldData 2\nflat 2 4 float\n1 1 1 1 1 1 1 1\n"
                              "steep 3 4 double\n2 2 2 2 2 2 2 2 2 2 2 2\n"
                              "VECTORS my%20flow float\n3 3 3 3 3 3 3 3 3 3 3 3\n";
-    const struct {
-        std::string vectors;
-        double u;
-        const char* description;
-    } cases[] = {{"", 3, "my flow of f.vtk"},
-                 {"flat", 1, "flat of f.vtk"},
-                 {"my flow", 3, "my flow of f.vtk"}};
-    for (const auto& c : cases) {
-        const FieldResult r = Read(data, c.vectors);
+    const std::tuple<std::string, double, const char*> cases[] = {
+        {"", 3, "my flow of f.vtk"},
+        {"flat", 1, "flat of f.vtk"},
+        {"my flow", 3, "my flow of f.vtk"}};
+    for (const auto& [vectors, u, description] : cases) {
+        const FieldResult r = Read(data, vectors);
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.field.u, std::vector<double>(4, c.u)) << c.vectors;
-        EXPECT_EQ(r.field.description, c.description);
+        EXPECT_EQ(r.field.u, std::vector<double>(4, u)) << vectors;
+        EXPECT_EQ(r.field.description, description);
     }
     const FieldResult r = Read(data, "p");
     EXPECT_EQ(r.error,
@@ -56,18 +51,13 @@ TEST(VtkLegacy, SkipsCellDataMetadataAndOtherAttributes) {
     const std::string body =
         "DATASET RECTILINEAR_GRID\nDIMENSIONS 2 3 1\n"
         "X_COORDINATES 2 float\n0 5\nY_COORDINATES 3 double\n3 2 1\nZ_COORDINATES 1 float\n0\n"
-        "FIELD FieldData 1\nTIME 1 1 double\n4.5\n"
-        "CELL_DATA 2\nVECTORS cellflow float\n" +
-        Repeat("7", 6) +
-        "POINT_DATA 6\n"
-        "COLOR_SCALARS c 4\n" +
-        Repeat("0", 24) + "NORMALS n float\n" + Repeat("1", 18) +
-        "TEXTURE_COORDINATES t 2 float\n" + Repeat("0", 12) + "TENSORS s float\n" +
-        Repeat("0", 54) + "GLOBAL_IDS ids vtkIdType\n" + Repeat("1", 6) + "LOOKUP_TABLE lut 2\n" +
-        Repeat("0", 8) +
+        "FIELD FieldData 1\nTIME 1 1 double\n4.5\nCELL_DATA 2\nVECTORS cellflow float\n" +
+        Repeat("7", 6) + "POINT_DATA 6\nCOLOR_SCALARS c 4\n" + Repeat("0", 24) +
+        "NORMALS n float\n" + Repeat("1", 18) + "TEXTURE_COORDINATES t 2 float\n" +
+        Repeat("0", 12) + "TENSORS s float\n" + Repeat("0", 54) + "GLOBAL_IDS ids vtkIdType\n" +
+        Repeat("1", 6) + "LOOKUP_TABLE lut 2\n" + Repeat("0", 8) +
         "VECTORS v float\n0 1 0 1 2 0 2 3 0 3 4 0 4 5 0 5 6 0\n"
-        "METADATA\nINFORMATION 1\nNAME L2_NORM_RANGE LOCATION vtkDataArray\n"
-        "DATA 2 1 7.8\n\n";
+        "METADATA\nINFORMATION 1\nNAME L2_NORM_RANGE LOCATION vtkDataArray\nDATA 2 1 7.8\n\n";
     const FieldResult r = Read(body);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.field.x, (std::vector<double>{0, 5}));
@@ -92,11 +82,9 @@ TEST(VtkLegacy, NanAndInfinityInTextBecomeMasks) {
 TEST(VtkLegacy, BinaryIsBigEndian) {
     std::string body =
         "# vtk DataFile Version 3.0\nt\nBINARY\n" + kGrid2x2 + "POINT_DATA 4\nVECTORS v int\n";
-    for (int i = 0; i < 12; ++i) {
-        const int value = i * 1000 - 5000;
-        const auto u = static_cast<unsigned>(value);
-        for (int shift = 24; shift >= 0; shift -= 8) body += static_cast<char>((u >> shift) & 0xFF);
-    }
+    for (int i = 0; i < 12; ++i)  // -5000, -4000, ... as 32-bit big-endian integers
+        for (int shift = 24; shift >= 0; shift -= 8)
+            body += static_cast<char>((static_cast<unsigned>(i * 1000 - 5000) >> shift) & 0xFF);
     body += "\n";
     const FieldResult r = ReadVtkLegacy(body, "b.vtk", "");
     ASSERT_TRUE(r.ok) << r.error;
@@ -108,52 +96,46 @@ TEST(VtkLegacy, BinaryIsBigEndian) {
 }
 
 TEST(VtkLegacy, Messages) {
-    const struct {
-        std::string body;
-        const char* error;
-    } cases[] = {
+    const std::string points = "DATASET STRUCTURED_POINTS\n",
+                      vectors = kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n";
+    const std::pair<std::string, const char*> cases[] = {
         {"DATASET STRUCTURED_GRID\nDIMENSIONS 2 2 1\nPOINTS 4 float\n",
-         "f.vtk: a curvilinear grid (STRUCTURED_GRID) cannot be traced; image or rectilinear "
-         "data can"},
+         "a curvilinear grid (STRUCTURED_GRID) cannot be traced; image or rectilinear data can"},
         {"DATASET UNSTRUCTURED_GRID\nPOINTS 0 float\n",
-         "f.vtk: an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
-        {"DATASET FOO\n", "f.vtk: a data set of kind 'FOO' cannot be traced"},
-        {"DIMENSIONS 2 2 1\n", "f.vtk: no DATASET line"},
-        {"DATASET STRUCTURED_POINTS\nPOINT_DATA 4\n", "f.vtk: no DIMENSIONS line"},
+         "an unstructured data set (UNSTRUCTURED_GRID) cannot be traced"},
+        {"DATASET FOO\n", "a data set of kind 'FOO' cannot be traced"},
+        {"DIMENSIONS 2 2 1\n", "no DATASET line"},
+        {points + "POINT_DATA 4\n", "no DIMENSIONS line"},
         {kGrid2x2 + "POINT_DATA 4\nSCALARS p float\nLOOKUP_TABLE default\n1 2 3 4\n",
-         "f.vtk: no vector components: no point array of two or three components; found: p (1 "
-         "component)"},
-        {kGrid2x2, "f.vtk: no point data"},
+         "no vector components: no point array of two or three components; found: p (1 component)"},
+        {kGrid2x2, "no point data"},
         {kGrid2x2 + "POINT_DATA 5\nVECTORS v float\n" + Repeat("1", 15),
-         "f.vtk: POINT_DATA gives 5 points for 4 grid nodes"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 9 1 1\nPOINT_DATA 9\nVECTORS v float\n" +
-             Repeat("1", 27),
-         "f.vtk: a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 100000 100000 100\n",
-         "f.vtk: the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 -2 1\n",
-         "f.vtk: '-2' after DIMENSIONS is not a valid number"},
-        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 6 7 8 9 10 11\n",
-         "f.vtk: the file ends inside array 'v'"},
-        {kGrid2x2 + "POINT_DATA 4\nVECTORS v float\n1 2 3 4 5 x 7 8 9 10 11 12\n",
-         "f.vtk: 'x' in array 'v' is not a number"},
-        {kGrid2x2 + "POINT_DATA 4\nVECTORS v quaternion\n", "f.vtk: a bad VECTORS line"},
+         "POINT_DATA gives 5 points for 4 grid nodes"},
+        {points + "DIMENSIONS 9 1 1\nPOINT_DATA 9\nVECTORS v float\n" + Repeat("1", 27),
+         "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
+        {points + "DIMENSIONS 100000 100000 100\n",
+         "the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
+        {points + "DIMENSIONS 2 -2 1\n", "'-2' after DIMENSIONS is not a valid number"},
+        {vectors + "1 2 3 4 5 6 7 8 9 10 11\n", "the file ends inside array 'v'"},
+        {vectors + "1 2 3 4 5 x 7 8 9 10 11 12\n", "'x' in array 'v' is not a number"},
+        {kGrid2x2 + "POINT_DATA 4\nVECTORS v quaternion\n", "a bad VECTORS line"},
         {kGrid2x2 + "POINT_DATA 999999999999\nVECTORS v float\n1 2 3\n",
-         "f.vtk: the file ends inside array 'v'"},
+         "the file ends inside array 'v'"},
         {kGrid2x2 + "POINT_DATA 4\nFIELD f 1\nv 99999999999 99999999999 float\n",
-         "f.vtk: array 'v' is too large"},
-        {"DATASET STRUCTURED_POINTS\nDIMENSIONS 2 2 1\nSPACING 0 1 1\nPOINT_DATA 4\n"
-         "VECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
-         "f.vtk: a spacing of zero"},
+         "array 'v' is too large"},
+        {points + "DIMENSIONS 2 2 1\nSPACING 0 1 1\nPOINT_DATA 4\n"
+                  "VECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
+         "a spacing of zero"},
         {"DATASET RECTILINEAR_GRID\nDIMENSIONS 2 2 1\nX_COORDINATES 3 float\n0 1 2\n"
          "POINT_DATA 4\nVECTORS v float\n1 1 1 1 1 1 1 1 1 1 1 1\n",
-         "f.vtk: X_COORDINATES holds 3 values for 2 nodes"},
-        {"WHATEVER\n", "f.vtk: unexpected 'WHATEVER'"},
+         "X_COORDINATES holds 3 values for 2 nodes"},
+        {"WHATEVER\n", "unexpected 'WHATEVER'"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = Read(c.body);
-        EXPECT_FALSE(r.ok) << c.body;
-        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error) << r.error;
+    for (const auto& [body, error] : cases) {
+        const FieldResult r = Read(body);
+        EXPECT_FALSE(r.ok) << body;
+        const std::string want = "f.vtk: " + std::string(error);
+        EXPECT_EQ(r.error.substr(0, want.size()), want);
     }
     EXPECT_EQ(ReadVtkLegacy("# vtk DataFile Version 3.0\nt\nTEXT\n", "f.vtk", "").error,
               "f.vtk: the third line must say ASCII or BINARY");

@@ -7,10 +7,13 @@
 namespace vortan::field {
 namespace {
 
-std::string Word(unsigned long long value, std::size_t width, bool big) {
-    std::string out(width, '\0');
-    for (std::size_t i = 0; i < width; ++i)
-        out[big ? width - 1 - i : i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+// The values as header words of width bytes in the byte order given.
+std::string Words(std::initializer_list<unsigned long long> values, std::size_t width,
+                  bool big = false) {
+    std::string out;
+    for (const unsigned long long value : values)
+        for (std::size_t i = 0; i < width; ++i)
+            out += static_cast<char>((value >> (8 * (big ? width - 1 - i : i))) & 0xFF);
     return out;
 }
 
@@ -29,16 +32,14 @@ TEST(VtkXmlDecode, UnpacksEveryHeaderWidthByteOrderAndCompression) {
         for (bool big : {false, true}) {
             const BlockLayout plain{width, big, false};
             std::string out, error;
-            ASSERT_TRUE(UnpackArray(Word(20, width, big) + payload, plain, 20, &out, &error))
+            ASSERT_TRUE(UnpackArray(Words({20}, width, big) + payload, plain, 20, &out, &error))
                 << error;
             EXPECT_EQ(out, payload);
 
             const std::string b0 = Deflate(payload.substr(0, 8)),
                               b1 = Deflate(payload.substr(8, 8)), b2 = Deflate(payload.substr(16));
-            const std::string packed = Word(3, width, big) + Word(8, width, big) +
-                                       Word(4, width, big) + Word(b0.size(), width, big) +
-                                       Word(b1.size(), width, big) + Word(b2.size(), width, big) +
-                                       b0 + b1 + b2;
+            const std::string packed =
+                Words({3, 8, 4, b0.size(), b1.size(), b2.size()}, width, big) + b0 + b1 + b2;
             const BlockLayout zlib{width, big, true};
             ASSERT_TRUE(UnpackArray(packed, zlib, 20, &out, &error)) << error;
             EXPECT_EQ(out, payload);
@@ -58,21 +59,14 @@ TEST(VtkXmlDecode, HeadersThatCannotBeTrue) {
     const BlockLayout zlib{4, false, true};
     std::string out, error;
     // 2^31 blocks announced in a 20-byte array.
-    EXPECT_FALSE(
-        UnpackArray(Word(1u << 31, 4, false) + std::string(16, '\0'), zlib, 8, &out, &error));
+    EXPECT_FALSE(UnpackArray(Words({1u << 31}, 4) + std::string(16, '\0'), zlib, 8, &out, &error));
     EXPECT_EQ(error, "the header names 2147483648 blocks, more than the data holds");
     // A block size of zero, a last block bigger than the others.
-    EXPECT_FALSE(UnpackArray(
-        Word(1, 4, false) + Word(0, 4, false) + Word(0, 4, false) + Word(1, 4, false) + "x", zlib,
-        8, &out, &error));
-    EXPECT_FALSE(UnpackArray(Word(2, 4, false) + Word(4, 4, false) + Word(6, 4, false) +
-                                 Word(1, 4, false) + Word(1, 4, false) + "xy",
-                             zlib, 10, &out, &error));
+    EXPECT_FALSE(UnpackArray(Words({1, 0, 0, 1}, 4) + "x", zlib, 8, &out, &error));
+    EXPECT_FALSE(UnpackArray(Words({2, 4, 6, 1, 1}, 4) + "xy", zlib, 10, &out, &error));
     // A compressed size past the end, one that would wrap a 64-bit sum.
     const BlockLayout wide{8, false, true};
-    EXPECT_FALSE(UnpackArray(Word(2, 8, false) + Word(4, 8, false) + Word(0, 8, false) +
-                                 Word(~0ull, 8, false) + Word(2, 8, false) + "xy",
-                             wide, 8, &out, &error));
+    EXPECT_FALSE(UnpackArray(Words({2, 4, 0, ~0ull, 2}, 8) + "xy", wide, 8, &out, &error));
     EXPECT_EQ(error, "the compressed data ends early");
     EXPECT_TRUE(out.empty());
     EXPECT_FALSE(UnpackArray("ab", BlockLayout{}, 0, &out, &error));

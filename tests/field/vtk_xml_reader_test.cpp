@@ -25,14 +25,23 @@ std::string Array(const std::string& name, int components, const std::string& va
            "</DataArray>\n";
 }
 
-std::string Base64(const std::string& bytes) {
-    return EncodeBase64(bytes);
-}
-
 std::string UInt32Le(unsigned value) {
     std::string out;
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
     return out;
+}
+
+std::string Points(const std::string& arrays) {
+    return Image("<PointData>" + arrays + "</PointData>");
+}
+
+// An image whose one point array v is two-component Float32 with the given
+// attributes and text, and what follows the ImageData element.
+std::string Float32V(const std::string& attributes, const std::string& text = "",
+                     const std::string& after = "") {
+    return Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" " +
+                     attributes + ">" + text + "</DataArray></PointData>",
+                 "", "", after);
 }
 
 const std::string kFour2 = "1 1 1 1 1 1 1 1";
@@ -41,19 +50,16 @@ const std::string kFour3 = "2 2 2 2 2 2 2 2 2 2 2 2";
 TEST(VtkXml, ChoosesTheNamedThenTheActiveThenTheFirstArray) {
     const std::string arrays =
         Array("p", 1, "0 0 0 0") + Array("flat", 2, kFour2) + Array("steep", 3, kFour3);
-    const struct {
-        std::string pointDataAttributes;
-        std::string vectors;
-        double u;
-    } cases[] = {{"", "", 1}, {"Vectors=\"steep\"", "", 2}, {"Vectors=\"steep\"", "flat", 1}};
-    for (const auto& c : cases) {
-        const std::string doc =
-            Image("<PointData " + c.pointDataAttributes + ">" + arrays + "</PointData>");
-        const FieldResult r = ReadVtkXml(doc, "f.vti", c.vectors);
+    const std::tuple<std::string, std::string, double> cases[] = {
+        {"", "", 1}, {"Vectors=\"steep\"", "", 2}, {"Vectors=\"steep\"", "flat", 1}};
+    for (const auto& [pointDataAttributes, vectors, u] : cases) {
+        const FieldResult r =
+            ReadVtkXml(Image("<PointData " + pointDataAttributes + ">" + arrays + "</PointData>"),
+                       "f.vti", vectors);
         ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.field.u, std::vector<double>(4, c.u)) << c.pointDataAttributes;
+        EXPECT_EQ(r.field.u, std::vector<double>(4, u)) << pointDataAttributes;
     }
-    const FieldResult r = ReadVtkXml(Image("<PointData>" + arrays + "</PointData>"), "f.vti", "p");
+    const FieldResult r = ReadVtkXml(Points(arrays), "f.vti", "p");
     EXPECT_EQ(r.error,
               "f.vti: no point array 'p' of two or three components; found: p (1 component), "
               "flat (2 components), steep (3 components)");
@@ -70,8 +76,7 @@ TEST(VtkXml, TextOfElementsNestedInAnArrayIsNotData) {
         "8\n",
         "1 2 3 4 " + nested + "</PointData> 5 6 7 8"};
     for (const std::string& text : texts) {
-        const FieldResult r =
-            ReadVtkXml(Image("<PointData>" + Array("v", 2, text) + "</PointData>"), "f.vti", "");
+        const FieldResult r = ReadVtkXml(Points(Array("v", 2, text)), "f.vti", "");
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.field.u, (std::vector<double>{1, 3, 5, 7}));
     }
@@ -90,103 +95,78 @@ TEST(VtkXml, Messages) {
     const std::string good = "<PointData>" + Array("v", 2, kFour2) + "</PointData>";
     // One block claiming 3 x 2^24 doubles from ten compressed bytes.
     const std::string bomb =
-        Base64(UInt32Le(1) + UInt32Le(402653184) + UInt32Le(0) + UInt32Le(10)) +
-        Base64(std::string(10, 'x'));
+        EncodeBase64(UInt32Le(1) + UInt32Le(402653184) + UInt32Le(0) + UInt32Le(10)) +
+        EncodeBase64(std::string(10, 'x'));
     const std::string bombDoc =
         "<VTKFile type=\"ImageData\" compressor=\"vtkZLibDataCompressor\">"
         "<ImageData WholeExtent=\"0 4095 0 4095 0 0\"><Piece Extent=\"0 4095 0 4095 0 0\">"
         "<PointData><DataArray type=\"Float64\" Name=\"v\" NumberOfComponents=\"3\" "
         "format=\"binary\">" +
         bomb + "</DataArray></PointData></Piece></ImageData></VTKFile>";
-    const struct {
-        std::string doc;
-        const char* error;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"<VTKFile type=\"StructuredGrid\"></VTKFile>",
-         "f.vti: a curvilinear grid (StructuredGrid) cannot be traced; image or rectilinear data "
-         "can"},
+         "a curvilinear grid (StructuredGrid) cannot be traced; image or rectilinear data can"},
         {"<VTKFile type=\"UnstructuredGrid\"></VTKFile>",
-         "f.vti: unstructured data (UnstructuredGrid) cannot be traced"},
+         "unstructured data (UnstructuredGrid) cannot be traced"},
         {"<VTKFile type=\"PImageData\"></VTKFile>",
-         "f.vti: a parallel index file (PImageData); open one of its pieces"},
-        {"<Other/>", "f.vti: the root element is Other, not VTKFile"},
-        {"<VTKFile type=\"ImageData\"><ImageData", "f.vti: not well-formed XML"},
-        {"<VTKFile type=\"ImageData\"></VTKFile>", "f.vti: no ImageData element"},
+         "a parallel index file (PImageData); open one of its pieces"},
+        {"<Other/>", "the root element is Other, not VTKFile"},
+        {"<VTKFile type=\"ImageData\"><ImageData", "not well-formed XML"},
+        {"<VTKFile type=\"ImageData\"></VTKFile>", "no ImageData element"},
         {Image(good, "compressor=\"vtkLZ4DataCompressor\""),
-         "f.vti: the compressor vtkLZ4DataCompressor is not supported"},
-        {Image(good, "header_type=\"UInt16\""), "f.vti: header_type must be UInt32 or UInt64"},
+         "the compressor vtkLZ4DataCompressor is not supported"},
+        {Image(good, "header_type=\"UInt16\""), "header_type must be UInt32 or UInt64"},
         {Image(good, "", "Direction=\"0 1 0 1 0 0 0 0 1\""),
-         "f.vti: the image is rotated (Direction not along the axes) and cannot be traced"},
-        {Image("<PointData>" + Array("p", 1, "1 2 3 4") + "</PointData>"),
-         "f.vti: no vector components: no point array of two or three components; found: p (1 "
-         "component)"},
-        {Image("<PointData>" + Array("v", 2, "1 2 3") + "</PointData>"),
-         "f.vti: array 'v' holds 3 values of 8"},
-        {Image("<PointData>" + Array("v", 2, "1 2 3 4 5 6 7 z") + "</PointData>"),
-         "f.vti: 'z' in array 'v' is not a number"},
-        {Image("<PointData><DataArray type=\"String\" Name=\"v\" NumberOfComponents=\"2\"/>"
-               "</PointData>"),
-         "f.vti: array 'v' has type 'String', not a number type"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"appended\" offset=\"0\"/></PointData>"),
-         "f.vti: array 'v' is appended but there is no AppendedData"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"appended\" offset=\"99\"/></PointData>",
-               "", "", "<AppendedData encoding=\"raw\">_abc</AppendedData>"),
-         "f.vti: array 'v' starts past the end of the appended data"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"appended\" offset=\"0\"/></PointData>",
-               "", "", "<AppendedData encoding=\"raw\">_" + UInt32Le(32) + "short"),
-         "f.vti: array 'v': the data ends after"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"appended\" offset=\"0\"/></PointData>",
-               "", "", "<AppendedData encoding=\"gzip\">_"),
-         "f.vti: AppendedData encoding must be raw or base64"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"binary\">" +
-               Base64(UInt32Le(31) + std::string(31, 'a')) + "</DataArray></PointData>"),
-         "f.vti: array 'v': the header gives 31 bytes for 32 expected"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"2\" "
-               "format=\"binary\">" +
-               Base64(UInt32Le(32)) + "!" + "</DataArray></PointData>"),
-         "f.vti: array 'v': a character that is not base64 at offset 8"},
-        {Image("<PointData><DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"x\"/>"
-               "</PointData>"),
-         "f.vti: array 'v' has a bad NumberOfComponents"},
-        {bombDoc, "f.vti: array 'v': the compressed sizes are impossibly small"},
+         "the image is rotated (Direction not along the axes) and cannot be traced"},
+        {Points(Array("p", 1, "1 2 3 4")),
+         "no vector components: no point array of two or three components; found: p (1 component)"},
+        {Points(Array("v", 2, "1 2 3")), "array 'v' holds 3 values of 8"},
+        {Points(Array("v", 2, "1 2 3 4 5 6 7 z")), "'z' in array 'v' is not a number"},
+        {Points("<DataArray type=\"String\" Name=\"v\" NumberOfComponents=\"2\"/>"),
+         "array 'v' has type 'String', not a number type"},
+        {Float32V("format=\"appended\" offset=\"0\""),
+         "array 'v' is appended but there is no AppendedData"},
+        {Float32V("format=\"appended\" offset=\"99\"", "",
+                  "<AppendedData encoding=\"raw\">_abc</AppendedData>"),
+         "array 'v' starts past the end of the appended data"},
+        {Float32V("format=\"appended\" offset=\"0\"", "",
+                  "<AppendedData encoding=\"raw\">_" + UInt32Le(32) + "short"),
+         "array 'v': the data ends after"},
+        {Float32V("format=\"appended\" offset=\"0\"", "", "<AppendedData encoding=\"gzip\">_"),
+         "AppendedData encoding must be raw or base64"},
+        {Float32V("format=\"binary\"", EncodeBase64(UInt32Le(31) + std::string(31, 'a'))),
+         "array 'v': the header gives 31 bytes for 32 expected"},
+        {Float32V("format=\"binary\"", EncodeBase64(UInt32Le(32)) + "!"),
+         "array 'v': a character that is not base64 at offset 8"},
+        {Points("<DataArray type=\"Float32\" Name=\"v\" NumberOfComponents=\"x\"/>"),
+         "array 'v' has a bad NumberOfComponents"},
+        {bombDoc, "array 'v': the compressed sizes are impossibly small"},
         {"<VTKFile type=\"ImageData\"><ImageData WholeExtent=\"0 99999 0 99999 0 99\">",
-         "f.vti: the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
-        {"<VTKFile type=\"ImageData\"><ImageData WholeExtent=\"0 9 5 4 0 0\">",
-         "f.vti: an empty extent"},
-        {"<VTKFile type=\"ImageData\"><ImageData WholeExtent=\"0 1 0 1 0 0\"><Piece/><Piece/>"
-         "</ImageData></VTKFile>",
-         "f.vti: the data comes in 2 pieces; only single-piece files are read"},
+         "the grid of 100000 x 100000 x 100 nodes is larger than the limit"},
+        {"<VTKFile type=\"ImageData\"><ImageData WholeExtent=\"0 9 5 4 0 0\">", "an empty extent"},
         {"<VTKFile type=\"RectilinearGrid\"><RectilinearGrid WholeExtent=\"0 1 0 1 0 0\"><Piece>" +
              good + "<Coordinates>" + Array("x", 1, "0 1") +
-             "</Coordinates></Piece>"
-             "</RectilinearGrid></VTKFile>",
-         "f.vti: the Coordinates element must hold three arrays, not 1"},
+             "</Coordinates></Piece></RectilinearGrid></VTKFile>",
+         "the Coordinates element must hold three arrays, not 1"},
     };
-    for (const auto& c : cases) {
-        const FieldResult r = ReadVtkXml(c.doc, "f.vti", "");
-        EXPECT_FALSE(r.ok) << c.doc;
-        EXPECT_EQ(r.error.substr(0, std::string(c.error).size()), c.error) << r.error;
+    for (const auto& [doc, error] : cases) {
+        const FieldResult r = ReadVtkXml(doc, "f.vti", "");
+        EXPECT_FALSE(r.ok) << doc;
+        const std::string want = "f.vti: " + std::string(error);
+        EXPECT_EQ(r.error.substr(0, want.size()), want);
     }
 }
 
 TEST(VtkXml, FixturesThatCannotBeTraced) {
-    const struct {
-        const char* file;
-        const char* error;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"line.vti", "a 1-D array (9 x 1 x 1 nodes) cannot be traced"},
         {"two_pieces.vtr", "the data comes in 2 pieces; only single-piece files are read"},
     };
-    for (const auto& c : cases) {
-        const std::string path = test::Fixture(c.file);
-        const FieldResult r = ReadVtkXml(test::ReadBytes(path), path, "");
-        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(c.error).size()),
-                  path + ": " + c.error);
+    for (const auto& [file, error] : cases) {
+        const std::string path = test::Fixture(file);
+        const FieldResult r = ReadVtkXml(test::ReadWholeFile(path), path, "");
+        EXPECT_EQ(r.error.substr(0, path.size() + 2 + std::string(error).size()),
+                  path + ": " + error);
     }
 }
 

@@ -23,20 +23,18 @@ using Index = Expression::Index;
 
 // The expression at i in a plain InputForm-like text: numbers as %.17g.
 std::string Print(const Expression& e, Index i) {
+    std::string s;
     auto join = [&](std::size_t from, const char* open, const char* close) {
-        std::string s = open;
-        for (std::size_t k = from; k < e.Size(i); ++k) {
-            if (k > from) s += ", ";
-            s += Print(e, e.Child(i, k));
-        }
+        s += open;
+        for (std::size_t k = from; k < e.Size(i); ++k)
+            s += (k > from ? ", " : "") + Print(e, e.Child(i, k));
         return s + close;
     };
+    char number[40];
     switch (e.Kind(i)) {
-        case NodeKind::Number: {
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.17g", e.Number(i));
-            return buf;
-        }
+        case NodeKind::Number:
+            std::snprintf(number, sizeof number, "%.17g", e.Number(i));
+            return number;
         case NodeKind::String:
             return "\"" + std::string(e.Text(i)) + "\"";
         case NodeKind::Symbol:
@@ -44,7 +42,8 @@ std::string Print(const Expression& e, Index i) {
         case NodeKind::List:
             return join(0, "{", "}");
         case NodeKind::Apply:
-            return Print(e, e.Child(i, 0)) + join(1, "[", "]");
+            s = Print(e, e.Child(i, 0));
+            return join(1, "[", "]");
         case NodeKind::Rule:
             return Print(e, e.Child(i, 0)) + (e.Op(i) == '>' ? " -> " : " :> ") +
                    Print(e, e.Child(i, 1));
@@ -106,9 +105,8 @@ TEST(CompressedData, LayoutOfTheTextIsIgnored) {
         if (c.expect[0] != '=') continue;
         for (const char* gap : {"\n", " \t", "\\\n", "\\\r\n", "\r\n  "}) {
             std::string laid = std::string(gap) + c.payload.substr(0, 2);
-            for (std::size_t k = 2; k < c.payload.size(); k += 7) {
+            for (std::size_t k = 2; k < c.payload.size(); k += 7)
                 laid += gap + c.payload.substr(k, 7);
-            }
             EXPECT_EQ(Decode(laid), c.expect)
                 << c.name << " with " << ::testing::PrintToString(gap);
         }
@@ -125,9 +123,8 @@ std::string CompressedText(const std::string& raw) {
     return "1:" + EncodeBase64(z);
 }
 
-// Packed arrays of zeros inflate hundreds of times larger than their
-// stream: the output grows to fit them, and the budget still cuts exactly
-// at the inflated size. The elements arrive as one packed list.
+// Packed zeros inflate hundreds of times larger than their stream: the output
+// grows to fit them, the budget cuts exactly at the inflated size, one packed list.
 TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
     for (const char type : {'e', 'n'}) {
         for (const std::int32_t n : {1, 8191, 8192, 40000, 300000}) {
@@ -136,24 +133,22 @@ TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
             for (const std::int32_t v : {1, n}) raw.append(reinterpret_cast<const char*>(&v), 4);
             raw.append(static_cast<std::size_t>(n) * width, '\0');
             const std::string text = CompressedText(raw);
-            const std::string what = std::string(1, type) + " x " + std::to_string(n);
             for (const std::size_t budget : {raw.size(), raw.size() - 1, raw.size() * 5}) {
+                SCOPED_TRACE(std::string(1, type) + " x " + std::to_string(n) + ", budget " +
+                             std::to_string(budget));
                 Expression e;
                 ASSERT_EQ(e.Parse("0"), mexpr::ParseStatus::Ok);
                 Index root = 0;
                 std::size_t left = budget;
-                const CompressedStatus s = DecodeCompressedData(text, e, root, left);
-                if (budget < raw.size()) {
-                    EXPECT_EQ(s, CompressedStatus::TooLarge) << what;
-                    continue;
-                }
-                ASSERT_EQ(s, CompressedStatus::Ok) << what << " budget " << budget;
-                EXPECT_EQ(left, budget - raw.size()) << what;
+                ASSERT_EQ(DecodeCompressedData(text, e, root, left),
+                          budget < raw.size() ? CompressedStatus::TooLarge : CompressedStatus::Ok);
+                if (budget < raw.size()) continue;
+                EXPECT_EQ(left, budget - raw.size());
                 const std::span<const double> values = e.PackedNumbers(root);
-                ASSERT_EQ(values.size(), static_cast<std::size_t>(n)) << what;
-                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n) << what;
-                EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n') << what;
-                EXPECT_LE(e.NodeCount(), 2u) << what;  // the parsed 0 and the list
+                ASSERT_EQ(values.size(), static_cast<std::size_t>(n));
+                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n);
+                EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n');
+                EXPECT_LE(e.NodeCount(), 2u);  // the parsed 0 and the list
             }
         }
     }

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "notebook/compressed_decoder.h"
 #include "notebook/solution_reader.h"
-#include "tests/test_support.h"
 
 namespace vortan::notebook {
 namespace {
@@ -72,48 +70,6 @@ TEST(ScanSolutions, NestingBeyondTheLimitIsAnError) {
     EXPECT_NE(error.find("nested"), std::string::npos) << error;
     EXPECT_TRUE(ScanSolutions(std::string(kMaxScanDepth, '['), found, error));
     EXPECT_TRUE(found.empty());
-}
-
-// What a fixture file lists: "names | points | account" per solution, and
-// each solution's line holds the start of its first function.
-std::vector<std::string> Listing(const std::string& path) {
-    InstallCompressedDataDecoder();
-    const std::string text = test::ReadWholeFile(test::SourcePath(path));
-    std::vector<FoundSolution> found;
-    std::string error;
-    EXPECT_TRUE(ScanSolutions(text, found, error)) << error;
-    std::vector<std::string> out;
-    std::size_t lastLine = 0;
-    for (const FoundSolution& s : found) {
-        std::vector<CoordinateFunction> functions;
-        const SkipReason r = ReadSolution(text, s, functions);
-        const std::size_t points = r == SkipReason::None ? functions[0].grid.size() : 0;
-        out.push_back(NameList(s) + " | " + std::to_string(points) + " | " + SkipReasonText(r));
-        // The line named holds the function's start.
-        std::size_t lineStart = 0;
-        for (std::size_t l = 1; l < s.line; ++l) lineStart = text.find('\n', lineStart) + 1;
-        const std::size_t lineEnd = text.find('\n', s.functions[0].begin);
-        EXPECT_TRUE(lineStart <= s.functions[0].begin && s.functions[0].begin < lineEnd)
-            << out.back();
-        EXPECT_GT(s.line, lastLine);
-        lastLine = s.line;
-    }
-    return out;
-}
-
-TEST(ScanSolutions, Fixtures) {
-    const struct {
-        const char* path;
-        std::vector<std::string> want;
-    } cases[] = {
-        // The output cell's boxes with compressed arrays, the Manipulate's
-        // value (its initialisation holds a copy), and a second copy of the output.
-        {"tests/fixtures/notebook/solutions.nb", {"x, y | 101 | parsed", "x, y | 41 | parsed"}},
-        {"tests/fixtures/notebook/solutions.m",
-         {"x, y, z | 101 | parsed", "x, y | 0 | complex values",
-          "u | 0 | a function of more than one variable"}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Listing(c.path), c.want) << c.path;
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-// Records whose arrays are compressed, whose values are B-splines or whose
-// domain does not start at 0 against their explicit twins: the same knots
-// and the same pixels.
+// Records with compressed arrays, B-spline values or a domain not starting at 0
+// against their explicit twins: the same knots and the same pixels.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,7 +22,6 @@ struct NullHost : IFrameHost {
     void SetStatusText(const std::string&, bool) override {}
     bool SetTimer(unsigned, std::uint32_t) override { return true; }
     void KillTimer(unsigned) override {}
-    void StreamletDrawn() override {}
 };
 
 struct Twins {
@@ -54,14 +53,11 @@ Twins Load() {
 std::vector<float> Knots(const Twins& t, const std::string& record) {
     auto state = std::make_unique<VortanFrameState>();
     SkipReason reason = SkipReason::None;
-    if (!ParseStreamlineRecord(record, t.streamHeader, *state, &reason)) {
+    if (!ParseStreamlineRecord(record, t.streamHeader, *state, &reason))
         return {-2.0f, static_cast<float>(reason)};
-    }
     std::vector<float> out{static_cast<float>(state->m_knotCount)};
-    for (int k = 0; k <= state->m_knotCount; ++k) {
-        const Knot& n = state->m_knots[static_cast<std::size_t>(k)];
+    for (const Knot& n : std::span(state->m_knots).first(state->m_knotCount + 1u))
         out.insert(out.end(), {n.t, n.x, n.y, n.z});
-    }
     return out;
 }
 
@@ -71,13 +67,10 @@ std::vector<CanvasPixel> Pixels(const std::string& file) {
     auto state = std::make_unique<VortanFrameState>();
     state->m_inputPath = dir.file("flow.math");
     state->m_axisX = state->m_axisY = state->m_animationOn = state->m_withOrientation = 1;
-    state->m_diskDiameter = 3;
-    state->m_colortableCount = 7;
-    state->m_entriesPerTable = 32;
+    state->m_diskDiameter = 3, state->m_colortableCount = 7, state->m_entriesPerTable = 32;
     IndexedCanvas canvas(400, 400 + kStatusBarHeight);
     NullHost host;
-    const PassStats stats = RunDrawingPass(*state, canvas, host);
-    EXPECT_EQ(stats.drawn, 1);
+    EXPECT_EQ(RunDrawingPass(*state, canvas, host).drawn, 1);
     return canvas.Pixels();
 }
 
@@ -103,19 +96,6 @@ TEST_F(RecordTwins, SameKnotsAndPixelsAsTheExplicitRecord) {
     }
 }
 
-// Without a decoder the compressed twins are skipped as compressed data;
-// the explicit ones still read.
-TEST_F(RecordTwins, WithoutDecoderCompressedRecordsAreSkipped) {
-    InstallCompressedDataDecoder(nullptr);
-    const Twins t = Load();
-    const float compressed = static_cast<float>(SkipReason::CompressedData);
-    for (std::size_t k : {1u, 2u, 3u, 7u}) {
-        EXPECT_EQ(Knots(t, t.records[k]), (std::vector<float>{-2.0f, compressed})) << t.names[k];
-    }
-    EXPECT_EQ(Knots(t, t.records[0]).size(), 1u + 4u * 101u);
-    notebook::InstallCompressedDataDecoder();
-}
-
 // The payload of the named case of the decoder's case table.
 std::string CasePayload(const std::string& name) {
     std::istringstream in(
@@ -131,8 +111,7 @@ std::string CasePayload(const std::string& name) {
 TEST_F(RecordTwins, CorruptCompressedDataIsSkippedWithItsAccount) {
     const Twins t = Load();
     const std::string& record = t.records[1];
-    const std::size_t open = record.find("CompressedData[\"") + 16;
-    const std::size_t close = record.find('"', open);
+    const std::size_t open = record.find("CompressedData[\"") + 16, close = record.find('"', open);
     ASSERT_NE(close, std::string::npos);
     const std::pair<std::string, SkipReason> cases[] = {
         {"2:" + record.substr(open + 2, close - open - 2), SkipReason::BadBase64},
@@ -150,8 +129,6 @@ TEST_F(RecordTwins, CorruptCompressedDataIsSkippedWithItsAccount) {
         EXPECT_EQ(Knots(t, text), (std::vector<float>{-2.0f, static_cast<float>(want)}))
             << SkipReasonText(want);
     }
-    EXPECT_STREQ(SkipReasonText(UnknownCompressedTypeReason(0x63)),
-                 "compressed data: unknown packed array or expression type 0x63");
     EXPECT_STREQ(SkipReasonText(UnknownCompressedTypeReason(0xff)),
                  "compressed data: unknown packed array or expression type 0xff");
 }

@@ -17,10 +17,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Reproduced exactly by bilinear (trilinear) interpolation.
-void Linear(double x, double y, double z, double& u, double& v, double& w) {
-    u = 1 + 2 * x + 3 * y + 4 * x * y + x * y * z;
-    v = -0.5 * x + y - x * y + y * z;
-    w = x * z - y;
+std::array<double, 3> Linear(double x, double y, double z) {
+    return {1 + 2 * x + 3 * y + 4 * x * y + x * y * z, -0.5 * x + y - x * y + y * z, x * z - y};
 }
 
 TEST(CheckField, RefusesWhatTheSamplerCannotUse) {
@@ -64,8 +62,7 @@ TEST(FieldSampler, ReproducesBilinearAndTrilinearFieldsOnEvenAndUnevenAxes) {
             Velocity got;
             ASSERT_EQ(sampler.Sample(p[0], p[1], f.dimension == 3 ? p[2] : 123.0, got), inside);
             if (!inside) continue;
-            double u = 0, v = 0, w = 0;
-            Linear(p[0], p[1], f.dimension == 3 ? p[2] : 0.0, u, v, w);
+            const auto [u, v, w] = Linear(p[0], p[1], f.dimension == 3 ? p[2] : 0.0);
             EXPECT_NEAR(got.u, u, 1e-12) << p[0] << "," << p[1] << "," << p[2];
             EXPECT_NEAR(got.v, v, 1e-12);
             EXPECT_NEAR(got.w, f.dimension == 3 ? w : 0.0, 1e-12);

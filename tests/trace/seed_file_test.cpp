@@ -12,7 +12,7 @@ namespace {
 
 TEST(SeedFile, ParsesPointsOrSaysWhereItCannot) {
     // text, dimension, the points as "x y z;" or the error
-    const std::tuple<const char*, int, const char*> cases[] = {
+    const std::tuple<std::string, int, const char*> cases[] = {
         {"# x y\n\n  1,2\r\n3;\t4\n+5 -6e-1", 2, "1 2 0;3 4 0;5 -0.6 0;"},
         {"1 2 3\n", 3, "1 2 3;"},
         {"1 2 3\n", 2, "seeds.txt:1: expected 2 numbers (x y), found more"},
@@ -20,7 +20,9 @@ TEST(SeedFile, ParsesPointsOrSaysWhereItCannot) {
         {"1 2\n\n1 x\n", 2, "seeds.txt:3: 'x' is not a number"},
         {"1 nan\n", 2, "seeds.txt:1: 'nan' is not a number"},
         {"1 2x\n", 2, "seeds.txt:1: '2x' is not a number"},
-        {"# nothing\n\n", 2, "seeds.txt: no seed points"}};
+        {"# nothing\n\n", 2, "seeds.txt: no seed points"},
+        {"1 2\n" + std::string(kMaxSeedLine + 1, ' ') + "\n", 2,
+         "seeds.txt:2: line longer than 4096 characters"}};
     for (const auto& [text, dimension, want] : cases) {
         std::vector<SeedPoint> seeds = {{9, 9, 9}};
         std::string error, points;
@@ -29,13 +31,10 @@ TEST(SeedFile, ParsesPointsOrSaysWhereItCannot) {
             for (const SeedPoint& p : seeds) out << p.x << ' ' << p.y << ' ' << p.z << ';';
             points = out.str();
         }
-        EXPECT_EQ(error.empty() ? points : error, want) << text;
+        EXPECT_EQ(error.empty() ? points : error, want) << text.substr(0, 20);
     }
     std::vector<SeedPoint> seeds;
     std::string error;
-    EXPECT_FALSE(
-        ParseSeeds("1 2\n" + std::string(kMaxSeedLine + 1, ' ') + "\n", "s", 2, seeds, error));
-    EXPECT_EQ(error, "s:2: line longer than 4096 characters");
     vortan::test::TempDir dir;
     EXPECT_FALSE(ReadSeedFile(dir.file("none.txt"), 2, seeds, error));
     EXPECT_EQ(error, "cannot open " + dir.file("none.txt") + ": No such file or directory");

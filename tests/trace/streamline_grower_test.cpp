@@ -46,10 +46,9 @@ struct Grower {
 TEST(StreamlineGrower, StopsAtACriticalPoint) {
     // A sink at the origin; with the critical speed 0.01 of the top (sqrt 2),
     // lines stop about 0.0141 from it, and a seed on it cannot start.
-    Grower g(
-        Sampled([](double x, double y, double, double& u, double& v, double&) { u = -x, v = -y; },
-                Nodes(-1, 1, 17), Nodes(-1, 1, 17)),
-        0.01 * std::sqrt(2.0) * 200);
+    Grower g(Sampled([](double x, double y, double) { return test::V(-x, -y); }, Nodes(-1, 1, 17),
+                     Nodes(-1, 1, 17)),
+             0.01 * std::sqrt(2.0) * 200);
     std::vector<TracedPoint> line;
     EXPECT_EQ(g.Grow(0.8, 0.6, +1, line), StopReason::kCritical);
     const double r = std::hypot(line.back().px, line.back().py);
@@ -75,8 +74,8 @@ TEST(StreamlineGrower, ClosesOnItselfAndStopsBesideAnotherLine) {
     EXPECT_NEAR(circle.back().time, circle.back().arc / 100, 1e-6);
     for (const TracedPoint& p : circle) EXPECT_NEAR(std::hypot(p.px, p.py), 0.5, 2e-6);
     // Upward flow from (0, -0.9) towards that circle stops 5 px before it.
-    Grower h(Sampled([](double, double, double, double& u, double& v, double&) { u = 0, v = 1; },
-                     Nodes(-1, 1, 5), Nodes(-1, 1, 5)));
+    Grower h(Sampled([](double, double, double) { return test::V(0, 1); }, Nodes(-1, 1, 5),
+                     Nodes(-1, 1, 5)));
     for (const TracedPoint& p : circle)
         h.grid.Add({(p.px + 1) * 200, (p.py + 1) * 200, 0, p.arc, 0});
     EXPECT_EQ(h.Grow(0.0, -0.9, +1, second, 1), StopReason::kNeighbour);

@@ -40,8 +40,7 @@ TEST(TraceCache, TracesOnceAndAgainWhenTheFileChanges) {
     vortan::test::TempDir dir;
     const std::string cache = dir.file("cache"), field = dir.file("wind.vtk");
     FakeTracer tracer;
-    // The field file's text and time, whether the lookup traces, what it
-    // serves; entries for the file as it was are removed.
+    // Field text and time, whether the lookup traces, what it serves; one entry.
     const std::tuple<const char*, time_t, bool, const char*> steps[] = {
         {"field A", 1000000, true, "traced 1: field A"},
         {"field A", 1000000, false, "traced 1: field A"},

@@ -2,6 +2,8 @@
 // and the distances between traced streamlines in picture pixels.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -15,7 +17,11 @@
 
 namespace vortan::trace::test {
 
-using Flow = std::function<void(double x, double y, double z, double& u, double& v, double& w)>;
+// The velocity u, v, w at x, y, z.
+using Flow = std::function<std::array<double, 3>(double x, double y, double z)>;
+inline std::array<double, 3> V(double u, double v, double w = 0) {
+    return {u, v, w};
+}
 
 inline std::vector<double> Nodes(double a, double b, std::size_t n) {
     std::vector<double> nodes(n);
@@ -33,8 +39,7 @@ inline VectorField Sampled(const Flow& flow, std::vector<double> x, std::vector<
     for (double zz : f.z)
         for (double yy : f.y)
             for (double xx : f.x) {
-                double u = 0, v = 0, w = 0;
-                flow(xx, yy, zz, u, v, w);
+                const auto [u, v, w] = flow(xx, yy, zz);
                 f.u.push_back(u), f.v.push_back(v);
                 if (f.dimension == 3) f.w.push_back(w);
             }
@@ -43,26 +48,26 @@ inline VectorField Sampled(const Flow& flow, std::vector<double> x, std::vector<
 
 // Solid-body rotation on [-1, 1]^2: circles.
 inline VectorField Rotation(std::size_t n = 65) {
-    return Sampled([](double x, double y, double, double& u, double& v, double&) { u = -y, v = x; },
-                   Nodes(-1, 1, n), Nodes(-1, 1, n));
+    return Sampled([](double x, double y, double) { return V(-y, x); }, Nodes(-1, 1, n),
+                   Nodes(-1, 1, n));
 }
 // Uniform flow (1, 0.5) on [0, 2] x [0, 1]: lines of slope 0.5.
 inline VectorField Uniform() {
-    return Sampled([](double, double, double, double& u, double& v, double&) { u = 1, v = 0.5; },
-                   Nodes(0, 2, 9), Nodes(0, 1, 5));
+    return Sampled([](double, double, double) { return V(1, 0.5); }, Nodes(0, 2, 9),
+                   Nodes(0, 1, 5));
 }
 // The saddle (x, -y) on [-1, 1]^2: hyperbolas x y = const.
 inline VectorField Saddle() {
-    return Sampled([](double x, double y, double, double& u, double& v, double&) { u = x, v = -y; },
-                   Nodes(-1, 1, 33), Nodes(-1, 1, 33));
+    return Sampled([](double x, double y, double) { return V(x, -y); }, Nodes(-1, 1, 33),
+                   Nodes(-1, 1, 33));
 }
 // The double gyre on [0, 2] x [0, 1], its separatrix x = 1 on a grid line.
 inline VectorField DoubleGyre(std::size_t nx = 257, std::size_t ny = 129) {
     using std::numbers::pi;
     return Sampled(
-        [](double x, double y, double, double& u, double& v, double&) {
-            u = -pi * std::sin(pi * x) * std::cos(pi * y);
-            v = pi * std::cos(pi * x) * std::sin(pi * y);
+        [](double x, double y, double) {
+            return V(-pi * std::sin(pi * x) * std::cos(pi * y),
+                     pi * std::cos(pi * x) * std::sin(pi * y));
         },
         Nodes(0, 2, nx), Nodes(0, 1, ny));
 }
@@ -80,14 +85,13 @@ inline Pixel ToPixel(const StreamlineHeader& h, double x, double y) {
 class SegmentIndex {
   public:
     SegmentIndex(const TraceResult& r, double bucket, bool knotsOnly = false) : m_bucket(bucket) {
-        for (std::size_t l = 0; l < r.streamlines.size(); ++l) {
-            const auto& line = r.streamlines[l];
-            for (std::size_t i = 0; i + (knotsOnly ? 0 : 1) < line.size(); ++i) {
+        for (std::size_t l = 0; l < r.streamlines.size(); ++l)
+            for (std::size_t i = 0; i + (knotsOnly ? 0 : 1) < r.streamlines[l].size(); ++i) {
+                const auto& line = r.streamlines[l];
                 const Pixel a = ToPixel(r.header, line[i].x, line[i].y);
                 const Pixel b = knotsOnly ? a : ToPixel(r.header, line[i + 1].x, line[i + 1].y);
                 m_buckets[Key(a.x, a.y)].push_back({a, b, l});
             }
-        }
     }
     // Distance from p to the nearest segment not of line skip.
     double Nearest(Pixel p, std::size_t skip = std::numeric_limits<std::size_t>::max()) const {
@@ -100,9 +104,8 @@ class SegmentIndex {
                 for (const Segment& s : it->second) {
                     if (s.line == skip) continue;
                     const double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y, len2 = dx * dx + dy * dy;
-                    const double f =
-                        len2 > 0 ? ((p.x - s.a.x) * dx + (p.y - s.a.y) * dy) / len2 : 0;
-                    const double c = std::fmax(0.0, std::fmin(1.0, f));
+                    const double f = ((p.x - s.a.x) * dx + (p.y - s.a.y) * dy) / len2;
+                    const double c = len2 > 0 ? std::clamp(f, 0.0, 1.0) : 0;
                     best = std::fmin(best, std::hypot(p.x - s.a.x - c * dx, p.y - s.a.y - c * dy));
                 }
             }

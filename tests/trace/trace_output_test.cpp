@@ -11,13 +11,12 @@
 namespace vortan::trace {
 namespace {
 
-// Traced, written and read back as the drawing pass reads it: the header and
-// every streamline's knots are the traced points at single precision, lines
-// of more than 1001 points thinned evenly.
+// Read back as the drawing pass reads it: the header, and the traced points at
+// single precision as knots, lines of more than 1001 points thinned evenly.
 TEST(WriteTraceResult, ReadsBackToTheSameKnots) {
-    const VectorField helix = test::Sampled(
-        [](double x, double y, double, double& u, double& v, double& w) { u = -y, v = x, w = 0.2; },
-        test::Nodes(-1, 1, 9), test::Nodes(-1, 1, 9), test::Nodes(0, 1, 5));
+    const VectorField helix =
+        test::Sampled([](double x, double y, double) { return test::V(-y, x, 0.2); },
+                      test::Nodes(-1, 1, 9), test::Nodes(-1, 1, 9), test::Nodes(0, 1, 5));
     const std::pair<VectorField, Parameter> cases[] = {{test::Rotation(), Parameter::kNormalized},
                                                        {test::DoubleGyre(65, 33), Parameter::kTime},
                                                        {helix, Parameter::kLength}};
@@ -25,8 +24,7 @@ TEST(WriteTraceResult, ReadsBackToTheSameKnots) {
     std::size_t thinned = 0;
     for (const auto& [field, parameter] : cases) {
         TraceOptions options;
-        options.parameter = parameter;
-        options.separation = field.dimension == 3 ? 60 : 6;
+        options.parameter = parameter, options.separation = field.dimension == 3 ? 60 : 6;
         const TraceResult r = TraceField(field, options);
         ASSERT_FALSE(r.streamlines.empty()) << r.error;
         std::string error;
@@ -71,8 +69,6 @@ TEST(WriteTraceResult, AFailedWriteKeepsTheOldFile) {
     vortan::test::WriteTextFile(dir.file("old.math"), "old");
     TraceResult r = TraceField(test::Uniform(), {});
     std::string error;
-    EXPECT_FALSE(WriteTraceResult(r, dir.file("none/out.math"), error));
-    EXPECT_NE(error.find(dir.file("none/out.math")), std::string::npos) << error;
     // A position beyond the float range is refused; the file in place stays.
     r.streamlines[0][1].x = 1e300;
     EXPECT_FALSE(WriteTraceResult(r, dir.file("old.math"), error));
