@@ -127,39 +127,34 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
 // fits it; one that fits is shown whole, without scrolling.
 TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    const struct {
-        int width, height;
-        bool scrolls;
-    } cases[] = {
-        {120, 90, false},
-        {available.width() + 800, available.height() + 400, true},
-        {120, available.height() * 2, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        vortan::test::WriteTextFile(m_input,
-                                    vortan::test::FrameInputText(static_cast<float>(c.width),
-                                                                 static_cast<float>(c.height), 2));
+    const QSize cases[] = {{120, 90},  // fits: not scrolled
+                           {available.width() + 800, available.height() + 400},
+                           {120, available.height() * 2}};
+    for (const QSize size : cases) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        const bool scrolls = size != cases[0];
+        vortan::test::WriteTextFile(
+            m_input, vortan::test::FrameInputText(static_cast<float>(size.width()),
+                                                  static_cast<float>(size.height()), 2));
         auto p = FrameParams(m_input);
-        p.m_imageWidth = c.width;
-        p.m_imageHeight = c.height;
+        p.m_imageWidth = size.width();
+        p.m_imageHeight = size.height();
         CVortanFrame* f = Shown(p);
         auto* scroll = f->findChild<QScrollArea*>("pictureScroll");
-        EXPECT_EQ(scroll != nullptr, c.scrolls);
-        EXPECT_EQ(f->ClientSize(), QSize(c.width, c.height + vortan::kStatusBarHeight));
+        EXPECT_EQ(scroll != nullptr, scrolls);
+        EXPECT_EQ(f->ClientSize(), size + QSize(0, vortan::kStatusBarHeight));
         // The window keeps a fixed size, and a scrolled one fits the screen.
         EXPECT_EQ(f->minimumSize(), f->maximumSize());
-        if (c.scrolls) {
+        if (scrolls) {
             ASSERT_NE(scroll, nullptr);
             EXPECT_EQ(scroll->widget()->size(), f->ClientSize());
             EXPECT_LE(f->frameGeometry().right(), available.right());
             EXPECT_LE(f->frameGeometry().bottom(), available.bottom());
             EXPECT_GE(scroll->width(), 100);
-            // Scrolled away from the top left, a tick shows the picture's
-            // visible part through the new palette.
-            scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum() / 2 +
-                                                    1);
-            scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum() / 3 + 1);
+            // Scrolled away from the top left, a tick shows the visible part in the new palette.
+            for (auto [bar, part] :
+                 {std::pair{scroll->horizontalScrollBar(), 2}, {scroll->verticalScrollBar(), 3}})
+                bar->setValue(bar->maximum() / part + 1);
             QTest::qWait(20);
             f->OnTimer();
             ExpectPresentedThroughPalette(f);
@@ -299,11 +294,8 @@ TEST_F(FrameTest, WhichExposuresRunAPass) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(f));
         QTest::qWait(50);
     };
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        int passes;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, int> cases[] = {
+        // what, act, passes
         {"picture", [&] { Expose(f, picture); }, 1},
         {"corner of the picture", [&] { Expose(f, QRect(picture.topLeft(), QSize(10, 10))); }, 1},
         {"status strip", [&] { Expose(f, status); }, 1},
@@ -314,14 +306,14 @@ TEST_F(FrameTest, WhichExposuresRunAPass) {
         {"other window closing", [&] { coverAndClose(&other); }, 1},
         {"focus away and back", focusAwayAndBack, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, act, passes] : cases) {
         f->OnCommand(res::ID_ANIMATION);  // stopped: only a pass can start the timer now
         const int before = f->PassCount();
         f->SetStatusText("   Printing... ", false);
-        c.act();
-        EXPECT_EQ(f->PassCount() - before, c.passes) << c.what;
-        EXPECT_EQ(f->IsTimerActive(), c.passes > 0) << c.what;
-        EXPECT_EQ(f->StatusText(), c.passes ? "   Drawing:   DONE" : "   Printing... ") << c.what;
+        act();
+        EXPECT_EQ(f->PassCount() - before, passes) << what;
+        EXPECT_EQ(f->IsTimerActive(), passes > 0) << what;
+        EXPECT_EQ(f->StatusText(), passes ? "   Drawing:   DONE" : "   Printing... ") << what;
         f->OnCommand(res::ID_ANIMATION);
     }
     QApplication::setPalette(appPalette);
