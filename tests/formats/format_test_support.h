@@ -27,8 +27,8 @@ struct LayoutCase {
 
 inline std::unique_ptr<VortanFrameState> MakeState(const LayoutCase& c) {
     auto state = std::make_unique<VortanFrameState>();
-    state->m_withOrientation = c.withOrientation ? 1 : 0;
-    state->m_withoutOrientation = c.withOrientation ? 0 : 1;
+    state->m_withOrientation = c.withOrientation;
+    state->m_withoutOrientation = !c.withOrientation;
     state->m_colortableCount = c.tables;
     state->m_colors32 = c.colors32;
     state->m_colors64 = c.colors32 ? 0 : 1;
@@ -74,8 +74,7 @@ inline GifPicture ReadGif(const std::string& path) {
         const SavedImage& image = gif->SavedImages[i];
         const ColorMapObject* map = image.ImageDesc.ColorMap;
         GifFrame f;
-        f.width = image.ImageDesc.Width;
-        f.height = image.ImageDesc.Height;
+        f.width = image.ImageDesc.Width, f.height = image.ImageDesc.Height;
         if (map) f.colours.assign(map->Colors, map->Colors + map->ColorCount);
         f.indices.assign(image.RasterBits, image.RasterBits + f.width * f.height);
         GraphicsControlBlock gcb{};

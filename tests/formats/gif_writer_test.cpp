@@ -83,14 +83,12 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
         TempDir dir;
         RecordingSink sink;
         GifOptions options;
-        options.delayMs = 40;
-        options.pictureHeight = canvas.Height() - 2;  // the last two rows are blank
+        options.delayMs = 40, options.pictureHeight = canvas.Height() - 2;  // 2 blank rows
         ASSERT_TRUE(WriteAnimatedGif(dir.file("a.gif"), canvas, *state, options, sink));
         EXPECT_TRUE(sink.messages.empty());
         const GifPicture gif = ReadGif(dir.file("a.gif"));
         ASSERT_TRUE(gif.ok);
-        EXPECT_EQ(gif.width, canvas.Width());
-        EXPECT_EQ(gif.height, canvas.Height() - 2);
+        EXPECT_EQ(std::pair(gif.width, gif.height), std::pair(canvas.Width(), canvas.Height() - 2));
         ASSERT_EQ(static_cast<int>(gif.frames.size()), c.period);
         std::set<int> cleared;
         ExpectFrames(gif, canvas, gif.height, twin, !c.layout.withOrientation, 4, cleared);
@@ -111,8 +109,7 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     TempDir dir;
     RecordingSink sink;
     GifOptions options;
-    options.frames = 5;
-    options.delayMs = 7;
+    options.frames = 5, options.delayMs = 7;
     ASSERT_TRUE(WriteAnimatedGif(dir.file("e.gif"), canvas, *state, options, sink));
     const std::string bytes = ReadWholeFile(dir.file("e.gif"));
     const std::string loop("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
@@ -129,38 +126,30 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
 // A size at or above the limit is announced before writing: exactly the
 // file's size when the frames share their pixels, near it when they do not.
 TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
-    const struct {
-        const char* name;
-        bool withOrientation;  // false: cleared pixels re-indexed per frame
-        int frames;
-        std::uint64_t from;  // the announcement limit
-        bool announced;
-    } cases[] = {
-        {"shared pixels", true, 40, 0, true},
-        {"per-frame pixels", false, 40, 0, true},
-        {"below the limit", true, 40, std::uint64_t{1} << 30, false},
+    // with orientation (else cleared pixels are re-indexed per frame), the announcement limit
+    const std::tuple<const char*, bool, std::uint64_t> cases[] = {
+        {"shared pixels", true, 0},
+        {"per-frame pixels", false, 0},
+        {"below the limit", true, std::uint64_t{1} << 30},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto state = MakeState({c.name, c.withOrientation, 7, 1, 1, 0});
-        const IndexedCanvas canvas = GridCanvas(0, 255);
+    for (const auto& [name, withOrientation, from] : cases) {
+        SCOPED_TRACE(name);
+        auto state = MakeState({name, withOrientation, 7, 1, 1, 0});
         TempDir dir;
         RecordingSink sink;
-        GifOptions options;
-        options.frames = c.frames;
-        options.largeOutputFrom = c.from;
         std::vector<std::uint64_t> said;
+        GifOptions options;
+        options.frames = 40, options.largeOutputFrom = from;
         options.largeOutput = [&](std::uint64_t bytes) {
             said.push_back(bytes);
             EXPECT_EQ(CountEntries(dir.path()), 0);  // said before the file is made
         };
-        ASSERT_TRUE(WriteAnimatedGif(dir.file("a.gif"), canvas, *state, options, sink));
-        const auto size = static_cast<std::uint64_t>(std::filesystem::file_size(dir.file("a.gif")));
-        ASSERT_EQ(said.size(), c.announced ? 1u : 0u);
-        if (!c.announced) continue;
-        const double tolerance = c.withOrientation ? 0 : 0.05;  // shared pixels: exact
-        EXPECT_NEAR(static_cast<double>(said[0]), static_cast<double>(size),
-                    tolerance * static_cast<double>(size));
+        ASSERT_TRUE(WriteAnimatedGif(dir.file("a.gif"), GridCanvas(0, 255), *state, options, sink));
+        const auto size = static_cast<double>(std::filesystem::file_size(dir.file("a.gif")));
+        ASSERT_EQ(said.size(), from ? 0u : 1u);
+        if (from) continue;
+        const double tolerance = withOrientation ? 0 : 0.05;  // shared pixels: exact
+        EXPECT_NEAR(static_cast<double>(said[0]), size, tolerance * size);
     }
     EXPECT_EQ(LargeOutputText("out.gif", (std::uint64_t{123} << 30) / 10),
               "writing about 12.3 GiB to out.gif");
@@ -202,9 +191,9 @@ TEST(GifWriter, FailuresKeepThePreviousFile) {
         std::filesystem::create_directory(dir.file("folder.gif"));
         WriteTextFile(dir.file("r.gif"), "previous");
         RecordingSink sink;
+        const std::string path = dir.file(c.file);
         GifOptions options;
         options.frames = c.frames;
-        const std::string path = dir.file(c.file);
         {
             FileSizeLimit limit(c.limit);
             EXPECT_FALSE(

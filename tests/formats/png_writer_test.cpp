@@ -20,8 +20,8 @@ void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
     ASSERT_EQ(png.palette.size(), 256u);
     for (int i = 0; i < 256; ++i) {
         const png_color& c = png.palette[i];
-        ASSERT_EQ(std::tuple(c.red, c.green, c.blue),
-                  std::tuple(palette[i].peRed, palette[i].peGreen, palette[i].peBlue))
+        const PaletteEntry& e = palette[i];
+        ASSERT_EQ(std::tuple(c.red, c.green, c.blue), std::tuple(e.peRed, e.peGreen, e.peBlue))
             << i;
     }
     for (int y = 0; y < rows; ++y)
@@ -70,12 +70,11 @@ TEST(PngWriter, FailedWriteKeepsThePreviousFile) {
     const std::string path = dir.file("old.png");
     WriteTextFile(path, "previous");
     RecordingSink sink;
-    bool written = true;
     {
         FileSizeLimit limit(100);
-        written = WriteIndexedPng(path, GridCanvas(0, 223), state->m_palette.Entries(), -1, sink);
+        EXPECT_FALSE(
+            WriteIndexedPng(path, GridCanvas(0, 223), state->m_palette.Entries(), -1, sink));
     }
-    EXPECT_FALSE(written);
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].text.rfind("Unable to write " + path + ": ", 0), 0u);
     EXPECT_EQ(ReadWholeFile(path), "previous");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -18,11 +19,8 @@ using page::PageOptions;
 
 std::string Build(const IndexedCanvas& canvas, const VortanFrameState& state, int rows = -1,
                   const std::string& name = "flow.math") {
-    PageOptions options;
-    options.name = name;
-    options.pictureHeight = rows;
     std::string html, error;
-    EXPECT_TRUE(BuildAnimationPage(canvas, state, options, html, error)) << error;
+    EXPECT_TRUE(BuildAnimationPage(canvas, state, {name, rows}, html, error)) << error;
     return html;
 }
 
@@ -44,41 +42,30 @@ IndexedCanvas StripCanvas() {
 }
 
 TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
-    struct Case {
-        const char* name;
-        IndexedCanvas canvas;
-        int rowsAsked, rowsShown;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, IndexedCanvas, int, int> cases[] = {
+        // rows asked, rows shown
         {"grid, the first 30 rows", GridCanvas(0, 223), 30, 30},
         {"grid, more rows asked than drawn", GridCanvas(0, 223), 1000, 72},
         {"odd strip with 255 and 0", StripCanvas(), -1, 3},
     };
     auto state = MakeState({"", true, 7, 0, 1, 1});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string html = Build(c.canvas, *state, c.rowsAsked);
-        const int width = c.canvas.Width();
-        EXPECT_EQ(Attribute(html, "data-width"), std::to_string(width));
-        EXPECT_EQ(Attribute(html, "data-height"), std::to_string(c.rowsShown));
+    for (const auto& [name, canvas, rowsAsked, rows] : cases) {
+        SCOPED_TRACE(name);
+        const std::string html = Build(canvas, *state, rowsAsked);
+        const int width = canvas.Width();
+        EXPECT_EQ(Attribute(html, "data-width") + " " + Attribute(html, "data-height"),
+                  std::to_string(width) + " " + std::to_string(rows));
         const Decoded png = DecodePng(DecodeBase64(DataUrlOf(html, "indices")), PNG_FORMAT_GA);
-        ASSERT_TRUE(png.ok);
-        ASSERT_EQ(png.width, width);
-        ASSERT_EQ(png.height, c.rowsShown);
-        int cleared = 0;
-        for (int y = 0; y < c.rowsShown; ++y)
-            for (int x = 0; x < width; ++x) {
-                const CanvasPixel p = c.canvas.Pixel(x, y);
-                const std::uint8_t* s = &png.samples[2 * (static_cast<std::size_t>(y) * width + x)];
-                if (p == kClearedPixel) {
-                    ASSERT_EQ(s[1], 0) << x << "," << y;
-                    ++cleared;
-                } else {
-                    ASSERT_EQ(s[1], 255) << x << "," << y;
-                    ASSERT_EQ(s[0], p) << x << "," << y;
-                }
-            }
-        EXPECT_GT(cleared, 0);
+        ASSERT_TRUE(png.ok && png.width == width && png.height == rows);
+        std::vector<int> want, got;  // the index, or -1 for a cleared (transparent) pixel
+        for (int i = 0; i < width * rows; ++i) {
+            const CanvasPixel p = canvas.Pixel(i % width, i / width);
+            want.push_back(p == kClearedPixel ? -1 : p);
+            const int gray = png.samples[2 * i], alpha = png.samples[2 * i + 1];
+            got.push_back(alpha == 0 ? -1 : alpha == 255 ? gray : -2);
+        }
+        EXPECT_EQ(got, want);
+        EXPECT_GT(std::ranges::count(want, -1), 0);
     }
 }
 
@@ -151,30 +138,23 @@ TEST(AnimationPage, NameIsEscaped) {
 }
 
 TEST(AnimationPage, DescribesTheSettings) {
-    struct Case {
-        LayoutCase layout;
-        int delay;
-        std::string text;
+    // layout, delay, the text after "82 x 7 pixels, "
+    // clang-format off
+    const std::tuple<LayoutCase, int, std::string> cases[] = {
+        {{"", true, 7, 0, 1, 1}, 0,
+         "7 colour tables of 32 entries, shift 1, intensity dimming, 10 ms a tick, period 32 ticks"},
+        {{"", true, 1, 0, 3, 0}, 250,
+         "1 colour table of 224 entries, shift 3, 250 ms a tick, period 224 ticks"},
+        {{"", false, 0, 0, 2, 0}, 9,
+         "without orientation (64 colours), shift 2, 10 ms a tick, period 128 ticks"},
     };
-    const Case cases[] = {
-        {{"", true, 7, 0, 1, 1},
-         0,
-         "82 \u00d7 7 pixels, 7 colour tables of 32 entries, shift 1, intensity dimming, "
-         "10 ms a tick, period 32 ticks"},
-        {{"", true, 1, 0, 3, 0},
-         250,
-         "82 \u00d7 7 pixels, 1 colour table of 224 entries, shift 3, 250 ms a tick, period 224 "
-         "ticks"},
-        {{"", false, 0, 0, 2, 0},
-         9,
-         "82 \u00d7 7 pixels, without orientation (64 colours), shift 2, 10 ms a tick, period "
-         "128 ticks"},
-    };
-    for (const Case& c : cases) {
-        auto state = MakeState(c.layout);
-        state->m_timeDelay = c.delay;
-        EXPECT_EQ(page::DescribeAnimation(*state, 82, 7), c.text);
-        EXPECT_NE(Build(GridCanvas(0, 3), *state, 7).find(page::EscapeHtml(c.text)),
+    // clang-format on
+    for (const auto& [layout, delay, rest] : cases) {
+        auto state = MakeState(layout);
+        state->m_timeDelay = delay;
+        const std::string text = "82 \u00d7 7 pixels, " + rest;
+        EXPECT_EQ(page::DescribeAnimation(*state, 82, 7), text);
+        EXPECT_NE(Build(GridCanvas(0, 3), *state, 7).find(page::EscapeHtml(text)),
                   std::string::npos);
     }
 }
@@ -208,11 +188,9 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
         const std::string path = dir.file("p.html");
         WriteTextFile(path, "old page");
         RecordingSink sink;
-        PageOptions options;
-        options.pictureHeight = c.rows;
         {
             FileSizeLimit limit(c.sizeLimit);
-            EXPECT_FALSE(page::WriteAnimationPage(path, c.canvas, *c.state, options, sink));
+            EXPECT_FALSE(page::WriteAnimationPage(path, c.canvas, *c.state, {"", c.rows}, sink));
         }
         EXPECT_EQ(sink.messages,
                   (std::vector<RecordedMessage>{{"Unable to write " + path + c.message, "Error",
@@ -227,10 +205,8 @@ TEST(AnimationPage, WritesThePageOverAnOldOne) {
     TempDir dir;
     WriteTextFile(dir.file("p.html"), "old page");
     RecordingSink sink;
-    PageOptions options;
-    options.name = "flow.math";
-    ASSERT_TRUE(
-        page::WriteAnimationPage(dir.file("p.html"), GridCanvas(0, 223), *state, options, sink));
+    ASSERT_TRUE(page::WriteAnimationPage(dir.file("p.html"), GridCanvas(0, 223), *state,
+                                         {"flow.math"}, sink));
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_EQ(ReadWholeFile(dir.file("p.html")), Build(GridCanvas(0, 223), *state));
 }
