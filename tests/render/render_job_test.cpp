@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -50,10 +51,8 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
         {"x.html", 5, "--frames applies to .gif output only"}};
     for (const auto& [output, frames, why] : cases) {
         RenderOptions o;
-        o.input = "in.math";
-        o.output = output;
-        o.frames = frames < 0 ? 0 : frames;
-        o.loops = frames < 0 ? 2 : 0;
+        o.input = "in.math", o.output = output;
+        o.frames = std::max(frames, 0), o.loops = frames < 0 ? 2 : 0;
         EXPECT_EQ(CheckRenderOptions(o), why) << output;
         if (why.empty()) continue;
         FakeConsole console;
@@ -65,21 +64,16 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
 TEST(RenderJob, DrawsTheExampleWithProgressAsNumbers) {
     test::TempDir dir;
     RenderOptions o;
-    o.input = test::SourcePath("examples/double-gyre.math");
-    o.output = dir.file("gyre.bmp");
+    o.input = test::SourcePath("examples/double-gyre.math"), o.output = dir.file("gyre.bmp");
     FakeConsole console;
     ASSERT_EQ(RunRender(o, console), kExitWritten);
     EXPECT_TRUE(console.said.empty());
-    const std::string bmp = test::ReadWholeFile(o.output);
-    ASSERT_GT(bmp.size(), 1078u);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(test::ReadWholeFile(o.output).substr(0, 2), "BM");  // its bytes: tests/cli/render.sh
     // One stage, from 0 up to 100 without going back.
     EXPECT_EQ(console.stages, std::vector<std::string>{"drawing"});
-    ASSERT_GE(console.percents.size(), 3u);
-    EXPECT_EQ(console.percents.front(), 0);
-    EXPECT_EQ(console.percents.back(), 100);
-    for (std::size_t i = 1; i < console.percents.size(); ++i)
-        EXPECT_LE(console.percents[i - 1], console.percents[i]) << i;
+    const std::vector<int>& p = console.percents;
+    EXPECT_TRUE(p.size() >= 3 && p.front() == 0 && p.back() == 100 && std::ranges::is_sorted(p))
+        << testing::PrintToString(p);
 }
 
 TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
@@ -98,9 +92,7 @@ TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
          "line cannot read settings file " + dir.file("none.dat") + ": No such file or directory"}};
     for (const auto& [input, settings, status, said] : cases) {
         RenderOptions o;
-        o.input = input;
-        o.settings = settings;
-        o.output = out;
+        o.input = input, o.settings = settings, o.output = out;
         FakeConsole console;
         EXPECT_EQ(RunRender(o, console), status) << input;
         EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;
@@ -129,10 +121,6 @@ TEST(RenderJob, AStreamlineFileDrawnInPlaceOfTheInputWhichNamesThePicture) {
     ASSERT_EQ(RunRender(o, console), kExitWritten);
     EXPECT_EQ(console.said, std::vector<std::string>{
                                 "line flow.nc: no streamline was drawn; the picture is black"});
-}
-
-TEST(RenderJob, OutputTypeListWithAnotherTypeFirst) {
-    EXPECT_EQ(OutputTypeList("math"), ".math, .bmp, .png, .gif, .html, .mp4 or .webm");
 }
 
 }  // namespace
