@@ -50,18 +50,15 @@ TEST(HelpViewer, TheHelpFileIsLookedForInEveryPlaceInOrder) {
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
     const QStringList places = HelpFileCandidates();
     QDir::setCurrent(saved);
-    const QStringList want = {
-        QString::fromStdString(dir.file("vortan.hlp")),
-        QCoreApplication::applicationDirPath() + "/vortan.hlp",
-        QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"),
-        QStringLiteral(VORTAN_DATADIR "/vortan.hlp"),
-    };
-    EXPECT_EQ(places, want);
+    EXPECT_EQ(places, (QStringList{QString::fromStdString(dir.file("vortan.hlp")),
+                                   QCoreApplication::applicationDirPath() + "/vortan.hlp",
+                                   QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"),
+                                   QStringLiteral(VORTAN_DATADIR "/vortan.hlp")}));
 
     for (const char* folder : {"a", "b", "c"})
         QDir().mkpath(QString::fromStdString(dir.file(folder)));
-    vortan::test::WriteTextFile(dir.file("b/vortan.hlp"), "b");
-    vortan::test::WriteTextFile(dir.file("c/vortan.hlp"), "c");
+    for (const char* file : {"b/vortan.hlp", "c/vortan.hlp"})
+        vortan::test::WriteTextFile(dir.file(file), file);
     QDir().mkpath(QString::fromStdString(dir.file("a/vortan.hlp")));  // a folder, not a file
     auto at = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
     const std::pair<QStringList, QString> cases[] = {
@@ -70,9 +67,8 @@ TEST(HelpViewer, TheHelpFileIsLookedForInEveryPlaceInOrder) {
         {{at("none/vortan.hlp"), at("a/vortan.hlp")}, QString()},
         {{}, QString()},
     };
-    for (const auto& [candidates, found] : cases) {
+    for (const auto& [candidates, found] : cases)
         EXPECT_EQ(FindHelpFile(candidates), found) << candidates.join(' ').toStdString();
-    }
     EXPECT_EQ(HelpNotFoundText({at("x/vortan.hlp"), at("y/vortan.hlp")}),
               "The help file vortan.hlp was not found. Places tried:\n    " + at("x/vortan.hlp") +
                   "\n    " + at("y/vortan.hlp"));

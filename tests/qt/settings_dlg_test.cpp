@@ -81,21 +81,17 @@ class Panel : public ::testing::Test {
 // A fixed-size panel offers close and minimise, never maximise; its system
 // menu button is a framed button named after the About entry.
 TEST_F(Panel, TitleBarAndSystemMenuButtonOfferWhatWorks) {
-    const Qt::WindowFlags flags = dlg->windowFlags();
-    const std::pair<Qt::WindowType, bool> hints[] = {
-        {Qt::WindowCloseButtonHint, true},        {Qt::WindowMinimizeButtonHint, true},
-        {Qt::CustomizeWindowHint, true},          {Qt::WindowMaximizeButtonHint, false},
-        {Qt::WindowContextHelpButtonHint, false},
-    };
-    for (const auto& [hint, on] : hints) EXPECT_EQ(flags.testFlag(hint), on) << hint;
+    const Qt::WindowFlags on =
+        Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint;
+    EXPECT_EQ(
+        dlg->windowFlags() & (on | Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint),
+        on);
     EXPECT_EQ(dlg->minimumSize(), dlg->maximumSize());
 
     auto* button = dlg->findChild<QToolButton*>("systemMenuButton");
-    ASSERT_NE(button, nullptr);
-    EXPECT_FALSE(button->autoRaise());
+    ASSERT_TRUE(button && button->menu());
+    EXPECT_TRUE(!button->autoRaise() && button->isVisible());
     EXPECT_EQ(button->toolTip(), "About vortan...");
-    EXPECT_TRUE(button->isVisible());
-    ASSERT_NE(button->menu(), nullptr);
     QStringList entries;
     for (QAction* a : button->menu()->actions())
         if (!a->isSeparator()) entries << a->text();
@@ -210,9 +206,9 @@ TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
     const std::string scalar = CopyFixture("pressure.vtk", "tests/fixtures/fields/scalar_only.vtk");
     EXPECT_EQ(StartWith(scalar), nullptr);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].caption, "Error");
-    EXPECT_EQ(ui.messages[0].text.rfind(scalar + ": no vector components", 0), 0u)
-        << ui.messages[0].text;
+    const std::string start = scalar + ": no vector components";
+    EXPECT_EQ(ui.messages[0].caption + " " + ui.messages[0].text.substr(0, start.size()),
+              "Error " + start);
     unsetenv("XDG_CACHE_HOME");
 }
 
@@ -256,7 +252,7 @@ TEST_F(Panel, SaveAndLoadWithBothOrientationFlagsRememberingOnlySuccessfulPaths)
     Click(IDC_SAVE_SETTINGS);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].caption + std::to_string(ui.messages[0].type), "Error48");
-    EXPECT_NE(ui.messages[0].text.find(bad), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find(bad), std::string::npos) << ui.messages[0].text;
     EXPECT_EQ(dlg->SettingsPath(), first);
     EXPECT_EQ(ReadWholeFile(first), saved);
 }

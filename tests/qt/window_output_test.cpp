@@ -253,7 +253,7 @@ TEST_F(WindowOutputTest, ASaveThatWritesNothingKeepsTheOldFileAndWhatIsRemembere
         vqt::SaveBitmapAs(window);
         using Messages = std::vector<FakeUiService::Message>;
         EXPECT_EQ(m_ui.messages,
-                  c.message.empty() ? Messages{} : Messages{{c.message, "vortan", 0}});
+                  (c.message.empty() ? Messages{} : Messages{{c.message, "vortan", 0}}));
         EXPECT_EQ(window.callsAfterClose, 0);
         EXPECT_EQ(window.bitmapPath, good);  // a failed save is not remembered
         EXPECT_EQ(window.bitmapTitle, "good.bmp");
