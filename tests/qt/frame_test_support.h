@@ -84,15 +84,12 @@ inline void ClickControl(QDialog& dialog, int id) {
 inline long DrawnPixels(const IndexedCanvas& canvas) {
     return std::ranges::count_if(canvas.Pixels(), [](auto p) { return p != kClearedPixel; });
 }
-inline long DrawnPixels(const CVortanFrame& f) {
-    return DrawnPixels(f.Canvas());
-}
 
 // Windows on the file m_input (120 x 90, of dimension dim).
 class FrameFixture : public ::testing::Test {
   protected:
     explicit FrameFixture(int dim = 2) {
-        WriteTextFile(m_input, FrameInputText(120, 90, static_cast<float>(dim)));
+        WriteTextFile(m_input, FrameInputText(120, 90, float(dim)));
     }
     void TearDown() override {
         for (auto& f : m_frames)

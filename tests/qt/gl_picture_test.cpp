@@ -63,40 +63,33 @@ void DrawRandom(IndexedCanvas& canvas, unsigned seed) {
 
 // What the CPU path shows in a width x height widget: the picture where it
 // lies, black elsewhere.
-std::vector<std::uint32_t> CpuPixels(const IndexedCanvas& canvas, const PaletteEntries& palette,
-                                     int width, int height) {
+QImage CpuImage(const IndexedCanvas& canvas, const PaletteEntries& palette, int width, int height) {
     std::vector<std::uint32_t> picture(canvas.Pixels().size());
     vortan::ConvertToRgb32(canvas, palette, picture.data());
-    std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * height, 0xFF000000u);
+    QImage out(width, height, QImage::Format_RGB32);
+    out.fill(Qt::black);
     for (int y = 0; y < std::min(height, canvas.Height()); ++y)
-        for (int x = 0; x < std::min(width, canvas.Width()); ++x)
-            out[static_cast<std::size_t>(y) * width + x] =
-                picture[static_cast<std::size_t>(y) * canvas.Width() + x];
+        std::copy_n(&picture[static_cast<std::size_t>(y) * canvas.Width()],
+                    std::min(width, canvas.Width()), reinterpret_cast<QRgb*>(out.scanLine(y)));
     return out;
 }
 
-// Empty when the image shows exactly want (width x height widget pixels,
-// each one a square of device pixels when the screen is scaled), else where
-// it first differs and how often.
-std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>& want, int width,
-                        int height) {
-    std::ostringstream out;
-    const int scale = width > 0 ? grabbed.width() / width : 0;
-    if (scale < 1 || grabbed.size() != QSize(width, height) * scale)
+// Empty when the image shows exactly want (each of its pixels a square of
+// device pixels when the screen is scaled), else where it first differs and how often.
+std::string Differences(const QImage& grabbed, const QImage& want) {
+    const int scale = want.width() > 0 ? grabbed.width() / want.width() : 0;
+    if (scale < 1 || grabbed.size() != want.size() * scale)
         return "grabbed " + std::to_string(grabbed.width()) + " x " +
                std::to_string(grabbed.height());
     const QImage image = grabbed.convertToFormat(QImage::Format_RGB32);
+    const QImage expected = want.convertToFormat(QImage::Format_RGB32);
+    std::ostringstream out;
     long count = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const std::uint32_t got = image.pixel(x, y);
-            const std::uint32_t expected =
-                want[static_cast<std::size_t>(y / scale) * width + x / scale];
-            if (got == expected) continue;
-            if (count++ == 0)
-                out << "(" << x << ", " << y << ") shows " << std::hex << got << " not " << expected
-                    << std::dec;
-        }
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != expected.pixel(x / scale, y / scale) && count++ == 0)
+                out << "(" << x << ", " << y << ") shows " << std::hex << image.pixel(x, y)
+                    << " not " << expected.pixel(x / scale, y / scale) << std::dec;
     if (count > 0) out << "; " << count << " device pixels differ";
     return out.str();
 }
@@ -104,16 +97,7 @@ std::string Differences(const QImage& grabbed, const std::vector<std::uint32_t>&
 // Empty when gl, a width x height widget, shows what the CPU path makes of canvas.
 std::string VersusCpu(CGlPicture& gl, const IndexedCanvas& canvas, const PaletteEntries& palette,
                       int width, int height) {
-    return Differences(gl.grabFramebuffer(), CpuPixels(canvas, palette, width, height), width,
-                       height);
-}
-
-std::vector<std::uint32_t> Pixels(const QImage& image) {
-    std::vector<std::uint32_t> out;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y)
-        for (int x = 0; x < rgb.width(); ++x) out.push_back(rgb.pixel(x, y));
-    return out;
+    return Differences(gl.grabFramebuffer(), CpuImage(canvas, palette, width, height));
 }
 
 class GlPictureTest : public ::testing::Test {
@@ -185,7 +169,7 @@ TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
         ASSERT_TRUE(gl.Ready());
         gl.SetEntries(first);
         const QImage grabbed = gl.grabFramebuffer();
-        EXPECT_EQ(Differences(grabbed, CpuPixels(canvas, first, w, h), w, h), "");
+        EXPECT_EQ(Differences(grabbed, CpuImage(canvas, first, w, h)), "");
         if (draw == Draw::EachIndex) {
             const int scale = grabbed.width() / w;
             EXPECT_EQ(grabbed.pixel(0, 0) & 0xFFFFFFu, 0u);
@@ -233,7 +217,7 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
             continue;
         }
         ASSERT_TRUE(gl && gl->Ready());
-        EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
         // The pass's last present reaches the screen with the next frame.
         EXPECT_TRUE(QTest::qWaitFor([gl] { return gl->PictureCurrent(); }, 5000));
         const int uploads = gl->PictureUploads();
@@ -251,7 +235,7 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         const int passes = f->PassCount();
         const QImage& image = view->Image();
         const auto versusView = [&](const QImage& shown) {
-            return Differences(shown, Pixels(view->Image()), image.width(), image.height());
+            return Differences(shown, view->Image());
         };
         EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
         EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";

@@ -114,7 +114,7 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
     QTest::qWait(100);  // later paint events must ask for no further pass
     EXPECT_EQ(f->PassCount(), 1);
     EXPECT_EQ(f->StatusText(), "   Drawing:   DONE");
-    EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+    EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
     EXPECT_TRUE(f->IsTimerActive() && f->TimerPeriod() == 40 &&
                 f->MenuAction(res::ID_ANIMATION)->isChecked());
     const auto& pixels = f->Canvas().Pixels();  // the status strip rows are never drawn into
@@ -161,7 +161,7 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
         } else {
             EXPECT_EQ(f->centralWidget()->size(), f->ClientSize());
         }
-        EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
         f->close();
         vortan::test::FlushDeletes();
     }
