@@ -228,7 +228,8 @@ TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
     }
 }
 
-TEST_F(FrameTest, F2TogglesTimerAndCheckMark) {
+// F2 and the menu item toggle; Save, Save As and Help (commands and keys) do nothing.
+TEST_F(FrameTest, F2TogglesTimerAndCheckMarkSaveAndHelpDoNothing) {
     CVortanFrame* f = Shown(FrameParams(m_input, 2, false, 25));
     QAction* mark = f->MenuAction(res::ID_ANIMATION);
     f->SimulateExposure();  // begun without animation: a repaint starts no timer
@@ -238,6 +239,13 @@ TEST_F(FrameTest, F2TogglesTimerAndCheckMark) {
         EXPECT_EQ((std::array{f->IsTimerActive(), f->m_timerRunning != 0, mark->isChecked()}),
                   (std::array{running, running, running}));
     }
+    for (int id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_HELP_FINDER})
+        EXPECT_FALSE(f->OnCommand(id)) << id;
+    for (auto keys : {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_A),
+                      QKeySequence(Qt::Key_F1)})
+        Press(f, keys);
+    EXPECT_TRUE(f->isVisible() && f->IsTimerActive() && f->m_timerRunning && f->PassCount() == 2);
+    EXPECT_TRUE(m_ui.messages.empty() && m_ui.fileRequests.empty());
     mark->trigger();  // the menu item reaches the same command
     EXPECT_FALSE(f->IsTimerActive() || mark->isChecked());
 }
@@ -351,17 +359,6 @@ TEST_F(FrameTest, MessagesWithTheirOwnersAndWhatShowsMeanwhile) {
     EXPECT_EQ(run(Make<LimitedFrame<true, false>>(FrameParams(m_input))), QStringList{"0"});
     EXPECT_EQ(m_ui.messages,
               (Messages{{"Palette animation is not supported on this device", "Sorry!", 0x40}}));
-}
-
-TEST_F(FrameTest, SaveSaveAsAndHelpKeysDoNothing) {
-    CVortanFrame* f = Shown(FrameParams(m_input));
-    for (int id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_HELP_FINDER})
-        EXPECT_FALSE(f->OnCommand(id)) << id;
-    for (auto keys : {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_A),
-                      QKeySequence(Qt::Key_F1)})
-        Press(f, keys);
-    EXPECT_TRUE(f->isVisible() && f->IsTimerActive() && f->m_timerRunning);
-    EXPECT_TRUE(f->PassCount() == 1 && m_ui.messages.empty() && m_ui.fileRequests.empty());
 }
 
 TEST_F(FrameTest, ExitKeyExitItemAndCloseBoxDestroyTheWindowAndStopTheTimer) {
