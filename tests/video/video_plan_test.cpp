@@ -28,8 +28,6 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTick) {
     // clang-format off
     const PlanCase cases[] = {
         // name, layout, delay, request, size, then padded size, rate, first tick, loops, frames, crf
-        {"defaults: 100 frames a second, 32 loops for 10.24 s", seven, 0, {}, 640, 320,
-         640, 320, 100, 1, 1, 32, 1024, 18},
         {"a delay below the 10 ms floor", seven, 4, {Codec::kVp9}, 641, 321,
          642, 322, 100, 1, 1, 32, 1024, 30},
         {"30 ms: 100/3 frames a second, 11 loops", plain, 30, {}, 33, 17,
