@@ -188,8 +188,8 @@ TEST_F(PageInBrowser, FramesEqualTheEnginesPictures) {
 // do as their keys; a step pauses.
 TEST_F(PageInBrowser, KeysAndButtons) {
     TempDir dir;
-    const std::vector<std::string> input = {SourcePath("examples/double-gyre.math")};
-    ASSERT_TRUE(Render({input[0], "-o", dir.file("page.html")}, dir));
+    ASSERT_TRUE(
+        Render({SourcePath("examples/double-gyre.math"), "-o", dir.file("page.html")}, dir));
     const std::vector<Snap> snaps = Snaps(Browse(
         "file://" + dir.file("page.html") +
             "#test=snap,space,snap,up*2,snap,down*9,snap,play,snap,forward,snap,space,back,snap,"
@@ -199,8 +199,6 @@ TEST_F(PageInBrowser, KeysAndButtons) {
     for (const Snap& s : snaps)
         seen += std::to_string(s.tick) + " " + std::to_string(s.playing) + " " + s.speed + "|";
     EXPECT_EQ(seen, "0 0 1|0 1 1|0 1 4|0 1 0.125|0 0 0.125|1 0 0.125|0 0 0.125|32 0 0.25|");
-    ASSERT_FALSE(snaps.empty());
-    ExpectSameAsPng(snaps.back(), input, dir);
 }
 
 // Requests the page starts, as the network log records them: those whose

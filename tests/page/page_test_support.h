@@ -22,11 +22,9 @@ inline std::vector<std::uint8_t> DecodeBase64(const std::string& text) {
 
 // The base64 text of the data URL in the src attribute of element id.
 inline std::string DataUrlOf(const std::string& html, const std::string& id) {
-    const std::string start = "id=\"" + id + "\"";
-    const auto at = html.find(start);
-    if (at == std::string::npos) return "";
     const std::string prefix = "src=\"data:image/png;base64,";
-    const auto src = html.find(prefix, at);
+    const auto at = html.find("id=\"" + id + "\"");
+    const auto src = at == std::string::npos ? at : html.find(prefix, at);
     if (src == std::string::npos) return "";
     const auto begin = src + prefix.size();
     return html.substr(begin, html.find('"', begin) - begin);
