@@ -159,7 +159,8 @@ TEST(AnimationPage, DescribesTheSettings) {
     }
 }
 
-// A page that cannot be made or written leaves the previous file as it was.
+// A page that cannot be made or written leaves the previous file as it was. (A page written:
+// tests/cli/render.sh and the browser tests, through vortan-render.)
 TEST(AnimationPage, FailuresKeepThePreviousFile) {
     auto fine = MakeState({"", true, 7, 0, 1, 1});
     // Both layouts at once: tables of 223 entries and the whole palette turn
@@ -198,17 +199,6 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
         EXPECT_EQ(ReadWholeFile(path), "old page");
         EXPECT_EQ(CountEntries(dir.path()), 1);
     }
-}
-
-TEST(AnimationPage, WritesThePageOverAnOldOne) {
-    auto state = MakeState({"", true, 7, 0, 1, 1});
-    TempDir dir;
-    WriteTextFile(dir.file("p.html"), "old page");
-    RecordingSink sink;
-    ASSERT_TRUE(page::WriteAnimationPage(dir.file("p.html"), GridCanvas(0, 223), *state,
-                                         {"flow.math"}, sink));
-    EXPECT_TRUE(sink.messages.empty());
-    EXPECT_EQ(ReadWholeFile(dir.file("p.html")), Build(GridCanvas(0, 223), *state));
 }
 
 }  // namespace

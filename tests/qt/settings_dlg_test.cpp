@@ -57,9 +57,6 @@ class Panel : public ::testing::Test {
             s += Control(*dlg, id)->isEnabled() ? '1' : '0';
         return s;
     }
-    void SetEdits(const std::array<const char*, 4>& texts) {
-        for (int i = 0; i < 4; ++i) Edit(kEdits[i])->setText(texts[i]);
-    }
     std::string WriteInput(const std::string& name, const std::string& text) {
         vortan::test::WriteTextFile(dir.file(name), text);
         return dir.file(name);
@@ -120,7 +117,7 @@ TEST_F(Panel, StartValidationTable) {
     for (const auto& [edits, messages, asks] : cases) {
         SCOPED_TRACE(std::string(edits[0]) + " " + edits[1] + " " + edits[2] + " " + edits[3]);
         ui.Clear();
-        SetEdits(edits);
+        for (int i = 0; i < 4; ++i) Edit(kEdits[i])->setText(edits[i]);
         Click(IDC_START);  // the fake cancels the file dialog
         EXPECT_EQ(ui.messages, messages);
         EXPECT_EQ(ui.fileRequests.size(), asks ? 1u : 0u);
