@@ -29,11 +29,8 @@ namespace res = vortan::res;
 
 // A frame whose platform may refuse every timer, or whose display cannot animate palettes.
 template <bool kTimers, bool kPalettes>
-class LimitedFrame : public CVortanFrame {
-  public:
+struct LimitedFrame : CVortanFrame {
     using CVortanFrame::CVortanFrame;
-
-  protected:
     int StartPlatformTimer(int ms) override {
         return kTimers ? CVortanFrame::StartPlatformTimer(ms) : 0;
     }
@@ -41,8 +38,7 @@ class LimitedFrame : public CVortanFrame {
 };
 
 // Calls on() for every event of the given type the object receives.
-class EventSpy : public QObject {
-  public:
+struct EventSpy : QObject {
     EventSpy(QObject* target, QEvent::Type type, std::function<void()> on)
         : m_type(type), m_on(std::move(on)) {
         target->installEventFilter(this);
@@ -51,8 +47,6 @@ class EventSpy : public QObject {
         if (e->type() == m_type) m_on();
         return false;
     }
-
-  private:
     QEvent::Type m_type;
     std::function<void()> m_on;
 };
