@@ -7,9 +7,7 @@
 #include <QTest>
 
 #include "app/qt/settings_dlg.h"
-#include "res/qt/dialog_builder.h"
-#include "tests/qt/fake_ui_service.h"
-#include "tests/test_support.h"
+#include "tests/qt/frame_test_support.h"
 
 namespace {
 

@@ -14,11 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "res/qt/dialog_builder.h"
-#include "tests/qt/fake_ui_service.h"
-#include "tests/streamline_fixtures.h"
-#include "tests/test_support.h"
-#include "view/qt/vortan_frame.h"
+#include "tests/qt/frame_test_support.h"
 
 namespace {
 
@@ -33,9 +29,7 @@ const std::string kTimerMsg = "Timer must be an Integer and greater or equal tha
 const std::string kNumberMsg = "Please enter a number.";
 
 std::string StreamlineText(float w, float h) {
-    using namespace vortan::test;
-    return HeaderText({w, h, 2, 1, 50, 0, 1, 0, 1, 0, 1}) +
-           PadRecord(ClassicRecord({0, 0.5f, 1}, {{0.1f, 0.5f, 0.9f}, {0.2f, 0.5f, 0.8f}}), 300);
+    return vortan::test::FrameInputText(w, h, 2);
 }
 
 class Panel : public ::testing::Test {
