@@ -62,12 +62,8 @@ TEST_F(WindowOutputTest, PrintCommandStatusTextsInOrderAndWhatReachesThePrinter)
     const std::string start = vqt::kPrintingStarted,
                       end = "|   Printing:   DONE|  Printing: DONE|   Printing: DONE";
     enum class Close { Never, InDialog, InPassMessage };
-    const struct {
-        const char* what;
-        bool print, gone;
-        Close close;
-        std::string status;
-    } cases[] = {
+    // what; printed (else cancelled); input file gone; when the window closes; status texts
+    const std::tuple<const char*, bool, bool, Close, std::string> cases[] = {
         {"printed", true, false, Close::Never,
          start + "|   Printing:   0%|   Printing:   33%|   Printing:   67%" + end},
         {"cancelled", false, false, Close::Never, start},
@@ -75,36 +71,36 @@ TEST_F(WindowOutputTest, PrintCommandStatusTextsInOrderAndWhatReachesThePrinter)
         {"closed in the dialog", true, false, Close::InDialog, start},
         {"closed in the pass's message", true, true, Close::InPassMessage, start},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, print, gone, close, status] : cases) {
+        SCOPED_TRACE(what);
         FakeOutputWindow& window = Drawn();
-        if (c.gone) window.record.m_inputPath = m_dir.file("gone.math");
-        const std::string pdf = m_dir.file(std::string(c.what) + ".pdf");
+        if (gone) window.record.m_inputPath = m_dir.file("gone.math");
+        const std::string pdf = m_dir.file(std::string(what) + ".pdf");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(QString::fromStdString(pdf));
         vqt::SetPrintDialogRunner([&](QWidget*) {
-            if (c.close == Close::InDialog) window.Close();
-            return c.print ? &printer : nullptr;
+            if (close == Close::InDialog) window.Close();
+            return print ? &printer : nullptr;
         });
         m_ui.Clear();
         m_ui.onMessage = [&](const auto&) {
-            if (c.close == Close::InPassMessage) window.Close();
+            if (close == Close::InPassMessage) window.Close();
         };
         vqt::FilePrint(window);
-        EXPECT_EQ(Joined(window.statusTexts), c.status);
+        EXPECT_EQ(Joined(window.statusTexts), status);
         EXPECT_EQ(window.callsAfterClose, 0);
         using Messages = std::vector<FakeUiService::Message>;
         const Messages expected =
-            c.gone ? Messages{{"Unable to open " + window.record.m_inputPath, "Error", 0x30}}
-                   : Messages{};
+            gone ? Messages{{"Unable to open " + window.record.m_inputPath, "Error", 0x30}}
+                 : Messages{};
         EXPECT_EQ(m_ui.messages, expected);
-        const bool printed = c.print && c.close != Close::InDialog;  // a file, however short
+        const bool printed = print && close != Close::InDialog;  // a file, however short
         ASSERT_EQ(std::filesystem::exists(pdf), printed);
         if (!printed) continue;
         EXPECT_EQ(printer.docName(), "Vortan");
         const std::string bytes = ReadWholeFile(pdf);
         EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
-        EXPECT_TRUE(c.gone || bytes.find("/Image") != std::string::npos);  // the picture
+        EXPECT_TRUE(gone || bytes.find("/Image") != std::string::npos);  // the picture
     }
 }
 
@@ -159,26 +155,23 @@ TEST_F(WindowOutputTest, StatusStripRowsAreItsNearestPaletteEntries) {
         QPainter(&image).fillRect(w / 2, 0, w - w / 2, h, QColor(10, 245, 131));
         return image;
     };
-    const struct {
-        const char* what;
-        QImage strip;
-        bool black;
-    } cases[] = {{"screen size", strip(120, 30), false},
-                 {"a dense screen's grab", strip(240, 60), false},
-                 {"no strip", QImage(), true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    const std::tuple<const char*, QImage, bool> cases[] = {
+        // what, strip, no strip (black){"screen size", strip(120, 30), false},
+        {"a dense screen's grab", strip(240, 60), false},
+        {"no strip", QImage(), true}};
+    for (const auto& [what, stripImage, black] : cases) {
+        SCOPED_TRACE(what);
         FakeOutputWindow& window = Drawn();
         window.record.m_palette.Create(palette);
-        window.strip = c.strip;
+        window.strip = stripImage;
         const std::string path = m_dir.file("strip.bmp");
         m_ui.ChooseFile(path);
         vqt::SaveBitmapAs(window);
         const std::string file = ReadWholeFile(path);
         ASSERT_EQ(file.size(), 1078u + 120 * 120);
         EXPECT_TRUE(file.substr(54, 1024) == ColourTable(palette));
-        const std::string row = c.black ? std::string(120, char(200))
-                                        : std::string(60, char(77)) + std::string(60, char(10));
+        const std::string row = black ? std::string(120, char(200))
+                                      : std::string(60, char(77)) + std::string(60, char(10));
         std::string rows;  // the strip: the file's first 30 rows (stored bottom up)
         for (int y = 0; y < 30; ++y) rows += row;
         EXPECT_TRUE(file.substr(1078, 30 * 120) == rows);
@@ -195,35 +188,30 @@ TEST_F(WindowOutputTest, ASaveThatWritesNothingKeepsTheOldFileAndWhatIsRemembere
     // not exist and with a target that is a folder.
     const std::string good = m_dir.file("good.bmp"), folder = m_dir.file("afolder");
     std::filesystem::create_directory(folder);
-    const struct {
-        const char* what;
-        std::string target;
-        QSize client;  // empty: as drawn
-        bool closeInDialog;
-        std::string message;  // captioned "vortan"; empty: none
-    } cases[] = {
+    // what; target; client size (empty: as drawn); closed in the dialog; the message
+    // (captioned "vortan"; empty: none)
+    const std::tuple<const char*, std::string, QSize, bool, std::string> cases[] = {
         {"folder missing", m_dir.file("missing/dir/x.bmp"), {}, false, "CreateFile"},
         {"a folder", folder, {}, false, "CreateFile"},
         {"past 4 GiB", good, QSize(70000, 70000), false, "GlobalAlloc"},
         {"closed in the dialog", good, {}, true, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, target, client, closeInDialog, message] : cases) {
+        SCOPED_TRACE(what);
         FakeOutputWindow& window = Drawn();
         m_ui.ChooseFile(good);
         vqt::SaveBitmapAs(window);
         const std::string saved = ReadWholeFile(good);
         ASSERT_FALSE(saved.empty());
-        if (!c.client.isEmpty()) window.client = c.client;
+        if (!client.isEmpty()) window.client = client;
         m_ui.Clear();
-        m_ui.ChooseFile(c.target);
+        m_ui.ChooseFile(target);
         m_ui.onFileDialog = [&] {
-            if (c.closeInDialog) window.Close();  // the answer arrives for a gone window
+            if (closeInDialog) window.Close();  // the answer arrives for a gone window
         };
         vqt::SaveBitmapAs(window);
         using Messages = std::vector<FakeUiService::Message>;
-        EXPECT_EQ(m_ui.messages,
-                  (c.message.empty() ? Messages{} : Messages{{c.message, "vortan", 0}}));
+        EXPECT_EQ(m_ui.messages, (message.empty() ? Messages{} : Messages{{message, "vortan", 0}}));
         EXPECT_EQ(window.callsAfterClose, 0);
         EXPECT_EQ(window.bitmapPath, good);  // a failed save is not remembered
         EXPECT_EQ(window.bitmapTitle, "good.bmp");
