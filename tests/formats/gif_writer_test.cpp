@@ -51,17 +51,12 @@ void ExpectFrames(const GifPicture& gif, const IndexedCanvas& canvas, int rows,
     }
 }
 
-struct PeriodCase {
-    LayoutCase layout;
-    int period;      // frame count of the default export
-    bool entryTick;  // dimming on: the creation palette is off the cycle
-    int cleared;     // the index the cleared pixels are written as
-};
-
 // The default export is one period: as many frames as ticks until the palette
 // is back, and one more tick after the last frame gives the first (no seam).
 TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
-    const PeriodCase cases[] = {
+    // layout; frames of the default export; dimming on (the creation palette is off the cycle);
+    // the index the cleared pixels are written as
+    const std::tuple<LayoutCase, int, bool, int> cases[] = {
         {{"seven_tables_shift1", true, 7, 0, 1, 0}, 32, false, 224},
         {{"seven_tables_shift32", true, 7, 0, 32, 0}, 1, false, 224},
         {{"one_table_shift1", true, 1, 0, 1, 0}, 224, false, 224},
@@ -72,13 +67,13 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
         {{"without_32_shift1", false, 0, 1, 1, 0}, 256, false, 255},
         {{"without_64_dimming_ignored", false, 0, 0, 128, 1}, 2, false, 255},
     };
-    for (const PeriodCase& c : cases) {
-        SCOPED_TRACE(c.layout.name);
-        auto state = MakeState(c.layout);
-        const int tables = c.layout.withOrientation ? c.layout.tables : 3;
+    for (const auto& [layout, period, entryTick, cleared] : cases) {
+        SCOPED_TRACE(layout.name);
+        auto state = MakeState(layout);
+        const int tables = layout.withOrientation ? layout.tables : 3;
         const IndexedCanvas canvas = GridCanvas(0, tables * state->m_entriesPerTable - 1);
         VortanFrameState twin = *state;  // ticked along as the frames should be
-        if (c.entryTick) AnimationTick(twin);
+        if (entryTick) AnimationTick(twin);
         const PaletteEntries first = twin.m_palette.Entries();
         TempDir dir;
         RecordingSink sink;
@@ -89,10 +84,10 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
         const GifPicture gif = ReadGif(dir.file("a.gif"));
         ASSERT_TRUE(gif.ok);
         EXPECT_EQ(std::pair(gif.width, gif.height), std::pair(canvas.Width(), canvas.Height() - 2));
-        ASSERT_EQ(static_cast<int>(gif.frames.size()), c.period);
-        std::set<int> cleared;
-        ExpectFrames(gif, canvas, gif.height, twin, !c.layout.withOrientation, 4, cleared);
-        EXPECT_EQ(cleared, std::set<int>{c.cleared});
+        ASSERT_EQ(static_cast<int>(gif.frames.size()), period);
+        std::set<int> clearedSeen;
+        ExpectFrames(gif, canvas, gif.height, twin, !layout.withOrientation, 4, clearedSeen);
+        EXPECT_EQ(clearedSeen, std::set<int>{cleared});
         EXPECT_EQ(twin.m_palette.Entries(), first);
         EXPECT_EQ(state->m_palette.Entries(), first);  // advanced by the frames written
     }
@@ -165,13 +160,8 @@ TEST(GifWriter, DelayInHundredths) {
 // Refused and failed exports name the file, leave the old file r.gif (and a
 // folder folder.gif) as they were, add nothing and leave the palette alone.
 TEST(GifWriter, FailuresKeepThePreviousFile) {
-    const struct {
-        const char* name;
-        int width, height, frames;
-        rlim_t limit;  // bytes the disk takes (0: any)
-        const char* file;
-        std::string message;  // after "Unable to "
-    } cases[] = {
+    // what; picture width, height; frames; bytes the disk takes (0: any); file; the message
+    const std::tuple<const char*, int, int, int, rlim_t, const char*, std::string> cases[] = {
         {"no rows", 10, 0, 0, 0, "r.gif", "write %: the picture is empty"},
         {"too wide", 65536, 1, 0, 0, "r.gif",
          "write %: a GIF picture is at most 65535 pixels wide and high"},
@@ -183,23 +173,23 @@ TEST(GifWriter, FailuresKeepThePreviousFile) {
         {"missing folder", 8, 8, 0, 0, "missing/r.gif", "create %: No such file or directory"},
         {"a folder in the way", 8, 8, 0, 0, "folder.gif", "create %: Is a directory"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, width, height, frames, diskBytes, file, message] : cases) {
+        SCOPED_TRACE(name);
         auto state = MakeState({"", true, 7, 0, 1, 0});
         const PaletteEntries before = state->m_palette.Entries();
         TempDir dir;
         std::filesystem::create_directory(dir.file("folder.gif"));
         WriteTextFile(dir.file("r.gif"), "previous");
         RecordingSink sink;
-        const std::string path = dir.file(c.file);
+        const std::string path = dir.file(file);
         GifOptions options;
-        options.frames = c.frames;
+        options.frames = frames;
         {
-            FileSizeLimit limit(c.limit);
+            FileSizeLimit limit(diskBytes);
             EXPECT_FALSE(
-                WriteAnimatedGif(path, IndexedCanvas(c.width, c.height), *state, options, sink));
+                WriteAnimatedGif(path, IndexedCanvas(width, height), *state, options, sink));
         }
-        std::string text = "Unable to " + c.message;
+        std::string text = "Unable to " + message;
         text.replace(text.find('%'), 1, path);
         EXPECT_EQ(sink.messages,
                   (std::vector<RecordedMessage>{{text, "Error", MB_OK | MB_ICONEXCLAMATION}}));

@@ -168,34 +168,28 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
     auto endless = MakeState({"", true, 1, 0, 1, 0});
     endless->m_withoutOrientation = 1;
     endless->m_entriesPerTable = 223;
-    struct Case {
-        const char* name;
-        const VortanFrameState* state;
-        IndexedCanvas canvas;
-        int rows;
-        rlim_t sizeLimit;
-        std::string message;  // after the file's path
-    };
-    const Case cases[] = {
-        {"empty canvas", fine.get(), IndexedCanvas(), -1, 0, ": the picture is empty"},
-        {"no rows", fine.get(), GridCanvas(0, 3), 0, 0, ": the picture is empty"},
-        {"period too long", endless.get(), GridCanvas(0, 3), -1, 0,
-         ": the animation's period of 57088 ticks is longer than a page carries (8192)"},
-        {"full disk", fine.get(), GridCanvas(0, 223), -1, 2000, ": File too large"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // what; state; canvas; rows; bytes the disk takes (0: any); the message after the path
+    const std::tuple<const char*, const VortanFrameState*, IndexedCanvas, int, rlim_t, std::string>
+        cases[] = {
+            {"empty canvas", fine.get(), IndexedCanvas(), -1, 0, ": the picture is empty"},
+            {"no rows", fine.get(), GridCanvas(0, 3), 0, 0, ": the picture is empty"},
+            {"period too long", endless.get(), GridCanvas(0, 3), -1, 0,
+             ": the animation's period of 57088 ticks is longer than a page carries (8192)"},
+            {"full disk", fine.get(), GridCanvas(0, 223), -1, 2000, ": File too large"},
+        };
+    for (const auto& [name, state, canvas, rows, sizeLimit, message] : cases) {
+        SCOPED_TRACE(name);
         TempDir dir;
         const std::string path = dir.file("p.html");
         WriteTextFile(path, "old page");
         RecordingSink sink;
         {
-            FileSizeLimit limit(c.sizeLimit);
-            EXPECT_FALSE(page::WriteAnimationPage(path, c.canvas, *c.state, {"", c.rows}, sink));
+            FileSizeLimit limit(sizeLimit);
+            EXPECT_FALSE(page::WriteAnimationPage(path, canvas, *state, {"", rows}, sink));
         }
         EXPECT_EQ(sink.messages,
-                  (std::vector<RecordedMessage>{{"Unable to write " + path + c.message, "Error",
-                                                 MB_OK | MB_ICONEXCLAMATION}}));
+                  (std::vector<RecordedMessage>{
+                      {"Unable to write " + path + message, "Error", MB_OK | MB_ICONEXCLAMATION}}));
         EXPECT_EQ(ReadWholeFile(path), "old page");
         EXPECT_EQ(CountEntries(dir.path()), 1);
     }
