@@ -147,12 +147,8 @@ TEST_F(PageInBrowser, FramesEqualTheEnginesPictures) {
                                    .m_colortableShift = 3};
     const SettingsRecord oneTable{
         .m_colortableShift = 5, .m_colortableCount = 1, .m_intensityDimming = 0};
-    struct Case {
-        const char* name;
-        std::vector<std::string> renderArgs;
-        std::string actions;
-        std::vector<int> ticks;  // of the snapshots, in order
-    };
+    // what; vortan-render's arguments; the page's actions; the ticks of its snapshots, in order
+    using Case = std::tuple<const char*, std::vector<std::string>, std::string, std::vector<int>>;
     const Case cases[] = {
         {"double gyre, seven tables, dimming, period 32",
          {SourcePath("examples/double-gyre.math")},
@@ -168,18 +164,17 @@ TEST_F(PageInBrowser, FramesEqualTheEnginesPictures) {
          "snap,right*3,snap",
          {0, 3}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::string> args = c.renderArgs;
+    for (const auto& [name, renderArgs, actions, ticks] : cases) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> args = renderArgs;
         args.insert(args.end(), {"-o", dir.file("page.html")});
         ASSERT_TRUE(Render(args, dir));
         const std::vector<Snap> snaps =
-            Snaps(Browse("file://" + dir.file("page.html") + "#test=" + c.actions, dir));
-        ASSERT_EQ(snaps.size(), c.ticks.size());
-        for (std::size_t i = 0; i < snaps.size(); ++i) {
-            EXPECT_EQ(snaps[i].tick, c.ticks[i]) << "snapshot " << i;
-            EXPECT_EQ(snaps[i].playing, 0) << "snapshot " << i;
-            ExpectSameAsPng(snaps[i], c.renderArgs, dir);
+            Snaps(Browse("file://" + dir.file("page.html") + "#test=" + actions, dir));
+        ASSERT_EQ(snaps.size(), ticks.size());
+        for (std::size_t i = 0; i < snaps.size(); ++i) {  // paused at each
+            EXPECT_EQ(std::pair(snaps[i].tick, snaps[i].playing), std::pair(ticks[i], 0)) << i;
+            ExpectSameAsPng(snaps[i], renderArgs, dir);
         }
     }
 }

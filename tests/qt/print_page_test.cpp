@@ -63,22 +63,21 @@ TEST_F(PrintPageTest, PrintedPageIsTheInvertedScreenInTheAnimatedPalette) {
 }
 
 TEST_F(PrintPageTest, PictureKeepsItsAspectRatioOnPortraitAndLandscapePages) {
-    const struct {
-        int w, h, pageW, pageH;  // picture (the client area is 30 rows taller), page
-        QRect placed;
-    } cases[] = {{120, 90, 240, 400, QRect(0, 0, 240, 240)},    // page width, at the top
-                 {120, 90, 400, 240, QRect(80, 0, 240, 240)},   // page height, centred
-                 {160, 60, 500, 180, QRect(90, 0, 320, 180)}};  // non-square, height-limited
-    for (const auto& c : cases) {
-        const QImage page = PrintToImage(Drawn(c.w, c.h), c.pageW, c.pageH);
+    // picture (the client area is 30 rows taller), page, where the picture lies
+    const std::tuple<int, int, int, int, QRect> cases[] = {
+        {120, 90, 240, 400, QRect(0, 0, 240, 240)},    // page width, at the top
+        {120, 90, 400, 240, QRect(80, 0, 240, 240)},   // page height, centred
+        {160, 60, 500, 180, QRect(90, 0, 320, 180)}};  // non-square, height-limited
+    for (const auto& [w, h, pageW, pageH, placed] : cases) {
+        const QImage page = PrintToImage(Drawn(w, h), pageW, pageH);
         QRect printed;
         int count = 0;
-        for (int y = 0; y < c.pageH; ++y)
-            for (int x = 0; x < c.pageW; ++x)
+        for (int y = 0; y < pageH; ++y)
+            for (int x = 0; x < pageW; ++x)
                 if (page.pixel(x, y) != kMarker) printed |= QRect(x, y, 1, 1), ++count;
-        EXPECT_EQ(printed, c.placed) << c.pageW << "x" << c.pageH;
-        EXPECT_EQ(count, c.placed.width() * c.placed.height()) << c.pageW << "x" << c.pageH;
-        EXPECT_EQ(page.pixel(c.placed.topLeft()), qRgb(255, 255, 255));  // black prints white
+        EXPECT_EQ(printed, placed) << pageW << "x" << pageH;
+        EXPECT_EQ(count, placed.width() * placed.height()) << pageW << "x" << pageH;
+        EXPECT_EQ(page.pixel(placed.topLeft()), qRgb(255, 255, 255));  // black prints white
     }
 }
 

@@ -156,7 +156,8 @@ TEST_F(WindowOutputTest, StatusStripRowsAreItsNearestPaletteEntries) {
         return image;
     };
     const std::tuple<const char*, QImage, bool> cases[] = {
-        // what, strip, no strip (black){"screen size", strip(120, 30), false},
+        // what, strip, no strip (black)
+        {"screen size", strip(120, 30), false},
         {"a dense screen's grab", strip(240, 60), false},
         {"no strip", QImage(), true}};
     for (const auto& [what, stripImage, black] : cases) {

@@ -58,12 +58,8 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTick) {
 
 TEST(VideoPlan, RefusesWhatTheCodecCannotTake) {
     const LayoutCase seven{"", true, 7, 0, 1, 1};
-    struct Case {
-        const char* name;
-        VideoRequest request;
-        int width, height;
-        std::string error;  // empty: accepted
-    };
+    // what; request; picture width, height; the error (empty: accepted)
+    using Case = std::tuple<const char*, VideoRequest, int, int, std::string>;
     const std::string h264Blocks =
         " picture is larger than H.264 allows (at most 139264 blocks "
         "of 16 \u00d7 16 pixels, such as 8192 \u00d7 4320)";
@@ -91,14 +87,14 @@ TEST(VideoPlan, RefusesWhatTheCodecCannotTake) {
          "4000 loops of 32 frames make 128000 frames, more than 100000"},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, request, width, height, wanted] : cases) {
+        SCOPED_TRACE(name);
         auto state = MakeState(seven);
         VideoPlan plan;
         std::string error;
-        const bool planned = PlanVideo(c.width, c.height, *state, c.request, plan, error);
-        EXPECT_EQ(planned, c.error.empty());
-        EXPECT_EQ(planned ? "" : error, c.error);
+        const bool planned = PlanVideo(width, height, *state, request, plan, error);
+        EXPECT_EQ(planned, wanted.empty());
+        EXPECT_EQ(planned ? "" : error, wanted);
     }
 }
 
