@@ -53,8 +53,7 @@ inline void FlushDeletes() {
 
 // Runs script on the next modal dialog shown while this object lives. A dialog
 // the script leaves open is rejected, so a test never blocks.
-class ModalScript {
-  public:
+struct ModalScript {
     explicit ModalScript(std::function<void(QDialog&)> script) {
         QObject::connect(&m_poll, &QTimer::timeout, [this, script = std::move(script)] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -69,8 +68,6 @@ class ModalScript {
     }
     // The script ran on a dialog and left it closed.
     bool Closed() const { return m_closed; }
-
-  private:
     QTimer m_poll;
     bool m_closed = false;
 };

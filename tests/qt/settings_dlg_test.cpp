@@ -19,6 +19,7 @@
 namespace {
 
 using vortan::test::FakeUiService;
+using vortan::test::FrameInputText;
 using vortan::test::ReadWholeFile;
 using Message = FakeUiService::Message;
 
@@ -27,10 +28,6 @@ constexpr int kEdits[] = {IDC_TIME_DELAY, IDC_DISK_DIAMETER, IDC_COLORTABLE_COUN
                           IDC_COLORTABLE_SHIFT};
 const std::string kTimerMsg = "Timer must be an Integer and greater or equal than 0";
 const std::string kNumberMsg = "Please enter a number.";
-
-std::string StreamlineText(float w, float h) {
-    return vortan::test::FrameInputText(w, h, 2);
-}
 
 class Panel : public ::testing::Test {
   protected:
@@ -120,7 +117,7 @@ TEST_F(Panel, StartValidationTable) {
 
 // A second START closes the live window first, even when it is then refused.
 TEST_F(Panel, StartOpensTheWindowWithTheHeaderSizeAndTheChoicesClosingALiveOneFirst) {
-    const std::string path = WriteInput("flow.math", StreamlineText(640.9f, 480.2f));
+    const std::string path = WriteInput("flow.math", FrameInputText(640.9f, 480.2f, 2));
     Edit(IDC_TIME_DELAY)->setText("25");
     for (int id : {1028, 1030, 1022, 1043}) Click(id);  // disk-scale is disabled by then
     QPointer<CVortanFrame> first = StartWith(path);
@@ -161,7 +158,7 @@ TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
         {"0\n480\n2\n", "picture size 0 x 480 is out of range: each side must be 1 to 16384"},
         {"1e39\n480\n2\n", "picture size inf x 480 is out of range: each side must be 1 to 16384"},
     };
-    ASSERT_NE(StartWith(WriteInput("good.math", StreamlineText(320, 240))), nullptr);
+    ASSERT_NE(StartWith(WriteInput("good.math", FrameInputText(320, 240, 2))), nullptr);
     int n = 0;
     for (const auto& [text, why] : cases) {
         SCOPED_TRACE(text ? text : "missing");

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,12 +24,10 @@ inline std::map<std::string, std::string> Probe(const std::string& path) {
     std::map<std::string, std::string> report;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return report;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        const auto eq = text.find('=');
-        if (eq != std::string::npos) report[text.substr(0, eq)] = text.substr(eq + 1);
+    for (char line[512]; std::fgets(line, sizeof line, pipe);) {
+        const std::string text(line, std::strcspn(line, "\r\n"));
+        if (const auto eq = text.find('='); eq != std::string::npos)
+            report[text.substr(0, eq)] = text.substr(eq + 1);
     }
     if (::pclose(pipe) != 0) report.clear();
     return report;
