@@ -128,16 +128,9 @@ TEST(AnimationPage, LoadsNothingFromOutside) {
     EXPECT_EQ(sources, 2);
 }
 
-TEST(AnimationPage, NameIsEscaped) {
-    auto state = MakeState({"", true, 7, 0, 1, 1});
-    const std::string html = Build(GridCanvas(0, 3), *state, -1, "<b id=x>&\"'.math");
-    EXPECT_EQ(html.find("<b id=x>"), std::string::npos);
-    EXPECT_NE(html.find("<title>&lt;b id=x&gt;&amp;&quot;&#39;.math \u2013 Vortan</title>"),
-              std::string::npos);
-    EXPECT_NE(html.find("<b>&lt;b id=x&gt;&amp;&quot;&#39;.math</b>: "), std::string::npos);
-}
-
-TEST(AnimationPage, DescribesTheSettings) {
+// The settings described under the file's name, which is escaped.
+TEST(AnimationPage, DescribesTheSettingsUnderTheEscapedName) {
+    const std::string name = "<b id=x>&\"'.math", shown = "&lt;b id=x&gt;&amp;&quot;&#39;.math";
     // layout, delay, the text after "82 x 7 pixels, "
     // clang-format off
     const std::tuple<LayoutCase, int, std::string> cases[] = {
@@ -154,8 +147,10 @@ TEST(AnimationPage, DescribesTheSettings) {
         state->m_timeDelay = delay;
         const std::string text = "82 \u00d7 7 pixels, " + rest;
         EXPECT_EQ(page::DescribeAnimation(*state, 82, 7), text);
-        EXPECT_NE(Build(GridCanvas(0, 3), *state, 7).find(page::EscapeHtml(text)),
-                  std::string::npos);
+        const std::string html = Build(GridCanvas(0, 3), *state, 7, name);
+        EXPECT_EQ(html.find("<b id=x>"), std::string::npos);
+        EXPECT_NE(html.find("<title>" + shown + " \u2013 Vortan</title>"), std::string::npos);
+        EXPECT_NE(html.find("<b>" + shown + "</b>: " + page::EscapeHtml(text)), std::string::npos);
     }
 }
 

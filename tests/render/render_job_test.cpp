@@ -61,19 +61,31 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
     }
 }
 
-TEST(RenderJob, DrawsTheExampleWithProgressAsNumbers) {
+// The example drawn with progress in one stage from 0 up to 100; a streamline file drawn in
+// its place gives the same picture, and the input (which need not exist) only names it.
+TEST(RenderJob, DrawsTheExampleWithProgressAndAStreamlineFileInPlaceOfTheInput) {
     test::TempDir dir;
-    RenderOptions o;
-    o.input = test::SourcePath("examples/double-gyre.math"), o.output = dir.file("gyre.bmp");
+    test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");
+    RenderOptions direct;
+    direct.input = test::SourcePath("examples/double-gyre.math");
+    direct.output = dir.file("direct.bmp");
     FakeConsole console;
-    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    ASSERT_EQ(RunRender(direct, console), kExitWritten);
     EXPECT_TRUE(console.said.empty());
-    EXPECT_EQ(test::ReadWholeFile(o.output).substr(0, 2), "BM");  // its bytes: tests/cli/render.sh
-    // One stage, from 0 up to 100 without going back.
+    EXPECT_EQ(test::ReadWholeFile(direct.output).substr(0, 2), "BM");  // bytes: cli/render.sh
     EXPECT_EQ(console.stages, std::vector<std::string>{"drawing"});
     const std::vector<int>& p = console.percents;
     EXPECT_TRUE(p.size() >= 3 && p.front() == 0 && p.back() == 100 && std::ranges::is_sorted(p))
         << testing::PrintToString(p);
+    RenderOptions o = direct;
+    o.input = "flow.nc", o.streamlines = direct.input, o.output = dir.file("instead.bmp");
+    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    EXPECT_TRUE(console.said.empty());
+    EXPECT_EQ(test::ReadWholeFile(o.output), test::ReadWholeFile(direct.output));
+    o.streamlines = dir.file("empty.math");
+    ASSERT_EQ(RunRender(o, console), kExitWritten);
+    EXPECT_EQ(console.said, std::vector<std::string>{
+                                "line flow.nc: no streamline was drawn; the picture is black"});
 }
 
 TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
@@ -97,29 +109,6 @@ TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
         EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;
         EXPECT_EQ(test::CountEntries(dir.path()), 1) << input;  // only short.math
     }
-}
-
-TEST(RenderJob, AStreamlineFileDrawnInPlaceOfTheInputWhichNamesThePicture) {
-    test::TempDir dir;
-    test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");
-    RenderOptions direct;
-    direct.input = test::SourcePath("examples/double-gyre.math");
-    direct.output = dir.file("direct.bmp");
-    FakeConsole quiet;
-    ASSERT_EQ(RunRender(direct, quiet), kExitWritten);
-    // The input need not exist: it only names the picture in what is said.
-    RenderOptions o = direct;
-    o.input = "flow.nc";
-    o.streamlines = direct.input;
-    o.output = dir.file("instead.bmp");
-    FakeConsole console;
-    ASSERT_EQ(RunRender(o, console), kExitWritten);
-    EXPECT_TRUE(console.said.empty());
-    EXPECT_EQ(test::ReadWholeFile(o.output), test::ReadWholeFile(direct.output));
-    o.streamlines = dir.file("empty.math");
-    ASSERT_EQ(RunRender(o, console), kExitWritten);
-    EXPECT_EQ(console.said, std::vector<std::string>{
-                                "line flow.nc: no streamline was drawn; the picture is black"});
 }
 
 }  // namespace
