@@ -26,22 +26,18 @@ void ExpectFrames(const GifPicture& gif, const IndexedCanvas& canvas, int rows,
     for (std::size_t f = 0; f < gif.frames.size(); ++f) {
         const GifFrame& frame = gif.frames[f];
         const PaletteEntries& palette = twin.m_palette.Entries();
-        ASSERT_EQ(frame.colours.size(), 256u);
-        ASSERT_EQ(frame.width, canvas.Width());
-        ASSERT_EQ(frame.height, rows);
-        EXPECT_EQ(frame.delay, delay);
+        ASSERT_EQ(std::tuple(frame.colours.size(), frame.width, frame.height, frame.delay),
+                  std::tuple(256u, canvas.Width(), rows, delay));
         EXPECT_TRUE(f == 0 || palette != first) << "frame " << f << " repeats the first";
         int spareIndex = -1;
         for (int y = 0; y < rows; ++y)
             for (int x = 0; x < canvas.Width(); ++x) {
                 const CanvasPixel p = canvas.Pixel(x, y);
                 const int got = frame.indices[y * canvas.Width() + x];
-                if (p != kClearedPixel) {
-                    ASSERT_EQ(got, p) << "frame " << f << " at " << x << "," << y;
-                    continue;
-                }
-                ASSERT_TRUE(SameColour(frame.colours[got], PaletteEntry{})) << "frame " << f;
-                cleared.insert(spareIndex = got);
+                ASSERT_TRUE(p == kClearedPixel ? SameColour(frame.colours[got], PaletteEntry{})
+                                               : got == p)
+                    << "frame " << f << " at " << x << "," << y << ": " << got;
+                if (p == kClearedPixel) cleared.insert(spareIndex = got);
             }
         for (int i = 0; i < 256; ++i)
             if (!spare || i != spareIndex) {

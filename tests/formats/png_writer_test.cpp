@@ -16,8 +16,8 @@ namespace {
 void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
                const PaletteEntries& palette, int cleared) {
     const PngPicture png = ReadPng(path);
-    ASSERT_TRUE(png.ok && png.width == canvas.Width() && png.height == rows);
-    ASSERT_EQ(png.palette.size(), 256u);
+    ASSERT_TRUE(png.ok && png.width == canvas.Width() && png.height == rows &&
+                png.palette.size() == 256u);
     for (int i = 0; i < 256; ++i) {
         const png_color& c = png.palette[i];
         const PaletteEntry& e = palette[i];
