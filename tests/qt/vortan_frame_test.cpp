@@ -142,8 +142,7 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
         if (scrolls) {
             ASSERT_NE(scroll, nullptr);
             EXPECT_EQ(scroll->widget()->size(), f->ClientSize());
-            EXPECT_LE(f->frameGeometry().right(), available.right());
-            EXPECT_LE(f->frameGeometry().bottom(), available.bottom());
+            EXPECT_TRUE(available.contains(f->frameGeometry().bottomRight()));
             EXPECT_GE(scroll->width(), 100);
             // Scrolled away from the top left, a tick shows the visible part in the new palette.
             for (auto [bar, part] :
