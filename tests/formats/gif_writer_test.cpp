@@ -112,6 +112,11 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     ExpectFrames(gif, canvas, canvas.Height(), twin, false, 2, cleared);
     EXPECT_EQ(cleared.size(), 5u);
     EXPECT_EQ(state->m_palette.Entries(), twin.m_palette.Entries());
+    // The delay in hundredths: at least 2, at most 65535, rounded half up.
+    const std::pair<int, int> delays[] = {{0, 2},          {19, 2},         {24, 2},
+                                          {25, 3},         {100, 10},       {-40, 2},
+                                          {655344, 65534}, {655345, 65535}, {2147483647, 65535}};
+    for (const auto& [ms, hundredths] : delays) EXPECT_EQ(GifDelayHundredths(ms), hundredths) << ms;
 }
 
 // A size at or above the limit is announced before writing: exactly the
@@ -144,13 +149,6 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
     }
     EXPECT_EQ(LargeOutputText("out.gif", (std::uint64_t{123} << 30) / 10),
               "writing about 12.3 GiB to out.gif");
-}
-
-TEST(GifWriter, DelayInHundredths) {
-    const std::pair<int, int> cases[] = {{0, 2},          {19, 2},         {24, 2},
-                                         {25, 3},         {100, 10},       {-40, 2},
-                                         {655344, 65534}, {655345, 65535}, {2147483647, 65535}};
-    for (const auto& [ms, hundredths] : cases) EXPECT_EQ(GifDelayHundredths(ms), hundredths) << ms;
 }
 
 // Refused and failed exports name the file, leave the old file r.gif (and a

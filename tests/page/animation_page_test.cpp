@@ -115,9 +115,8 @@ TEST(AnimationPage, LoadsNothingFromOutside) {
     EXPECT_NE(html.find("content=\"default-src 'none'; img-src data:;"), std::string::npos);
     for (const char* word : {"http:", "https:", "ws:", "wss:", "ftp:", "://", "url(", "@import",
                              "fetch(", "XMLHttpRequest", "WebSocket", "<link", "<iframe", "srcset",
-                             "<object", "<embed", "<audio", "<video"}) {
+                             "<object", "<embed", "<audio", "<video"})
         EXPECT_EQ(html.find(word), std::string::npos) << word;
-    }
     // Every src attribute is one of the two embedded pictures.
     int sources = 0;
     for (auto at = html.find("src="); at != std::string::npos; at = html.find("src=", at + 1)) {

@@ -45,11 +45,10 @@ TEST(HelpViewer, TheHelpFileIsLookedForInOrderAndShownFromTheButtonAndF1) {
         panel.activateWindow();
     }
     QDir::setCurrent(saved);
-    for (const char* folder : {"a", "b", "c"})
+    for (const char* folder : {"a/vortan.hlp", "b", "c"})  // a/vortan.hlp: a folder, not a file
         QDir().mkpath(QString::fromStdString(dir.file(folder)));
     for (const char* file : {"b/vortan.hlp", "c/vortan.hlp"})
         vortan::test::WriteTextFile(dir.file(file), file);
-    QDir().mkpath(QString::fromStdString(dir.file("a/vortan.hlp")));  // a folder, not a file
     auto at = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
     const std::pair<QStringList, QString> cases[] = {
         {{at("a/vortan.hlp"), at("b/vortan.hlp"), at("c/vortan.hlp")}, at("b/vortan.hlp")},
