@@ -183,8 +183,7 @@ TEST_F(Panel, StartTracesAFieldFileOnceIntoTheCache) {
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(std::vector<int>({f->m_imageWidth, f->m_imageHeight, f->m_dimension}),
               std::vector<int>({800, 400, 2}));
-    const std::string cached = f->m_inputPath;
-    EXPECT_EQ(cached.rfind(dir.file("cache") + "/vortan/", 0), 0u) << cached;
+    EXPECT_EQ(f->m_inputPath.rfind(dir.file("cache") + "/vortan/", 0), 0u) << f->m_inputPath;
     EXPECT_EQ(vortan::test::CountEntries(dir.file("cache/vortan")), 1);  // reuse: trace.sh
     // A field that cannot be traced: its message, no window.
     const std::string scalar = CopyFixture("pressure.vtk", "tests/fixtures/fields/scalar_only.vtk");

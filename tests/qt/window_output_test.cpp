@@ -47,12 +47,6 @@ std::string IndexMismatch(const std::string& file, const vortan::IndexedCanvas& 
     return "";
 }
 
-std::string Joined(const std::vector<std::string>& texts) {
-    std::string out;
-    for (const auto& t : texts) out += (out.empty() ? "" : "|") + t;
-    return out;
-}
-
 class WindowOutputTest : public vortan::test::FakeWindowFixture {
   protected:
     void TearDown() override { vqt::SetPrintDialogRunner({}); }
@@ -87,7 +81,9 @@ TEST_F(WindowOutputTest, PrintCommandStatusTextsInOrderAndWhatReachesThePrinter)
             if (close == Close::InPassMessage) window.Close();
         };
         vqt::FilePrint(window);
-        EXPECT_EQ(Joined(window.statusTexts), status);
+        std::string texts;
+        for (const auto& t : window.statusTexts) texts += (texts.empty() ? "" : "|") + t;
+        EXPECT_EQ(texts, status);
         EXPECT_EQ(window.callsAfterClose, 0);
         using Messages = std::vector<FakeUiService::Message>;
         const Messages expected =

@@ -26,7 +26,7 @@ struct FakeConsole : RenderConsole {
     std::vector<int> percents;
 };
 
-TEST(RenderJob, OutputFormatsByExtension) {
+TEST(RenderJob, OutputFormatsByExtensionAndOptionsRefusedBeforeAnythingIsRead) {
     // path, the extension found ("" for none)
     const std::pair<const char*, const char*> cases[] = {
         {"a.bmp", "bmp"}, {"A.BMP", "bmp"},      {"dir.png/x.Png", "png"},
@@ -37,11 +37,9 @@ TEST(RenderJob, OutputFormatsByExtension) {
         const OutputFormat* format = FindOutputFormat(path);
         EXPECT_EQ(format ? std::string(format->extension) : "", extension) << path;
     }
-}
-
-TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
-    // output, frames (-1: two loops of a video instead), the reason ("" when accepted)
-    const std::tuple<const char*, int, std::string> cases[] = {
+    // Refused before anything is read: output, frames (-1: two loops of a video instead), the
+    // reason ("" when accepted)
+    const std::tuple<const char*, int, std::string> options[] = {
         {"x.bmp", 0, ""},
         {"x.gif", 5, ""},
         {"x.png", -1, "--loops, --fps and --crf apply to .mp4 and .webm output only"},
@@ -49,7 +47,7 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
         {"x.jpg", 0, "unknown output type 'x.jpg' (use .bmp, .png, .gif, .html, .mp4 or .webm)"},
         {"x.bmp", 5, "--frames applies to .gif output only"},
         {"x.html", 5, "--frames applies to .gif output only"}};
-    for (const auto& [output, frames, why] : cases) {
+    for (const auto& [output, frames, why] : options) {
         RenderOptions o;
         o.input = "in.math", o.output = output;
         o.frames = std::max(frames, 0), o.loops = frames < 0 ? 2 : 0;
