@@ -89,9 +89,7 @@ TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
         const int period = AnimationPeriod(*state);
         EXPECT_EQ(Attribute(html, "data-period"), std::to_string(period));
         const Decoded png = DecodePng(DecodeBase64(DataUrlOf(html, "palettes")), PNG_FORMAT_RGB);
-        ASSERT_TRUE(png.ok);
-        ASSERT_EQ(png.width, 257);
-        ASSERT_EQ(png.height, period + 1);
+        ASSERT_TRUE(png.ok && png.width == 257 && png.height == period + 1);
         auto engine = std::make_unique<VortanFrameState>(*state);
         for (int tick = 0; tick <= period + 1; ++tick) {
             const PaletteEntries& palette = engine->m_palette.Entries();

@@ -198,8 +198,7 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
         SCOPED_TRACE(testing::Message() << "VORTAN_GL=" << value << ", shift " << shift);
         ScopedEnv env("VORTAN_GL", value);
         auto p = vortan::test::FrameParams(m_input, 2, false);
-        p.m_colortableCount = 7;
-        p.m_colortableShift = shift;
+        p.m_colortableCount = 7, p.m_colortableShift = shift;
         CVortanFrame* f = Shown(p);
         auto* view = f->findChild<CPictureView*>();
         ASSERT_NE(view, nullptr);

@@ -131,16 +131,14 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
             m_input, vortan::test::FrameInputText(static_cast<float>(size.width()),
                                                   static_cast<float>(size.height()), 2));
         auto p = FrameParams(m_input);
-        p.m_imageWidth = size.width();
-        p.m_imageHeight = size.height();
+        p.m_imageWidth = size.width(), p.m_imageHeight = size.height();
         CVortanFrame* f = Shown(p);
         auto* scroll = f->findChild<QScrollArea*>("pictureScroll");
-        EXPECT_EQ(scroll != nullptr, scrolls);
+        ASSERT_EQ(scroll != nullptr, scrolls);
         EXPECT_EQ(f->ClientSize(), size + QSize(0, vortan::kStatusBarHeight));
         // The window keeps a fixed size, and a scrolled one fits the screen.
         EXPECT_EQ(f->minimumSize(), f->maximumSize());
         if (scrolls) {
-            ASSERT_NE(scroll, nullptr);
             EXPECT_EQ(scroll->widget()->size(), f->ClientSize());
             EXPECT_TRUE(available.contains(f->frameGeometry().bottomRight()));
             EXPECT_GE(scroll->width(), 100);
@@ -196,8 +194,7 @@ TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
         auto p = FrameParams(m_input, 2, false);
-        p.m_colortableCount = tables;
-        p.m_colortableShift = shift;
+        p.m_colortableCount = tables, p.m_colortableShift = shift;
         CVortanFrame* f = Shown(p);
         auto* view = f->findChild<CPictureView*>();
         ASSERT_NE(view, nullptr);
