@@ -108,8 +108,7 @@ TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
 }
 
 TEST(AnimationPage, LoadsNothingFromOutside) {
-    auto state = MakeState({"", true, 7, 0, 1, 1});
-    const std::string html = Build(GridCanvas(0, 223), *state);
+    const std::string html = Build(GridCanvas(0, 223), *MakeState({"", true, 7, 0, 1, 1}));
     EXPECT_NE(html.find("content=\"default-src 'none'; img-src data:;"), std::string::npos);
     for (const char* word : {"http:", "https:", "ws:", "wss:", "ftp:", "://", "url(", "@import",
                              "fetch(", "XMLHttpRequest", "WebSocket", "<link", "<iframe", "srcset",

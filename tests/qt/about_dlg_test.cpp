@@ -40,8 +40,7 @@ TEST(AboutDlg, OpensAloneAndFromThePanelsSystemMenu) {
     vortan::test::FakeUiService ui;
     CSettingsDlg panel(ui);
     panel.show();
-    QAction* about = panel.SystemMenu()->actions().last();
-    EXPECT_EQ(about->text(), "&About vortan...");
+    QAction* about = panel.SystemMenu()->actions().last();  // its text: the panel's tests
     CheckAboutBox(&panel, false, [&] { about->trigger(); });
 }
 

@@ -12,7 +12,7 @@ using video::PlanVideo;
 using video::VideoPlan;
 using video::VideoRequest;
 
-TEST(VideoPlan, RateLoopsPaddingAndFirstTick) {
+TEST(VideoPlan, RateLoopsPaddingAndFirstTickAndWhatTheCodecCannotTake) {
     struct PlanCase {
         const char* name;
         LayoutCase layout;
@@ -54,17 +54,14 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTick) {
                        c.firstTick, c.loops, c.frames, c.crf));
         EXPECT_EQ(plan.frames, plan.loops * plan.period);
     }
-}
-
-TEST(VideoPlan, RefusesWhatTheCodecCannotTake) {
-    const LayoutCase seven{"", true, 7, 0, 1, 1};
-    // what; request; picture width, height; the error (empty: accepted)
+    // What the codec cannot take is refused: what; request; picture width, height; the error
+    // (empty: accepted)
     using Case = std::tuple<const char*, VideoRequest, int, int, std::string>;
     const std::string h264Blocks =
         " picture is larger than H.264 allows (at most 139264 blocks "
         "of 16 \u00d7 16 pixels, such as 8192 \u00d7 4320)";
     // clang-format off
-    const Case cases[] = {
+    const Case refusals[] = {
         {"H.264: 8192 x 4352 is the largest frame that wide", {}, 8192, 4352, ""},
         {"H.264: one row of blocks more", {}, 8192, 4353, "a 8192 \u00d7 4353" + h264Blocks},
         {"H.264: 16384 x 16384", {}, 16384, 16384, "a 16384 \u00d7 16384" + h264Blocks},
@@ -87,7 +84,7 @@ TEST(VideoPlan, RefusesWhatTheCodecCannotTake) {
          "4000 loops of 32 frames make 128000 frames, more than 100000"},
     };
     // clang-format on
-    for (const auto& [name, request, width, height, wanted] : cases) {
+    for (const auto& [name, request, width, height, wanted] : refusals) {
         SCOPED_TRACE(name);
         auto state = MakeState(seven);
         VideoPlan plan;
