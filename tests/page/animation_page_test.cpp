@@ -157,8 +157,7 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
     // Both layouts at once: tables of 223 entries and the whole palette turn
     // with periods 223 and 256, so the palette comes back after 57088 ticks.
     auto endless = MakeState({"", true, 1, 0, 1, 0});
-    endless->m_withoutOrientation = 1;
-    endless->m_entriesPerTable = 223;
+    endless->m_withoutOrientation = 1, endless->m_entriesPerTable = 223;
     // what; state; canvas; rows; bytes the disk takes (0: any); the message after the path
     const std::tuple<const char*, const VortanFrameState*, IndexedCanvas, int, rlim_t, std::string>
         cases[] = {

@@ -73,8 +73,7 @@ void ExpectPresentedThroughPalette(CVortanFrame* f) {
             want.setPixel(x, y, qRgb(c.r, c.g, c.b));
         }
     auto* view = f->findChild<CPictureView*>();
-    const QImage& shown = view->Image();
-    EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) == want);
+    EXPECT_TRUE(view->Image().convertToFormat(QImage::Format_RGB32) == want);
     // The window's own pixels, as the window system holds them, show the
     // same wherever the picture is visible (a scrolled one in part).
     const QRect visible = view->visibleRegion().boundingRect() & want.rect();

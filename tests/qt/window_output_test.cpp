@@ -86,10 +86,9 @@ TEST_F(WindowOutputTest, PrintCommandStatusTextsInOrderAndWhatReachesThePrinter)
         EXPECT_EQ(texts, status);
         EXPECT_EQ(window.callsAfterClose, 0);
         using Messages = std::vector<FakeUiService::Message>;
-        const Messages expected =
-            gone ? Messages{{"Unable to open " + window.record.m_inputPath, "Error", 0x30}}
-                 : Messages{};
-        EXPECT_EQ(m_ui.messages, expected);
+        EXPECT_EQ(m_ui.messages,
+                  (gone ? Messages{{"Unable to open " + window.record.m_inputPath, "Error", 0x30}}
+                        : Messages{}));
         const bool printed = print && close != Close::InDialog;  // a file, however short
         ASSERT_EQ(std::filesystem::exists(pdf), printed);
         if (!printed) continue;
