@@ -16,12 +16,12 @@ namespace {
 void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
                const PaletteEntries& palette, int cleared) {
     const PngPicture png = ReadPng(path);
-    ASSERT_TRUE(png.ok && png.width == canvas.Width() && png.height == rows);
-    ASSERT_EQ(png.palette.size(), 256u);
+    ASSERT_TRUE(png.ok && png.width == canvas.Width() && png.height == rows &&
+                png.palette.size() == 256u);
     for (int i = 0; i < 256; ++i) {
         const png_color& c = png.palette[i];
-        ASSERT_EQ(std::tuple(c.red, c.green, c.blue),
-                  std::tuple(palette[i].peRed, palette[i].peGreen, palette[i].peBlue))
+        const PaletteEntry& e = palette[i];
+        ASSERT_EQ(std::tuple(c.red, c.green, c.blue), std::tuple(e.peRed, e.peGreen, e.peBlue))
             << i;
     }
     for (int y = 0; y < rows; ++y)
@@ -31,35 +31,29 @@ void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
         }
 }
 
-struct PngCase {
-    const char* name;
-    LayoutCase layout;
-    int ticks;  // -1: no black, entry 77 the darkest
-    int rowsAsked, rowsWritten;
-    int cleared;  // the entry nearest to black (the lowest of equals)
-};
-
 TEST(PngWriter, PaletteAndIndicesRoundTrip) {
-    const PngCase cases[] = {
+    // what; layout; ticks (-1: no black, entry 77 the darkest); rows asked, written; the entry
+    // nearest to black (the lowest of equals)
+    const std::tuple<const char*, LayoutCase, int, int, int, int> cases[] = {
         {"seven tables fresh: entry 0 is black", {"", true, 7, 0, 1, 0}, 0, -1, 72, 0},
         {"seven tables after 5 ticks: entry 5", {"", true, 7, 0, 1, 0}, 5, 30, 30, 5},
         {"one table after 30 ticks: entry 30", {"", true, 1, 0, 1, 0}, 30, 1000, 72, 30},
         {"without, 32 levels, 3 ticks: entry 3", {"", false, 0, 1, 1, 0}, 3, 1, 1, 3},
         {"no black: the darkest entry", {"", true, 7, 0, 1, 0}, -1, -1, 72, 77},
     };
-    for (const PngCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto state = MakeState(c.layout);
-        for (int i = 0; i < c.ticks; ++i) AnimationTick(*state);
+    for (const auto& [name, layout, ticks, rowsAsked, rowsWritten, cleared] : cases) {
+        SCOPED_TRACE(name);
+        auto state = MakeState(layout);
+        for (int i = 0; i < ticks; ++i) AnimationTick(*state);
         const IndexedCanvas canvas = GridCanvas(0, 223);  // 82 x 72
         TempDir dir;
         RecordingSink sink;
         PaletteEntries palette = state->m_palette.Entries();
-        for (int i = 0; i < 256 && c.ticks < 0; ++i)
+        for (int i = 0; i < 256 && ticks < 0; ++i)
             palette[i] = {0, 0, static_cast<std::uint8_t>(i == 77 ? 1 : 40 + i / 2), 0};
-        ASSERT_TRUE(WriteIndexedPng(dir.file("p.png"), canvas, palette, c.rowsAsked, sink));
+        ASSERT_TRUE(WriteIndexedPng(dir.file("p.png"), canvas, palette, rowsAsked, sink));
         EXPECT_TRUE(sink.messages.empty());
-        ExpectPng(dir.file("p.png"), canvas, c.rowsWritten, palette, c.cleared);
+        ExpectPng(dir.file("p.png"), canvas, rowsWritten, palette, cleared);
     }
 }
 
@@ -70,12 +64,11 @@ TEST(PngWriter, FailedWriteKeepsThePreviousFile) {
     const std::string path = dir.file("old.png");
     WriteTextFile(path, "previous");
     RecordingSink sink;
-    bool written = true;
     {
         FileSizeLimit limit(100);
-        written = WriteIndexedPng(path, GridCanvas(0, 223), state->m_palette.Entries(), -1, sink);
+        EXPECT_FALSE(
+            WriteIndexedPng(path, GridCanvas(0, 223), state->m_palette.Entries(), -1, sink));
     }
-    EXPECT_FALSE(written);
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].text.rfind("Unable to write " + path + ": ", 0), 0u);
     EXPECT_EQ(ReadWholeFile(path), "previous");

@@ -22,11 +22,9 @@ inline std::vector<std::uint8_t> DecodeBase64(const std::string& text) {
 
 // The base64 text of the data URL in the src attribute of element id.
 inline std::string DataUrlOf(const std::string& html, const std::string& id) {
-    const std::string start = "id=\"" + id + "\"";
-    const auto at = html.find(start);
-    if (at == std::string::npos) return "";
     const std::string prefix = "src=\"data:image/png;base64,";
-    const auto src = html.find(prefix, at);
+    const auto at = html.find("id=\"" + id + "\"");
+    const auto src = at == std::string::npos ? at : html.find(prefix, at);
     if (src == std::string::npos) return "";
     const auto begin = src + prefix.size();
     return html.substr(begin, html.find('"', begin) - begin);
@@ -45,8 +43,7 @@ inline Decoded DecodePng(const std::vector<std::uint8_t>& bytes, png_uint_32 for
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return out;
     image.format = format;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
+    out.width = static_cast<int>(image.width), out.height = static_cast<int>(image.height);
     out.samples.resize(PNG_IMAGE_SIZE(image));
     out.ok = png_image_finish_read(&image, nullptr, out.samples.data(), 0, nullptr) != 0;
     return out;

@@ -30,34 +30,32 @@ std::function<void(QDialog&)> Enter(QString delay, QString shift, QStringList* o
 }
 
 TEST(AnimationDialog, OkChecksDelayThenShiftInOrder) {
-    const struct {
-        QString delay, shift;
-        Texts messages;
-        float fieldDelay, fieldShift;  // afterwards (a new dialog holds 0 and 1)
-    } cases[] = {{"25", "3", {}, 25, 3},
-                 {"0", "1", {}, 0, 1},
-                 {"2.5", "1", {kDelay}, 2.5f, 1},
-                 {"1e10", "1", {kDelay}, 1e10f, 1},
-                 {"10", "2.5", {kShift}, 10, 2.5f},
-                 {"-1", "0", {kDelay, kShift}, -1, 0},
-                 // A shift that is no number keeps both fields; a delay keeps its old value.
-                 {"50", "abc", {kNumber, kNumber}, 0, 1},
-                 {"", "4", {kNumber, kNumber}, 0, 4}};
-    for (const auto& c : cases) {
-        const std::string name = (c.delay + "/" + c.shift).toStdString();
+    // delay, shift; the messages; the fields afterwards (a new dialog holds 0 and 1)
+    const std::tuple<QString, QString, Texts, float, float> cases[] = {
+        {"25", "3", {}, 25, 3},
+        {"0", "1", {}, 0, 1},
+        {"2.5", "1", {kDelay}, 2.5f, 1},
+        {"1e10", "1", {kDelay}, 1e10f, 1},
+        {"10", "2.5", {kShift}, 10, 2.5f},
+        {"-1", "0", {kDelay, kShift}, -1, 0},
+        // A shift that is no number keeps both fields; a delay keeps its old value.
+        {"50", "abc", {kNumber, kNumber}, 0, 1},
+        {"", "4", {kNumber, kNumber}, 0, 4}};
+    for (const auto& [delay, shift, messages, fieldDelay, fieldShift] : cases) {
+        const std::string name = (delay + "/" + shift).toStdString();
         vortan::test::FakeUiService ui;
         vortan::AnimationDlgState fields;
         CAnimationDlg dialog(fields, ui);
         QStringList opened;
-        vortan::test::ModalScript script(Enter(c.delay, c.shift, &opened));
-        EXPECT_EQ(dialog.DoModal(), c.messages.empty() ? vortan::IDOK : vortan::IDCANCEL) << name;
+        vortan::test::ModalScript script(Enter(delay, shift, &opened));
+        EXPECT_EQ(dialog.DoModal(), messages.empty() ? vortan::IDOK : vortan::IDCANCEL) << name;
         EXPECT_TRUE(script.Closed()) << name;
-        EXPECT_EQ(ui.MessageTexts(), c.messages) << name;
+        EXPECT_EQ(ui.MessageTexts(), messages) << name;
         for (const auto& m : ui.messages)  // caption and type
             EXPECT_EQ(m.caption + "/" + std::to_string(m.type),
                       m.text == kNumber ? "/48" : "Info/0");
-        EXPECT_EQ(fields.m_delay, c.fieldDelay) << name;
-        EXPECT_EQ(fields.m_shift, c.fieldShift) << name;
+        EXPECT_EQ(fields.m_delay, fieldDelay) << name;
+        EXPECT_EQ(fields.m_shift, fieldShift) << name;
     }
 }
 

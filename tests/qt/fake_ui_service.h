@@ -11,8 +11,7 @@
 
 namespace vortan::test {
 
-class FakeUiService : public IUiService {
-  public:
+struct FakeUiService : IUiService {
     struct Message {
         std::string text;
         std::string caption;
@@ -49,11 +48,7 @@ class FakeUiService : public IUiService {
         for (const auto& m : messages) out.push_back(m.text);
         return out;
     }
-
-    void Clear() {
-        messages.clear();
-        fileRequests.clear();
-    }
+    void Clear() { messages.clear(), fileRequests.clear(); }
 
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;

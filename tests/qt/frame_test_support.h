@@ -53,8 +53,7 @@ inline void FlushDeletes() {
 
 // Runs script on the next modal dialog shown while this object lives. A dialog
 // the script leaves open is rejected, so a test never blocks.
-class ModalScript {
-  public:
+struct ModalScript {
     explicit ModalScript(std::function<void(QDialog&)> script) {
         QObject::connect(&m_poll, &QTimer::timeout, [this, script = std::move(script)] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -69,8 +68,6 @@ class ModalScript {
     }
     // The script ran on a dialog and left it closed.
     bool Closed() const { return m_closed; }
-
-  private:
     QTimer m_poll;
     bool m_closed = false;
 };
@@ -84,15 +81,12 @@ inline void ClickControl(QDialog& dialog, int id) {
 inline long DrawnPixels(const IndexedCanvas& canvas) {
     return std::ranges::count_if(canvas.Pixels(), [](auto p) { return p != kClearedPixel; });
 }
-inline long DrawnPixels(const CVortanFrame& f) {
-    return DrawnPixels(f.Canvas());
-}
 
 // Windows on the file m_input (120 x 90, of dimension dim).
 class FrameFixture : public ::testing::Test {
   protected:
     explicit FrameFixture(int dim = 2) {
-        WriteTextFile(m_input, FrameInputText(120, 90, static_cast<float>(dim)));
+        WriteTextFile(m_input, FrameInputText(120, 90, float(dim)));
     }
     void TearDown() override {
         for (auto& f : m_frames)

@@ -7,16 +7,22 @@
 #include <QTest>
 
 #include "app/qt/settings_dlg.h"
-#include "res/qt/dialog_builder.h"
-#include "tests/qt/fake_ui_service.h"
-#include "tests/test_support.h"
+#include "tests/qt/frame_test_support.h"
 
 namespace {
 
-TEST(HelpViewer, HelpFromTheButtonAndF1ShowsTheWorkingDirectorysFile) {
+// Started from any folder: the working directory first, then beside the program, the source
+// tree and the installed copy; none there is said with every place tried. Help Topics and F1
+// show the file found.
+TEST(HelpViewer, TheHelpFileIsLookedForInOrderAndShownFromTheButtonAndF1) {
     vortan::test::TempDir dir;
     const QString saved = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
+    EXPECT_EQ(HelpFileCandidates(),
+              (QStringList{QString::fromStdString(dir.file("vortan.hlp")),
+                           QCoreApplication::applicationDirPath() + "/vortan.hlp",
+                           QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"),
+                           QStringLiteral(VORTAN_DATADIR "/vortan.hlp")}));
     // None here yet: the copy in the source tree the tests were built from.
     EXPECT_EQ(HelpFilePath(), QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"));
     vortan::test::WriteTextFile(dir.file("vortan.hlp"),
@@ -39,30 +45,10 @@ TEST(HelpViewer, HelpFromTheButtonAndF1ShowsTheWorkingDirectorysFile) {
         panel.activateWindow();
     }
     QDir::setCurrent(saved);
-}
-
-// Started from any folder: the working directory first, then beside the
-// program, the source tree and the installed copy; none there is said with
-// every place tried.
-TEST(HelpViewer, TheHelpFileIsLookedForInEveryPlaceInOrder) {
-    vortan::test::TempDir dir;
-    const QString saved = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
-    const QStringList places = HelpFileCandidates();
-    QDir::setCurrent(saved);
-    const QStringList want = {
-        QString::fromStdString(dir.file("vortan.hlp")),
-        QCoreApplication::applicationDirPath() + "/vortan.hlp",
-        QStringLiteral(VORTAN_SOURCE_DIR "/vortan.hlp"),
-        QStringLiteral(VORTAN_DATADIR "/vortan.hlp"),
-    };
-    EXPECT_EQ(places, want);
-
-    for (const char* folder : {"a", "b", "c"})
+    for (const char* folder : {"a/vortan.hlp", "b", "c"})  // a/vortan.hlp: a folder, not a file
         QDir().mkpath(QString::fromStdString(dir.file(folder)));
-    vortan::test::WriteTextFile(dir.file("b/vortan.hlp"), "b");
-    vortan::test::WriteTextFile(dir.file("c/vortan.hlp"), "c");
-    QDir().mkpath(QString::fromStdString(dir.file("a/vortan.hlp")));  // a folder, not a file
+    for (const char* file : {"b/vortan.hlp", "c/vortan.hlp"})
+        vortan::test::WriteTextFile(dir.file(file), file);
     auto at = [&](const char* name) { return QString::fromStdString(dir.file(name)); };
     const std::pair<QStringList, QString> cases[] = {
         {{at("a/vortan.hlp"), at("b/vortan.hlp"), at("c/vortan.hlp")}, at("b/vortan.hlp")},
@@ -70,9 +56,8 @@ TEST(HelpViewer, TheHelpFileIsLookedForInEveryPlaceInOrder) {
         {{at("none/vortan.hlp"), at("a/vortan.hlp")}, QString()},
         {{}, QString()},
     };
-    for (const auto& [candidates, found] : cases) {
+    for (const auto& [candidates, found] : cases)
         EXPECT_EQ(FindHelpFile(candidates), found) << candidates.join(' ').toStdString();
-    }
     EXPECT_EQ(HelpNotFoundText({at("x/vortan.hlp"), at("y/vortan.hlp")}),
               "The help file vortan.hlp was not found. Places tried:\n    " + at("x/vortan.hlp") +
                   "\n    " + at("y/vortan.hlp"));

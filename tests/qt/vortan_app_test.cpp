@@ -9,11 +9,7 @@
 #include <functional>
 
 #include "app/qt/settings_dlg.h"
-#include "res/qt/dialog_builder.h"
-#include "tests/qt/fake_ui_service.h"
-#include "tests/streamline_fixtures.h"
-#include "tests/test_support.h"
-#include "view/qt/vortan_frame.h"
+#include "tests/qt/frame_test_support.h"
 
 namespace {
 
@@ -35,10 +31,7 @@ bool RunWithPanel(CVortanApp& app, std::function<void(CSettingsDlg&)> script) {
 TEST(VortanApp, QuitEndsTheProgramAndClosesItsWindow) {
     using namespace vortan::test;
     TempDir dir;
-    WriteTextFile(
-        dir.file("flow.math"),
-        HeaderText({160, 120, 2, 1, 100, 0, 1, 0, 1, 0, 1}) +
-            PadRecord(ClassicRecord({0, 0.5f, 1}, {{0.1f, 0.5f, 0.9f}, {0.1f, 0.5f, 0.9f}}), 300));
+    WriteTextFile(dir.file("flow.math"), FrameInputText(160, 120, 2));
     FakeUiService ui;
     ui.ChooseFile(dir.file("flow.math"));
     CVortanApp app(&ui);

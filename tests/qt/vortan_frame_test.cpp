@@ -29,11 +29,8 @@ namespace res = vortan::res;
 
 // A frame whose platform may refuse every timer, or whose display cannot animate palettes.
 template <bool kTimers, bool kPalettes>
-class LimitedFrame : public CVortanFrame {
-  public:
+struct LimitedFrame : CVortanFrame {
     using CVortanFrame::CVortanFrame;
-
-  protected:
     int StartPlatformTimer(int ms) override {
         return kTimers ? CVortanFrame::StartPlatformTimer(ms) : 0;
     }
@@ -41,8 +38,7 @@ class LimitedFrame : public CVortanFrame {
 };
 
 // Calls on() for every event of the given type the object receives.
-class EventSpy : public QObject {
-  public:
+struct EventSpy : QObject {
     EventSpy(QObject* target, QEvent::Type type, std::function<void()> on)
         : m_type(type), m_on(std::move(on)) {
         target->installEventFilter(this);
@@ -51,8 +47,6 @@ class EventSpy : public QObject {
         if (e->type() == m_type) m_on();
         return false;
     }
-
-  private:
     QEvent::Type m_type;
     std::function<void()> m_on;
 };
@@ -79,8 +73,7 @@ void ExpectPresentedThroughPalette(CVortanFrame* f) {
             want.setPixel(x, y, qRgb(c.r, c.g, c.b));
         }
     auto* view = f->findChild<CPictureView*>();
-    const QImage& shown = view->Image();
-    EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) == want);
+    EXPECT_TRUE(view->Image().convertToFormat(QImage::Format_RGB32) == want);
     // The window's own pixels, as the window system holds them, show the
     // same wherever the picture is visible (a scrolled one in part).
     const QRect visible = view->visibleRegion().boundingRect() & want.rect();
@@ -114,7 +107,7 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
     QTest::qWait(100);  // later paint events must ask for no further pass
     EXPECT_EQ(f->PassCount(), 1);
     EXPECT_EQ(f->StatusText(), "   Drawing:   DONE");
-    EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+    EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
     EXPECT_TRUE(f->IsTimerActive() && f->TimerPeriod() == 40 &&
                 f->MenuAction(res::ID_ANIMATION)->isChecked());
     const auto& pixels = f->Canvas().Pixels();  // the status strip rows are never drawn into
@@ -127,53 +120,51 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
 // fits it; one that fits is shown whole, without scrolling.
 TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    const struct {
-        int width, height;
-        bool scrolls;
-    } cases[] = {
-        {120, 90, false},
-        {available.width() + 800, available.height() + 400, true},
-        {120, available.height() * 2, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        vortan::test::WriteTextFile(m_input,
-                                    vortan::test::FrameInputText(static_cast<float>(c.width),
-                                                                 static_cast<float>(c.height), 2));
+    const QSize cases[] = {{120, 90},  // fits: not scrolled
+                           {available.width() + 800, available.height() + 400},
+                           {120, available.height() * 2}};
+    for (const QSize size : cases) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        const bool scrolls = size != cases[0];
+        vortan::test::WriteTextFile(
+            m_input, vortan::test::FrameInputText(static_cast<float>(size.width()),
+                                                  static_cast<float>(size.height()), 2));
         auto p = FrameParams(m_input);
-        p.m_imageWidth = c.width;
-        p.m_imageHeight = c.height;
+        p.m_imageWidth = size.width(), p.m_imageHeight = size.height();
         CVortanFrame* f = Shown(p);
         auto* scroll = f->findChild<QScrollArea*>("pictureScroll");
-        EXPECT_EQ(scroll != nullptr, c.scrolls);
-        EXPECT_EQ(f->ClientSize(), QSize(c.width, c.height + vortan::kStatusBarHeight));
+        ASSERT_EQ(scroll != nullptr, scrolls);
+        EXPECT_EQ(f->ClientSize(), size + QSize(0, vortan::kStatusBarHeight));
         // The window keeps a fixed size, and a scrolled one fits the screen.
         EXPECT_EQ(f->minimumSize(), f->maximumSize());
-        if (c.scrolls) {
-            ASSERT_NE(scroll, nullptr);
+        if (scrolls) {
             EXPECT_EQ(scroll->widget()->size(), f->ClientSize());
-            EXPECT_LE(f->frameGeometry().right(), available.right());
-            EXPECT_LE(f->frameGeometry().bottom(), available.bottom());
+            EXPECT_TRUE(available.contains(f->frameGeometry().bottomRight()));
             EXPECT_GE(scroll->width(), 100);
-            // Scrolled away from the top left, a tick shows the picture's
-            // visible part through the new palette.
-            scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum() / 2 +
-                                                    1);
-            scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum() / 3 + 1);
+            // Scrolled away from the top left, a tick shows the visible part in the new palette.
+            for (auto [bar, part] :
+                 {std::pair{scroll->horizontalScrollBar(), 2}, {scroll->verticalScrollBar(), 3}})
+                bar->setValue(bar->maximum() / part + 1);
             QTest::qWait(20);
             f->OnTimer();
             ExpectPresentedThroughPalette(f);
         } else {
             EXPECT_EQ(f->centralWidget()->size(), f->ClientSize());
         }
-        EXPECT_GT(vortan::test::DrawnPixels(*f), 100);
+        EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
         f->close();
         vortan::test::FlushDeletes();
     }
 }
 
+// Asked for VORTAN_GL=1, a headless window keeps the CPU look-up (asking for a context
+// there neither crashes nor hangs).
 TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer) {
+    (void)CGlPicture::ProbedContext();
+    setenv("VORTAN_GL", "1", 1);
     CVortanFrame* f = Shown(FrameParams(m_input, 2, true, 10));
+    unsetenv("VORTAN_GL");
+    EXPECT_EQ(f->findChild<CPictureView*>()->GlPicture(), nullptr);
     QAction* mark = f->MenuAction(res::ID_ANIMATION);
     const auto pixels = f->Canvas().Pixels();
     const auto first = f->m_palette.Entries();
@@ -202,8 +193,7 @@ TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
         auto p = FrameParams(m_input, 2, false);
-        p.m_colortableCount = tables;
-        p.m_colortableShift = shift;
+        p.m_colortableCount = tables, p.m_colortableShift = shift;
         CVortanFrame* f = Shown(p);
         auto* view = f->findChild<CPictureView*>();
         ASSERT_NE(view, nullptr);
@@ -227,7 +217,8 @@ TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
     }
 }
 
-TEST_F(FrameTest, F2TogglesTimerAndCheckMark) {
+// F2 and the menu item toggle; Save, Save As and Help (commands and keys) do nothing.
+TEST_F(FrameTest, F2TogglesTimerAndCheckMarkSaveAndHelpDoNothing) {
     CVortanFrame* f = Shown(FrameParams(m_input, 2, false, 25));
     QAction* mark = f->MenuAction(res::ID_ANIMATION);
     f->SimulateExposure();  // begun without animation: a repaint starts no timer
@@ -237,6 +228,13 @@ TEST_F(FrameTest, F2TogglesTimerAndCheckMark) {
         EXPECT_EQ((std::array{f->IsTimerActive(), f->m_timerRunning != 0, mark->isChecked()}),
                   (std::array{running, running, running}));
     }
+    for (int id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_HELP_FINDER})
+        EXPECT_FALSE(f->OnCommand(id)) << id;
+    for (auto keys : {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_A),
+                      QKeySequence(Qt::Key_F1)})
+        Press(f, keys);
+    EXPECT_TRUE(f->isVisible() && f->IsTimerActive() && f->m_timerRunning && f->PassCount() == 2);
+    EXPECT_TRUE(m_ui.messages.empty() && m_ui.fileRequests.empty());
     mark->trigger();  // the menu item reaches the same command
     EXPECT_FALSE(f->IsTimerActive() || mark->isChecked());
 }
@@ -299,11 +297,8 @@ TEST_F(FrameTest, WhichExposuresRunAPass) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(f));
         QTest::qWait(50);
     };
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        int passes;
-    } cases[] = {
+    const std::tuple<const char*, std::function<void()>, int> cases[] = {
+        // what, act, passes
         {"picture", [&] { Expose(f, picture); }, 1},
         {"corner of the picture", [&] { Expose(f, QRect(picture.topLeft(), QSize(10, 10))); }, 1},
         {"status strip", [&] { Expose(f, status); }, 1},
@@ -314,14 +309,14 @@ TEST_F(FrameTest, WhichExposuresRunAPass) {
         {"other window closing", [&] { coverAndClose(&other); }, 1},
         {"focus away and back", focusAwayAndBack, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, act, passes] : cases) {
         f->OnCommand(res::ID_ANIMATION);  // stopped: only a pass can start the timer now
         const int before = f->PassCount();
         f->SetStatusText("   Printing... ", false);
-        c.act();
-        EXPECT_EQ(f->PassCount() - before, c.passes) << c.what;
-        EXPECT_EQ(f->IsTimerActive(), c.passes > 0) << c.what;
-        EXPECT_EQ(f->StatusText(), c.passes ? "   Drawing:   DONE" : "   Printing... ") << c.what;
+        act();
+        EXPECT_EQ(f->PassCount() - before, passes) << what;
+        EXPECT_EQ(f->IsTimerActive(), passes > 0) << what;
+        EXPECT_EQ(f->StatusText(), passes ? "   Drawing:   DONE" : "   Printing... ") << what;
         f->OnCommand(res::ID_ANIMATION);
     }
     QApplication::setPalette(appPalette);
@@ -355,17 +350,6 @@ TEST_F(FrameTest, MessagesWithTheirOwnersAndWhatShowsMeanwhile) {
               (Messages{{"Palette animation is not supported on this device", "Sorry!", 0x40}}));
 }
 
-TEST_F(FrameTest, SaveSaveAsAndHelpKeysDoNothing) {
-    CVortanFrame* f = Shown(FrameParams(m_input));
-    for (int id : {res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_HELP_FINDER})
-        EXPECT_FALSE(f->OnCommand(id)) << id;
-    for (auto keys : {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_A),
-                      QKeySequence(Qt::Key_F1)})
-        Press(f, keys);
-    EXPECT_TRUE(f->isVisible() && f->IsTimerActive() && f->m_timerRunning);
-    EXPECT_TRUE(f->PassCount() == 1 && m_ui.messages.empty() && m_ui.fileRequests.empty());
-}
-
 TEST_F(FrameTest, ExitKeyExitItemAndCloseBoxDestroyTheWindowAndStopTheTimer) {
     for (int way = 0; way < 3; ++way) {
         QPointer<CVortanFrame> f = Shown(FrameParams(m_input));
@@ -376,23 +360,6 @@ TEST_F(FrameTest, ExitKeyExitItemAndCloseBoxDestroyTheWindowAndStopTheTimer) {
         EXPECT_FALSE(f->isVisible() || f->IsTimerActive()) << way;
         vortan::test::FlushDeletes();
         EXPECT_TRUE(f.isNull()) << way;
-    }
-}
-
-// A headless platform keeps the plain look-up whatever VORTAN_GL asks for;
-// asking for a context there neither crashes nor hangs.
-TEST_F(FrameTest, HeadlessWindowsKeepTheCpuLookUpWhateverVortanGlSays) {
-    (void)CGlPicture::ProbedContext();
-    for (const char* value : {"1", "0"}) {
-        setenv("VORTAN_GL", value, 1);
-        CVortanFrame* f = Shown(FrameParams(m_input));
-        unsetenv("VORTAN_GL");
-        auto* view = f->findChild<CPictureView*>();
-        ASSERT_NE(view, nullptr);
-        EXPECT_EQ(view->GlPicture(), nullptr) << value;
-        ExpectPresentedThroughPalette(f);
-        f->close();
-        vortan::test::FlushDeletes();
     }
 }
 

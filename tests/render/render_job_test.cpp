@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,7 +26,7 @@ struct FakeConsole : RenderConsole {
     std::vector<int> percents;
 };
 
-TEST(RenderJob, OutputFormatsByExtension) {
+TEST(RenderJob, OutputFormatsByExtensionAndOptionsRefusedBeforeAnythingIsRead) {
     // path, the extension found ("" for none)
     const std::pair<const char*, const char*> cases[] = {
         {"a.bmp", "bmp"}, {"A.BMP", "bmp"},      {"dir.png/x.Png", "png"},
@@ -36,11 +37,9 @@ TEST(RenderJob, OutputFormatsByExtension) {
         const OutputFormat* format = FindOutputFormat(path);
         EXPECT_EQ(format ? std::string(format->extension) : "", extension) << path;
     }
-}
-
-TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
-    // output, frames (-1: two loops of a video instead), the reason ("" when accepted)
-    const std::tuple<const char*, int, std::string> cases[] = {
+    // Refused before anything is read: output, frames (-1: two loops of a video instead), the
+    // reason ("" when accepted)
+    const std::tuple<const char*, int, std::string> options[] = {
         {"x.bmp", 0, ""},
         {"x.gif", 5, ""},
         {"x.png", -1, "--loops, --fps and --crf apply to .mp4 and .webm output only"},
@@ -48,12 +47,10 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
         {"x.jpg", 0, "unknown output type 'x.jpg' (use .bmp, .png, .gif, .html, .mp4 or .webm)"},
         {"x.bmp", 5, "--frames applies to .gif output only"},
         {"x.html", 5, "--frames applies to .gif output only"}};
-    for (const auto& [output, frames, why] : cases) {
+    for (const auto& [output, frames, why] : options) {
         RenderOptions o;
-        o.input = "in.math";
-        o.output = output;
-        o.frames = frames < 0 ? 0 : frames;
-        o.loops = frames < 0 ? 2 : 0;
+        o.input = "in.math", o.output = output;
+        o.frames = std::max(frames, 0), o.loops = frames < 0 ? 2 : 0;
         EXPECT_EQ(CheckRenderOptions(o), why) << output;
         if (why.empty()) continue;
         FakeConsole console;
@@ -62,66 +59,24 @@ TEST(RenderJob, OptionsRefusedBeforeAnythingIsRead) {
     }
 }
 
-TEST(RenderJob, DrawsTheExampleWithProgressAsNumbers) {
-    test::TempDir dir;
-    RenderOptions o;
-    o.input = test::SourcePath("examples/double-gyre.math");
-    o.output = dir.file("gyre.bmp");
-    FakeConsole console;
-    ASSERT_EQ(RunRender(o, console), kExitWritten);
-    EXPECT_TRUE(console.said.empty());
-    const std::string bmp = test::ReadWholeFile(o.output);
-    ASSERT_GT(bmp.size(), 1078u);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    // One stage, from 0 up to 100 without going back.
-    EXPECT_EQ(console.stages, std::vector<std::string>{"drawing"});
-    ASSERT_GE(console.percents.size(), 3u);
-    EXPECT_EQ(console.percents.front(), 0);
-    EXPECT_EQ(console.percents.back(), 100);
-    for (std::size_t i = 1; i < console.percents.size(); ++i)
-        EXPECT_LE(console.percents[i - 1], console.percents[i]) << i;
-}
-
-TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
-    test::TempDir dir;
-    test::WriteTextFile(dir.file("short.math"), "640.\n480.\n2.\n");
-    const std::string missing = dir.file("none.math"), out = dir.file("x.bmp");
-    // input, settings, exit status, what is said
-    const std::tuple<std::string, std::string, int, std::string> cases[] = {
-        {missing, "", kExitFile, "line cannot read " + missing + ": No such file or directory"},
-        {dir.path(), "", kExitFile, "line cannot read " + dir.path() + ": Is a directory"},
-        {dir.file("short.math"), "", kExitFile,
-         "line cannot read " + dir.file("short.math") +
-             ": its header holds 3 numbers, a 2-D file needs 9 (width, height, dimension, "
-             "parameter end, progress step, x and y ranges)"},
-        {missing, dir.file("none.dat"), kExitUsage,
-         "line cannot read settings file " + dir.file("none.dat") + ": No such file or directory"}};
-    for (const auto& [input, settings, status, said] : cases) {
-        RenderOptions o;
-        o.input = input;
-        o.settings = settings;
-        o.output = out;
-        FakeConsole console;
-        EXPECT_EQ(RunRender(o, console), status) << input;
-        EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;
-        EXPECT_EQ(test::CountEntries(dir.path()), 1) << input;  // only short.math
-    }
-}
-
-TEST(RenderJob, AStreamlineFileDrawnInPlaceOfTheInputWhichNamesThePicture) {
+// The example drawn with progress in one stage from 0 up to 100; a streamline file drawn in
+// its place gives the same picture, and the input (which need not exist) only names it.
+TEST(RenderJob, DrawsTheExampleWithProgressAndAStreamlineFileInPlaceOfTheInput) {
     test::TempDir dir;
     test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");
     RenderOptions direct;
     direct.input = test::SourcePath("examples/double-gyre.math");
     direct.output = dir.file("direct.bmp");
-    FakeConsole quiet;
-    ASSERT_EQ(RunRender(direct, quiet), kExitWritten);
-    // The input need not exist: it only names the picture in what is said.
-    RenderOptions o = direct;
-    o.input = "flow.nc";
-    o.streamlines = direct.input;
-    o.output = dir.file("instead.bmp");
     FakeConsole console;
+    ASSERT_EQ(RunRender(direct, console), kExitWritten);
+    EXPECT_TRUE(console.said.empty());
+    EXPECT_EQ(test::ReadWholeFile(direct.output).substr(0, 2), "BM");  // bytes: cli/render.sh
+    EXPECT_EQ(console.stages, std::vector<std::string>{"drawing"});
+    const std::vector<int>& p = console.percents;
+    EXPECT_TRUE(p.size() >= 3 && p.front() == 0 && p.back() == 100 && std::ranges::is_sorted(p))
+        << testing::PrintToString(p);
+    RenderOptions o = direct;
+    o.input = "flow.nc", o.streamlines = direct.input, o.output = dir.file("instead.bmp");
     ASSERT_EQ(RunRender(o, console), kExitWritten);
     EXPECT_TRUE(console.said.empty());
     EXPECT_EQ(test::ReadWholeFile(o.output), test::ReadWholeFile(direct.output));
@@ -131,8 +86,27 @@ TEST(RenderJob, AStreamlineFileDrawnInPlaceOfTheInputWhichNamesThePicture) {
                                 "line flow.nc: no streamline was drawn; the picture is black"});
 }
 
-TEST(RenderJob, OutputTypeListWithAnotherTypeFirst) {
-    EXPECT_EQ(OutputTypeList("math"), ".math, .bmp, .png, .gif, .html, .mp4 or .webm");
+TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
+    test::TempDir dir;
+    test::WriteTextFile(dir.file("short.math"), "640.\n480.\n2.\n");
+    const std::string missing = dir.file("none.math"), out = dir.file("x.bmp");
+    // input, settings, exit status, what is said (missing and folder inputs and settings:
+    // tests/cli/render.sh)
+    const std::tuple<std::string, std::string, int, std::string> cases[] = {
+        {dir.file("short.math"), "", kExitFile,
+         "line cannot read " + dir.file("short.math") +
+             ": its header holds 3 numbers, a 2-D file needs 9 (width, height, dimension, "
+             "parameter end, progress step, x and y ranges)"},
+        {missing, dir.file("none.dat"), kExitUsage,
+         "line cannot read settings file " + dir.file("none.dat") + ": No such file or directory"}};
+    for (const auto& [input, settings, status, said] : cases) {
+        RenderOptions o;
+        o.input = input, o.settings = settings, o.output = out;
+        FakeConsole console;
+        EXPECT_EQ(RunRender(o, console), status) << input;
+        EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;
+        EXPECT_EQ(test::CountEntries(dir.path()), 1) << input;  // only short.math
+    }
 }
 
 }  // namespace

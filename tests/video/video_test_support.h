@@ -1,17 +1,10 @@
 // Helpers of the video tests: ffprobe's report of a file, and its frames
-// decoded with FFmpeg's libraries into RGB.
+// decoded by ffmpeg into RGB.
 #pragma once
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
-
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -31,12 +24,10 @@ inline std::map<std::string, std::string> Probe(const std::string& path) {
     std::map<std::string, std::string> report;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe) return report;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::string text = line;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        const auto eq = text.find('=');
-        if (eq != std::string::npos) report[text.substr(0, eq)] = text.substr(eq + 1);
+    for (char line[512]; std::fgets(line, sizeof line, pipe);) {
+        const std::string text(line, std::strcspn(line, "\r\n"));
+        if (const auto eq = text.find('='); eq != std::string::npos)
+            report[text.substr(0, eq)] = text.substr(eq + 1);
     }
     if (::pclose(pipe) != 0) report.clear();
     return report;
@@ -44,61 +35,25 @@ inline std::map<std::string, std::string> Probe(const std::string& path) {
 
 struct DecodedVideo {
     bool ok = false;
-    int width = 0, height = 0;
     int frames = 0;
     std::vector<std::uint8_t> first, last;  // RGB24, width * height * 3
 };
 
-// Decodes every frame of the file's first video stream, keeping the first and the last.
-inline DecodedVideo DecodeVideo(const std::string& path) {
+// Every frame of the file's first video stream, decoded by ffmpeg into width x height RGB
+// (nearest-neighbour chroma, frames neither dropped nor repeated): the first and the last.
+inline DecodedVideo DecodeVideo(const std::string& path, int width, int height) {
     DecodedVideo out;
-    AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return out;
-    std::shared_ptr<AVFormatContext> closeFormat(
-        format, [](AVFormatContext* f) { avformat_close_input(&f); });
-    if (avformat_find_stream_info(format, nullptr) < 0) return out;
-    const AVCodec* decoder = nullptr;
-    const int stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-    if (stream < 0 || !decoder) return out;
-    std::shared_ptr<AVCodecContext> codec(avcodec_alloc_context3(decoder),
-                                          [](AVCodecContext* c) { avcodec_free_context(&c); });
-    avcodec_parameters_to_context(codec.get(), format->streams[stream]->codecpar);
-    if (avcodec_open2(codec.get(), decoder, nullptr) < 0) return out;
-    std::shared_ptr<AVFrame> frame(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
-    std::shared_ptr<AVPacket> packet(av_packet_alloc(), [](AVPacket* p) { av_packet_free(&p); });
-    SwsContext* scale = nullptr;
-    auto take = [&]() {
-        while (avcodec_receive_frame(codec.get(), frame.get()) >= 0) {
-            out.width = frame->width;
-            out.height = frame->height;
-            scale = sws_getCachedContext(scale, frame->width, frame->height,
-                                         static_cast<AVPixelFormat>(frame->format), frame->width,
-                                         frame->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr,
-                                         nullptr, nullptr);
-            // swscale may write past a row's end, so it writes into
-            // padded rows that are then copied out.
-            const int row = frame->width * 3, stride = (row + 63) / 64 * 64;
-            std::vector<std::uint8_t> padded(static_cast<std::size_t>(stride) * frame->height + 64);
-            std::uint8_t* planes[1] = {padded.data()};
-            const int strides[1] = {stride};
-            sws_scale(scale, frame->data, frame->linesize, 0, frame->height, planes, strides);
-            out.last.resize(static_cast<std::size_t>(row) * frame->height);
-            for (int y = 0; y < frame->height; ++y) {
-                std::copy_n(padded.data() + static_cast<std::size_t>(y) * stride, row,
-                            out.last.data() + static_cast<std::size_t>(y) * row);
-            }
-            if (out.frames++ == 0) out.first = out.last;
-        }
-    };
-    while (av_read_frame(format, packet.get()) >= 0) {
-        if (packet->stream_index == stream) avcodec_send_packet(codec.get(), packet.get());
-        av_packet_unref(packet.get());
-        take();
+    const std::string command = "ffmpeg -v error -i '" + path +
+                                "' -map 0:v:0 -fps_mode passthrough -sws_flags neighbor "
+                                "-f rawvideo -pix_fmt rgb24 - 2>/dev/null";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return out;
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(width) * height * 3);
+    while (!frame.empty() && std::fread(frame.data(), 1, frame.size(), pipe) == frame.size()) {
+        if (out.frames++ == 0) out.first = frame;
+        out.last = frame;
     }
-    avcodec_send_packet(codec.get(), nullptr);
-    take();
-    sws_freeContext(scale);
-    out.ok = out.frames > 0;
+    out.ok = ::pclose(pipe) == 0 && out.frames > 0;
     return out;
 }
 
