@@ -10,9 +10,7 @@
 namespace vortan::test {
 namespace {
 
-// The file holds the palette as given and the canvas's first rows: drawn
-// pixels keep their index, cleared ones (the first two rows are) are written
-// as the index cleared.
+// The file holds the palette and the canvas's first rows, cleared pixels as index cleared.
 void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
                const PaletteEntries& palette, int cleared) {
     const PngPicture png = ReadPng(path);

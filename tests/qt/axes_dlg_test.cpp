@@ -54,8 +54,7 @@ class FrameAxesTest : public vortan::test::FrameFixture {
     FrameAxesTest() : FrameFixture(3) {}
 };
 
-// The axis dialog of a 3-D file opens before the window shows, over the place
-// the picture will take (within the screen, not in a corner).
+// The axis dialog of a 3-D file opens before the window, over the picture's place.
 TEST_F(FrameAxesTest, EveryPairDrawsItsOwnPictureAndCancelCopiesTheFlags) {
     const std::tuple<std::vector<int>, std::array<int, 3>, int, int> cases[] = {
         // clicks, flags, size

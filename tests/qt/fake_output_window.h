@@ -1,7 +1,5 @@
-// A stand-in for the animation window as the output commands see it: a record
-// and a canvas drawn by the engine's own screen pass, a status strip given as
-// an image, and a log of every status text. Close() ends its lifetime object;
-// any call the commands make after that is counted as a use of a gone window.
+// The animation window as the output commands see it, drawn by the engine's screen pass.
+// After Close() every call the commands make is counted as a use of a gone window.
 #pragma once
 
 #include <QObject>

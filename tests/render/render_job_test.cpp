@@ -12,8 +12,7 @@
 namespace vortan::render {
 namespace {
 
-// Records what a render says, in order: "line ...", "message ...", and
-// each stage's progress as "stage: first..last" once it is over.
+// Records what a render says, in order, and each stage's progress.
 struct FakeConsole : RenderConsole {
     void Line(const std::string& text) override { said.push_back("line " + text); }
     void Message(const std::string& text) override { said.push_back("message " + text); }
