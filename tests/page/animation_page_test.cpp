@@ -80,18 +80,15 @@ TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
         const Decoded png = DecodePng(DecodeBase64(DataUrlOf(html, "palettes")), PNG_FORMAT_RGB);
         ASSERT_TRUE(png.ok && png.width == 257 && png.height == period + 1);
         auto engine = std::make_unique<VortanFrameState>(*state);
-        for (int tick = 0; tick <= period + 1; ++tick) {
-            const PaletteEntries& palette = engine->m_palette.Entries();
-            const int row = tick <= period ? tick : 1;
-            const std::uint8_t* s = &png.samples[static_cast<std::size_t>(row) * 257 * 3];
+        for (int tick = 0; tick <= period + 1; ++tick, AnimationTick(*engine)) {
+            const PaletteEntries& p = engine->m_palette.Entries();
+            std::vector<std::uint8_t> want;  // the entries, then the colour of cleared pixels
             for (int i = 0; i <= 256; ++i) {
-                const PaletteEntry& e =
-                    palette[i < 256 ? i : NearestPaletteEntry(palette, 0, 0, 0)];
-                ASSERT_EQ(std::tuple(s[3 * i], s[3 * i + 1], s[3 * i + 2]),
-                          std::tuple(e.peRed, e.peGreen, e.peBlue))
-                    << "tick " << tick << " entry " << i;
+                const PaletteEntry& e = p[i < 256 ? i : NearestPaletteEntry(p, 0, 0, 0)];
+                want.insert(want.end(), {e.peRed, e.peGreen, e.peBlue});
             }
-            AnimationTick(*engine);
+            const auto row = png.samples.begin() + (tick <= period ? tick : 1) * 257 * 3;
+            ASSERT_EQ(std::vector(row, row + 257 * 3), want) << "tick " << tick;
         }
     }
 }

@@ -78,12 +78,10 @@ void ExpectPresentedThroughPalette(CVortanFrame* f) {
     const QRect visible = view->visibleRegion().boundingRect() & want.rect();
     ASSERT_FALSE(visible.isEmpty());
     const QPoint at = view->mapTo(f, visible.topLeft());
-    const QImage screen =
-        f->screen()
-            ->grabWindow(f->winId(), at.x(), at.y(), visible.width(), visible.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    EXPECT_TRUE(screen == want.copy(visible)) << "visible " << visible.x() << "," << visible.y();
+    const QPixmap screen =
+        f->screen()->grabWindow(f->winId(), at.x(), at.y(), visible.width(), visible.height());
+    EXPECT_TRUE(screen.toImage().convertToFormat(QImage::Format_RGB32) == want.copy(visible))
+        << "visible " << visible.x() << "," << visible.y();
 }
 
 TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {

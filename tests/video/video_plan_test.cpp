@@ -52,7 +52,6 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTickAndWhatTheCodecCannotTake) {
                        plan.rateDen, plan.firstTick, plan.loops, plan.frames, plan.crf),
             std::tuple(c.width, c.height, c.paddedWidth, c.paddedHeight, c.rateNum, c.rateDen,
                        c.firstTick, c.loops, c.frames, c.crf));
-        EXPECT_EQ(plan.frames, plan.loops * plan.period);
     }
     // What the codec cannot take is refused: what; request; picture width, height; the error
     // (empty: accepted)
