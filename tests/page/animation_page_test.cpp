@@ -59,8 +59,7 @@ TEST(AnimationPage, IndexPictureHoldsIndicesAndClearedPixels) {
     }
 }
 
-// Row k of the palette picture is the palette after k ticks, then the colour of cleared
-// pixels; the row after the last is tick 1's, so the page's wrap-around is right.
+// Row k: the palette after k ticks, then the cleared colour; the next row wraps to tick 1.
 TEST(AnimationPage, PaletteRowsFollowTheEnginesTicks) {
     const LayoutCase layouts[] = {
         {"seven tables, dimming, shift 1", true, 7, 0, 1, 1},
@@ -122,8 +121,7 @@ TEST(AnimationPage, DescribesTheSettingsUnderTheEscapedName) {
 // A page that cannot be made or written leaves the previous file as it was.
 TEST(AnimationPage, FailuresKeepThePreviousFile) {
     auto fine = MakeState({"", true, 7, 0, 1, 1});
-    // Both layouts at once: tables of 223 entries and the whole palette turn
-    // with periods 223 and 256, so the palette comes back after 57088 ticks.
+    // Tables of 223 entries and the whole palette turning (periods 223, 256): 57088 ticks.
     auto endless = MakeState({"", true, 1, 0, 1, 0});
     endless->m_withoutOrientation = 1, endless->m_entriesPerTable = 223;
     // what; state; canvas; rows; bytes the disk takes (0: any); the message after the path

@@ -1,5 +1,4 @@
-// The page as headless Chromium plays it, driven through its own key and button handlers
-// (the #test= hook), against vortan-render's PNG of the same tick. Skipped without Chromium.
+// The page in headless Chromium (its #test= hook) against vortan-render's PNGs; needs Chromium.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -160,8 +159,7 @@ TEST_F(PageInBrowser, FramesEqualTheEnginesPictures) {
     }
 }
 
-// Requests the page starts: those with the file:// site's isolation key (the browser's own
-// background requests have other keys).
+// Requests with the file:// site's isolation key (the browser's own have other keys).
 int PageRequests(const std::string& netLog) {
     int requests = 0;
     std::istringstream lines(netLog);
@@ -171,8 +169,7 @@ int PageRequests(const std::string& netLog) {
     return requests;
 }
 
-// Keys and buttons play, pause, step and change the speed; meanwhile no network request
-// (a page that does fetch shows that the log sees it).
+// Keys and buttons play, pause, step, change speed; no network request (a probe page makes one).
 TEST_F(PageInBrowser, KeysAndButtonsAndNoNetworkRequest) {
     TempDir dir;
     ASSERT_TRUE(

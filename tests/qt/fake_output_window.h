@@ -1,5 +1,4 @@
-// The animation window as the output commands see it, drawn by the engine's screen pass.
-// After Close() every call the commands make is counted as a use of a gone window.
+// The window as the output commands see it; after Close() each call counts as a use of it gone.
 #pragma once
 
 #include <QObject>

@@ -11,8 +11,7 @@
 
 namespace {
 
-// The working directory first, then beside the program, the source tree, the installed copy;
-// none there is said with every place tried.
+// Looked for in the working directory, beside the program, the source tree, the installed copy.
 TEST(HelpViewer, TheHelpFileIsLookedForInOrderAndShownFromTheButtonAndF1) {
     vortan::test::TempDir dir;
     const QString saved = QDir::currentPath();

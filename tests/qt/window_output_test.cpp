@@ -33,18 +33,6 @@ unsigned char IndexAt(const std::string& file, int width, int height, int x, int
         file[1078u + std::size_t((width + 3) / 4 * 4) * (height - 1 - y) + x]);
 }
 
-// "" when the file holds every drawn pixel of the canvas's picture rows, else the first not.
-std::string IndexMismatch(const std::string& file, const vortan::IndexedCanvas& canvas) {
-    const int w = canvas.Width(), h = canvas.Height();
-    for (int y = 0; y < h - vortan::kStatusBarHeight; ++y)
-        for (int x = 0; x < w; ++x)
-            if (const auto p = canvas.Pixel(x, y);
-                p != vortan::kClearedPixel && IndexAt(file, w, h, x, y) != p)
-                return std::to_string(x) + "," + std::to_string(y) + " holds " +
-                       std::to_string(IndexAt(file, w, h, x, y)) + ", not " + std::to_string(p);
-    return "";
-}
-
 class WindowOutputTest : public vortan::test::FakeWindowFixture {
   protected:
     void TearDown() override { vqt::SetPrintDialogRunner({}); }
@@ -221,7 +209,12 @@ TEST_F(WindowOutputFrameTest, TheWindowSavesAndPrintsWhatItShowsAndSurvivesClosi
     const std::string file = ReadWholeFile(path);
     ASSERT_EQ(file.size(), 1078u + 120 * 120);
     EXPECT_TRUE(file.substr(54, 1024) == ColourTable(f->m_palette.Entries()));
-    EXPECT_EQ(IndexMismatch(file, f->Canvas()), "");
+    ASSERT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
+    for (int y = 0; y < 90; ++y)  // drawn pixels keep their index
+        for (int x = 0; x < 120; ++x)
+            if (const auto p = f->Canvas().Pixel(x, y); p != vortan::kClearedPixel) {
+                ASSERT_EQ(IndexAt(file, 120, 120, x, y), p) << x << "," << y;
+            }
     // The strip grabbed from the screen: its text and background are more than one entry.
     EXPECT_GE(std::set<char>(file.begin() + 1078, file.begin() + 1078 + 30 * 120).size(), 2u);
     std::filesystem::remove(path);

@@ -58,8 +58,7 @@ TEST(RenderJob, OutputFormatsByExtensionAndOptionsRefusedBeforeAnythingIsRead) {
     }
 }
 
-// The example drawn with progress in one stage from 0 up to 100; a streamline file drawn in
-// its place gives the same picture, and the input (which need not exist) only names it.
+// A streamline file drawn in the input's place gives the same picture; the input only names it.
 TEST(RenderJob, DrawsTheExampleWithProgressAndAStreamlineFileInPlaceOfTheInput) {
     test::TempDir dir;
     test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");

@@ -19,8 +19,7 @@ using video::Codec;
 using video::VideoOptions;
 using video::WriteVideo;
 
-// A decoded frame against the picture after some ticks: the mean channel difference over
-// drawn pixels; over background 3 pixels from any drawn one, the mean and the share above 4.
+// Mean channel error over drawn pixels; over background 3 from any drawn, mean and share > 4.
 struct Difference {
     double drawnMean = 0, blackMean = 0, blackBright = 0;
 };
