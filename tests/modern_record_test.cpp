@@ -116,7 +116,7 @@ std::string Modern(const std::vector<float>& t, const std::vector<std::vector<fl
     return out + "}\n";
 }
 
-TEST(ModernRecord, ThinningTMaxAndStrayBracesAsOnTheClassicPath) {
+TEST(ModernRecord, ThinningAndTMaxAsOnTheClassicPath) {
     for (int points : {4, 1000, 1001, 2500}) {
         std::vector<float> t, x;
         for (float f = 0; f <= float(points); ++f)
@@ -129,17 +129,6 @@ TEST(ModernRecord, ThinningTMaxAndStrayBracesAsOnTheClassicPath) {
         EXPECT_EQ(At(modern[0], std::min(points, 1000)).t, points == 4 ? 0.0f : t.back()) << points;
         EXPECT_TRUE(modern == Stores(header + ClassicRecord(t, {x, t}))) << points;
     }
-    // A stray closing brace loses only its own record.
-    const std::vector<float> t = {0.0f, 0.5f, 1.0f}, x1 = {1, 2, 3}, x2 = {4, 5, 6};
-    std::string broken = Modern(t, {x1, x2});
-    broken.insert(broken.size() - 1, "}");
-    const auto stores = Stores(HeaderText({100, 100, 2, 1, 10, 0, 10, 0, 10}) + "}\n" + broken +
-                               Modern(t, {x2, x1}) + Modern(t, {x1, x2}));
-    ASSERT_EQ(stores.size(), 4u);
-    // parsed: the lone brace, the broken one, the two after; knot 2's x of those two
-    EXPECT_EQ((std::vector{stores[0][0], stores[1][0], stores[2][0], stores[3][0],
-                           At(stores[2], 2).x, At(stores[3], 2).x}),
-              (std::vector<float>{0, 0, 1, 1, 6, 3}));
 }
 
 TEST(ModernRecord, OnlyANineTenOrThirteenElementHeaderLeavesTheClassicPath) {
