@@ -37,7 +37,6 @@ TEST(ReadMathematicaNumber, Forms) {
 
 TEST(Expression, StructureInEveryLineLayoutAndStrings) {
     const char* const layouts[] = {
-        "{x[t] -> f[{0., 16.799999999999997`}, {-5.52`*^-14}][$CellContext`t], y :> g[]}",
         "{x[t] -> f[{0., 16.7999\\\n99999999997`}, {-5.52`*\\\r\n^-14}][$CellContext`t], y :> g[]}",
         "(* c (* nested *) *) {x[t] \\[Rule] f[{0., 16.799999999999997`}, {-5.52`*^-14}]"
         "[$CellContext`t], y :> g[]}"};

@@ -46,10 +46,6 @@ bool Open(StreamlineFile& file, const std::string& text, bool fromFile, const te
 
 const std::string base = ClassicRecord({0.0f, 1.0f}, {{1.0f, 2.0f}, {3.0f, 4.0f}});
 
-StreamlineHeader Header(float tMax = 10.0f, float dimension = 2.0f) {
-    return {640, 480, dimension, tMax};
-}
-
 TEST(PictureSize, DrawableRangeIsOneToTheLargestSide) {
     // clang-format off
     const std::tuple<float, float, bool> cases[] = {
@@ -132,7 +128,6 @@ TEST(ReadNumber, FormsAndGeneratedNumbersAsTheGeneralScan) {
 
 TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {
     test::TempDir dir;
-    EXPECT_FALSE(StreamlineFile().Open(dir.file("missing.txt")));
     // Then CR LF on every even, or every odd, offset: some pair straddles each block boundary.
     const std::pair<std::string, std::string> leads[] = {{"a\r\nb\rc\r\r\n", "a\nb\rc\r\n"},
                                                          {"a\r\nb\rc\r\r\nd", "a\nb\rc\r\nd"}};
@@ -186,7 +181,6 @@ TEST(ReadStreamlineRecord, Splitting) {
     const std::pair<std::string, Records> cases[] = {
         {a + "{{y -> F[{{0., 2.}}]}}", {a}},  // no final line end
         {"abc\ndef\n", {}},
-        {"{1}}\n{2}\n{3}\n", {"{1}}\n", "{2}\n", "{3}\n"}},
         {stray + b + a, {stray, b, a}},
         {"{{1,\n 2}}}\n{4}\n", {"{{1,\n 2}}}\n", "{4}\n"}},
         {"{1.2\\\r\n5}\r\n", {"{1.25}\n"}},
@@ -254,10 +248,9 @@ TEST(ReadStreamlineRecord, OverlongRecordsAreSkippedWhole) {
 }
 
 TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
-    const std::string pad(250, ' '), printed = "InterpolatingFunction[{{0., 5.}}, <>]";
+    const std::string pad(250, ' ');
     const std::pair<std::string, SkipReason> cases[] = {
         {PadRecord(base, 200), SkipReason::TooShort},
-        {"{{x -> " + printed + ", y -> " + printed + "}}\n", SkipReason::OutputForm},
         {"{{x -> F[{{0, 1}}, {{0, 1}}]}}" + pad, SkipReason::Malformed},
         {pad + " {{0., 1.}}, [[[[[[[[[[", SkipReason::Malformed},
         {pad + " {{0., 1.}}, {{1.}}, y -> F[{{0., 1.}}, {3}, {{0., 1.}}, {{1.",
@@ -266,7 +259,7 @@ TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
         auto state = std::make_unique<VortanFrameState>();
         state->m_knots[0].t = 9.0f, state->m_knots[1].x = 99.0f;
         SkipReason reason = SkipReason::None;
-        EXPECT_FALSE(ParseStreamlineRecord(text, Header(), *state, &reason)) << text;
+        EXPECT_FALSE(ParseStreamlineRecord(text, {640, 480, 2, 10}, *state, &reason)) << text;
         // Knot 0's t is set for every record.
         EXPECT_EQ(std::pair(reason, state->m_knots[0].t), std::pair(want, 0.0f)) << text;
         // Only a malformed record may have stored values before the scans ran off.
@@ -310,7 +303,7 @@ TEST(ParseStreamlineRecord, KnotsRead) {
         SCOPED_TRACE(name);
         auto state = std::make_unique<VortanFrameState>();
         for (const std::string& r : ReadAll(content))
-            EXPECT_TRUE(ParseStreamlineRecord(r, Header(tMax, dimension), *state));
+            EXPECT_TRUE(ParseStreamlineRecord(r, {640, 480, dimension, tMax}, *state));
         EXPECT_EQ(state->m_knotCount, count);
         KnotRows got;
         for (int k : at) got.push_back(Rows(std::span(&state->m_knots[k], 1))[0]);
