@@ -69,8 +69,7 @@ TEST(SettingsFormat, WritesTwelveLinesInFixedFormAndReadsAsFormattedInput) {
         ParseSettings(text, got);
         EXPECT_EQ(Values(got), Values(record));
     }
-    // Reading follows formatted input: blanks, forms, stops, saturation, rounding.
-    // Name, text, the values stored in line order.
+    // Reading as formatted input (blanks, forms, stops, saturation): name, text, values stored.
     const std::tuple<const char*, std::string, std::string> reads[] = {
         {"CR LF, blank lines, tabs, leading blanks",
          "\r\n  4.0\r\n\r\n10.\r\n\t3e0\r\n+1\r\n0\r\n1\r\n-0\r\n1\r\n2\r\n77\r\n0\r\n1\r\n",

@@ -52,8 +52,7 @@ TEST(StartValidation, ChecksInOrderWithTheirTextsThenParametersHandedOn) {
                 << delay << " " << diameter << " " << count << " " << shift;
         }
     }
-    // Numbers handed on truncated toward zero, out of range as INT32_MIN (the flags and the
-    // picture size reach the window in the settings panel's tests).
+    // Numbers truncated toward zero, out of range to INT32_MIN (flags: the settings panel's tests).
     for (auto [in, out] :
          {std::pair{-2.9f, -2}, {0.99f, 0}, {6.0f, 6}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
         SettingsRecord r;

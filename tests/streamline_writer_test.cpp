@@ -48,10 +48,6 @@ ReadBack ReadText(const std::string& content) {
     return r;
 }
 
-ReadBack ReadFile(const std::string& path) {
-    return ReadText(test::ReadWholeFile(path));
-}
-
 StreamlineHeader Header(float dimension, float tMax = 100.0f) {
     return {640, 480, dimension, tMax, 50, -10, 10, -10, 10, -10, 10, 11};
 }
@@ -165,7 +161,8 @@ TEST(StreamlineWriter, RefusedInputIsNamedAndLeavesTheFileUsable) {
     // z is not written in two dimensions, so it need not fit; t is kept relative to the first.
     EXPECT_TRUE(writer.Write({{5, 1, 2, 1e300}, {6, 3, 4, NAN}})) << writer.Error();
     EXPECT_TRUE(writer.Commit()) << writer.Error();
-    EXPECT_EQ(ReadFile(path).records, (std::vector<KnotRows>{{{0, 1, 2, 0}, {1, 3, 4, 0}}}));
+    EXPECT_EQ(ReadText(test::ReadWholeFile(path)).records,
+              (std::vector<KnotRows>{{{0, 1, 2, 0}, {1, 3, 4, 0}}}));
     // Large t is written relative to the first point, which keeps it in range.
     EXPECT_EQ(CheckStreamlinePoints({{1e300, 0, 0}, {1e300, 1, 1}}, 2), "");
     EXPECT_EQ(CheckStreamlinePoints({{0, 0, 0}, {1, 1e300, 1}}, 2, StreamlinePrecision::kDouble),
@@ -197,7 +194,7 @@ TEST(StreamlineWriter, FailuresKeepThePreviousFile) {
         const std::string error = want.empty() ? "" : "Cannot write " + path + ": " + want;
         EXPECT_EQ(std::pair(ok, writer.Error()), std::pair(want.empty(), error)) << bytes;
         if (ok) {
-            const ReadBack r = ReadFile(old);  // 100 streamlines of 100 points
+            const ReadBack r = ReadText(test::ReadWholeFile(old));  // 100 streamlines of 100 points
             EXPECT_EQ(test::HeaderNumbers(r.header), test::HeaderNumbers(Header(3)));
             EXPECT_EQ(std::pair(writer.Records(), r.records),
                       std::pair(std::size_t{100}, std::vector<KnotRows>(100, Knots(Ramp(100)))));
