@@ -55,7 +55,6 @@ std::string RandomNumber(std::mt19937& rng) {
 
 TEST(MathematicaNumbers, OnePassConversionReadsAsTheGeneralScan) {
     std::mt19937 rng(7);
-    int fast = 0;
     for (int i = 0; i < 20000; ++i) {
         const std::string text = RandomNumber(rng);
         double want = -99.0, got = -99.0;
@@ -65,9 +64,7 @@ TEST(MathematicaNumbers, OnePassConversionReadsAsTheGeneralScan) {
         if (wantLength == 0) continue;
         ASSERT_TRUE(SameBits(got, want) && gotInteger == wantInteger)
             << text << ": " << got << " against " << want;
-        fast += text.find("*^") == std::string::npos;
     }
-    EXPECT_GT(fast, 4000);  // most of them without an exponent
 }
 
 // Lists of numbers in every form, nested and ragged, with signs, symbols,

@@ -52,18 +52,24 @@ TEST(StartValidation, ChecksInOrderWithTheirTextsThenParametersHandedOn) {
                 << delay << " " << diameter << " " << count << " " << shift;
         }
     }
-    // Numbers truncated toward zero, out of range to INT32_MIN (flags: the settings panel's tests).
+    // Numbers truncated toward zero, each to its own field (flags: the settings panel's tests).
+    auto numbers = [](const AnimationParameters& q) {
+        return std::vector<int>({q.m_timeDelay, q.m_diskDiameter, q.m_colortableShift,
+                                 q.m_colortableCount, q.m_imageWidth, q.m_imageHeight,
+                                 q.m_dimension});
+    };
+    SettingsRecord r;
+    std::tie(r.m_timeDelay, r.m_diskDiameter, r.m_colortableShift, r.m_colortableCount) =
+        std::tuple(40.9f, 6.5f, 3.7f, 5.2f);
+    const AnimationParameters p = MakeAnimationParameters(r, 640.9f, 480.2f, 3.0f, "/data/f.math");
+    EXPECT_EQ(numbers(p), std::vector<int>({40, 6, 3, 5, 640, 480, 3}));
+    EXPECT_EQ(p.m_inputPath, "/data/f.math");
+    // Below zero toward zero too; out of range gives INT32_MIN.
     for (auto [in, out] :
-         {std::pair{-2.9f, -2}, {0.99f, 0}, {6.0f, 6}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
-        SettingsRecord r;
+         {std::pair{-2.9f, -2}, {-0.99f, 0}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
         r.m_diskDiameter = r.m_timeDelay = r.m_colortableCount = r.m_colortableShift = in;
-        const AnimationParameters q = MakeAnimationParameters(r, in, in, in, "/data/f.math");
-        EXPECT_EQ(
-            std::vector<int>({q.m_diskDiameter, q.m_timeDelay, q.m_colortableCount,
-                              q.m_colortableShift, q.m_imageWidth, q.m_imageHeight, q.m_dimension}),
-            std::vector<int>(7, out))
+        EXPECT_EQ(numbers(MakeAnimationParameters(r, in, in, in, "")), std::vector<int>(7, out))
             << in;
-        EXPECT_EQ(q.m_inputPath, "/data/f.math");
     }
 }
 
