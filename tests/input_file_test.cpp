@@ -34,8 +34,7 @@ TEST(InputFileProblem, NamesWhatThePathIs) {
     ::close(s);
 }
 
-// Permission bits bind a user other than root: as root a child gives up its
-// privileges first.
+// Permission bits bind a user other than root: as root a child gives up its privileges first.
 TEST(InputFileProblem, AFileThatMayNotBeReadSaysSo) {
     TempDir dir;
     WriteTextFile(dir.file("secret.csv"), "a,0,0,0\n");
