@@ -15,11 +15,9 @@ GlContextInfo Context(std::string renderer, int major = 4, int minor = 6, bool g
 TEST(GlChoice, RendererStringsOfGraphicsProcessorsAndSoftwareRasterisers) {
     // clang-format off
     const char* hardware[] = {
-        "NVIDIA GeForce RTX 3080/PCIe/SSE2", "Quadro P2000/PCIe/SSE2", "Apple M1", "Mali-G78",
+        "NVIDIA GeForce RTX 3080/PCIe/SSE2", "Apple M1", "Mali-G78", "virgl", "",
         "AMD Radeon RX 6800 XT (navi21, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
-        "Radeon RX 580 Series (POLARIS10, DRM 3.42.0, 5.15.0, LLVM 12.0.0)",
-        "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "Mesa DRI Intel(R) HD Graphics 4000 (IVB GT2)",
-        "Adreno (TM) 650", "virgl", ""};
+        "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "Mesa DRI Intel(R) HD Graphics 4000 (IVB GT2)"};
     const char* software[] = {
         "llvmpipe (LLVM 15.0.6, 256 bits)", "LLVMPIPE (LLVM 11.0.1, 128 bits)", "softpipe",
         "Gallium 0.4 on softpipe", "Software Rasterizer", "Mesa DRI swrast", "GDI Generic",
