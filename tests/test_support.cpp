@@ -12,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace vortan::test {
@@ -43,9 +43,7 @@ void WriteTextFile(const std::string& path, const std::string& text) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string SourcePath(const std::string& relative) {
@@ -53,9 +51,8 @@ std::string SourcePath(const std::string& relative) {
 }
 
 int CountEntries(const std::string& folder) {
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++entries;
-    return entries;
+    const std::filesystem::directory_iterator entries(folder);
+    return static_cast<int>(std::distance(begin(entries), end(entries)));
 }
 
 int BindSocket(const std::string& path) {
