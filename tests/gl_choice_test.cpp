@@ -55,7 +55,6 @@ TEST(GlChoice, WhichContextsAndPicturesTakeTheShader) {
         {"1 on old llvmpipe", Always, Context("llvmpipe", 2, 1), 9, 9, false},
         {"1 with no context", Always, none, 9, 9, false},
         {"at the texture limit", HardwareOnly, Context("Apple M1"), 16384, 16384, true},
-        {"wider than a texture", HardwareOnly, Context("Apple M1"), 16385, 10, false},
         {"taller than a texture", Always, Context("llvmpipe"), 10, 16385, false},
     };
     for (const auto& [what, request, info, width, height, gl] : cases)
