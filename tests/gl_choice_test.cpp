@@ -20,10 +20,9 @@ TEST(GlChoice, RendererStringsOfGraphicsProcessorsAndSoftwareRasterisers) {
         "Mesa Intel(R) UHD Graphics 620 (KBL GT2)", "Mesa DRI Intel(R) HD Graphics 4000 (IVB GT2)"};
     const char* software[] = {
         "llvmpipe (LLVM 15.0.6, 256 bits)", "LLVMPIPE (LLVM 11.0.1, 128 bits)", "softpipe",
-        "Gallium 0.4 on softpipe", "Software Rasterizer", "Mesa DRI swrast", "GDI Generic",
+        "Software Rasterizer", "Mesa DRI swrast", "GDI Generic", "Apple Software Renderer",
         "Microsoft Basic Render Driver", "Google SwiftShader", "zink (lavapipe)",
-        "ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero)), SwiftShader driver)",
-        "Apple Software Renderer"};
+        "ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero)), SwiftShader driver)"};
     // clang-format on
     for (const char* r : hardware) EXPECT_FALSE(IsSoftwareRenderer(r)) << r;
     for (const char* r : software) EXPECT_TRUE(IsSoftwareRenderer(r)) << r;
