@@ -245,9 +245,20 @@ TEST(TraceField, RefusesBadOptionsAndFields) {
          "seed point"},
         {[](TraceOptions& o, VectorField&) { o.separation = 0.5, o.width = o.height = 16384; },
          "separation is too small for the picture"},
-        {[](TraceOptions&, VectorField& f) { f.v.clear(); }, "one value per grid node"},
+        {[](TraceOptions&, VectorField& f) { f.v.clear(); },
+         "test field: the components do not have one value per grid node"},
+        {[](TraceOptions&, VectorField& f) { f.x[1] = kNaN; },
+         "test field: the x axis holds a value that is not a number"},
+        {[](TraceOptions&, VectorField& f) { f.x.front() = -1e308, f.x.back() = 1e308; },
+         "test field: the x axis spans more than a double"},
+        {[](TraceOptions&, VectorField& f) {
+             f.dimension = 3, f.z = {0, 1}, f.u.resize(50), f.v.resize(50);
+         },
+         "test field: the w component does not have"},
+        {[](TraceOptions&, VectorField& f) { f.x = Nodes(0, 1, 9000), f.y = f.x; },
+         "test field: more than 67108864 grid nodes"},
         {[](TraceOptions&, VectorField& f) { f.x.back() = 1e300; },
-         "beyond what a streamline file can hold"},
+         "test field: the domain reaches beyond what a streamline file can hold"},
     };
     for (const auto& [spoil, message] : cases) {
         TraceOptions options;
