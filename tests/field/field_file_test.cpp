@@ -118,12 +118,10 @@ TEST(FieldFile, MessagesForFilesThatAreNotFields) {
 // consistent field or to an error naming the file.
 TEST(FieldFile, DamagedFixturesGiveErrorsNotCrashes) {
     // NetCDF files are read in a child process each time: three of them suffice.
-    std::vector<std::string> files;
+    std::vector<std::string> files = {"rotation3d.vti",  "rotation3d.vtk", "line.vti",
+                                      "gyre_classic.nc", "gyre_nc4.nc",    "gyre_packed.nc"};
     for (const auto& [file, tolerance] : kGyreCases)
         if (FormatOfName(file) != FieldFormat::kNetCdf) files.push_back(file);
-    for (const char* f : {"rotation3d.vti", "rotation3d.vtk", "line.vti", "gyre_classic.nc",
-                          "gyre_nc4.nc", "gyre_packed.nc"})
-        files.push_back(f);
     const vortan::test::TempDir dir;
     const std::string path = dir.file("damaged");
     int errors = 0, reads = 0;
