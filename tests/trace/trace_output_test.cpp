@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "tests/streamline_fixtures.h"
 #include "tests/test_support.h"
 #include "trace_fields.h"
 #include "view/streamline_reader.h"
@@ -31,12 +32,7 @@ TEST(WriteTraceResult, ReadsBackUnderTheTracedHeader) {
         StreamlineFile file;
         ASSERT_TRUE(file.Open(dir.file("out.math")));
         const StreamlineHeader h = ReadStreamlineHeader(file);
-        const StreamlineHeader& w = r.header;
-        EXPECT_EQ(
-            std::vector<float>({h.imageWidth, h.imageHeight, h.dimension, h.tMax, h.progressStep,
-                                h.xMin, h.xMax, h.yMin, h.yMax, h.zMin, h.zMax}),
-            std::vector<float>({w.imageWidth, w.imageHeight, w.dimension, w.tMax, w.progressStep,
-                                w.xMin, w.xMax, w.yMin, w.yMax, w.zMin, w.zMax}));
+        EXPECT_EQ(vortan::test::HeaderNumbers(h), vortan::test::HeaderNumbers(r.header));
         // The first and the last point of each line, in turn.
         std::vector<float> got, want;
         auto state = std::make_unique<VortanFrameState>();
