@@ -73,7 +73,6 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
 TEST(NetCdf, ComponentsByName) {
     const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"gyre_classic.nc", "uo", "vo", ""},
-        {"gyre_common.nc", "", "", ""},
         {"gyre_classic.nc", "uo", "", "give both u and v components by name, or neither"},
         {"gyre_classic.nc", "speed", "vo",
          "no variable named 'speed'; variables present: time(time), y(y), x(x), uo(time, y, x), "
