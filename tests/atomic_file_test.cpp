@@ -35,7 +35,6 @@ TEST(AtomicFile, SavesReplaceOnlyOnCommit) {
         std::vector<std::string> writes;
         End end;
     } cases[] = {
-        {"commit replaces", "old contents", 0644, 022, 0644, {"new"}, kCommit},
         {"commit creates with the umask's mode", nullptr, 0, 022, 0644, {"a", "b"}, kCommit},
         {"a strict umask applies to a new file", nullptr, 0, 077, 0600, {"x"}, kCommit},
         {"a replaced file keeps 0755", "old", 0755, 077, 0755, {"new"}, kCommit},

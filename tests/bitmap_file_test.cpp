@@ -18,18 +18,6 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
 }
 
-TEST(BitmapEncode, HeaderOf640By480) {
-    const auto b = EncodeBitmap8(IndexedCanvas(640, 480), DistinctPalette());
-    ASSERT_EQ(b.size(), 308278u);
-    EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
-    // (offset, value): size, reserved, bits offset, header size, width, height,
-    // planes 1 and 8 bits, no compression, image size, resolution, colours used.
-    const std::uint32_t fields[][2] = {
-        {2, 308278}, {6, 0},       {10, 1078}, {14, 40}, {18, 640}, {22, 480}, {26, 0x80001},
-        {30, 0},     {34, 307200}, {38, 0},    {42, 0},  {46, 256}, {50, 0}};
-    for (const auto& [at, value] : fields) EXPECT_EQ(U32(b, at), value) << "at " << at;
-}
-
 // Rows padded to 4 bytes, bottom row first, only the rows asked for (not the status strip);
 // cleared pixels the lowest black entry; the colour table holds blue, green, red, zero.
 TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
@@ -43,7 +31,15 @@ TEST(BitmapEncode, RowsBottomUpPaddedAndTheColourTable) {
     pal[9] = pal[7] = {0, 0, 0, 0};
     const auto b = EncodeBitmap8(canvas, pal, 3);
     ASSERT_EQ(b.size(), 1078u + 644u * 3u);
-    EXPECT_EQ(std::tuple(U32(b, 22), U32(b, 34)), std::tuple(3u, 644u * 3u));
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 2), "BM");
+    // (offset, value): size, reserved, bits offset, header size, width, height,
+    // planes 1 and 8 bits, no compression, image size, resolution, colours used.
+    // clang-format off
+    const std::uint32_t fields[][2] = {
+        {2, 1078 + 644 * 3}, {6, 0}, {10, 1078}, {14, 40}, {18, 641}, {22, 3}, {26, 0x80001},
+        {30, 0}, {34, 644 * 3}, {38, 0}, {42, 0}, {46, 256}, {50, 0}};
+    // clang-format on
+    for (const auto& [at, value] : fields) EXPECT_EQ(U32(b, at), value) << "at " << at;
     std::vector<std::uint8_t> want(644 * 3, 7);
     for (int row = 0; row < 3; ++row)
         want[row * 644 + 641] = want[row * 644 + 642] = want[row * 644 + 643] = 0;
@@ -71,11 +67,9 @@ TEST(BitmapWrite, WritesReplacesAndReportsTheFailure) {
     ASSERT_TRUE(WriteFileAtomically(path, {'B', 'M', 0, 1, 2, 255}, sink, "v"));
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));
     EXPECT_TRUE(sink.messages.empty());
+    // Which open failures give which reason is the file layer's; here the two forms.
     const std::pair<std::string, std::string> cases[] = {
-        {"missing/p.bmp", "No such file or directory"},
-        {"folder", "Is a directory"},
-        {"", "Is a directory"},
-        {"p.bmp/x", "Not a directory"}};
+        {"missing/p.bmp", "No such file or directory"}, {"folder", "Is a directory"}};
     std::string error;
     for (const auto& [name, reason] : cases) {
         EXPECT_FALSE(WriteFileAtomically(dir.file(name), {1, 2, 3}, sink, "v")) << name;
@@ -88,7 +82,7 @@ TEST(BitmapWrite, WritesReplacesAndReportsTheFailure) {
         EXPECT_FALSE(WriteFileAtomically(path, std::vector<std::uint8_t>(5000, 7), error));
     }
     EXPECT_EQ(error, "cannot write " + path + ": File too large");
-    std::vector<RecordedMessage> want(4, {"CreateFile", "v", MB_OK});
+    std::vector<RecordedMessage> want(2, {"CreateFile", "v", MB_OK});
     want.push_back({"WriteFile", "v", MB_OK});
     EXPECT_EQ(sink.messages, want);
     EXPECT_EQ(ReadWholeFile(path), std::string("BM\0\1\2\xff", 6));

@@ -86,14 +86,10 @@ TEST(ModernRecord, EachLayoutReadsAsItsClassicTwin) {
     for (const std::string name : {"circle_v7", "circle_v8", "circle_v10", "circle_v10_cellcontext",
                                    "circle_v10_order2", "circle_v10_unpacked", "circle_v10_plain",
                                    "helix_v10", "circle_v10_put", "circle_v10_backslash_crlf"}) {
-        const std::string twin = name[0] == 'h' ? "helix_classic" : "circle_classic";
-        const auto& classic = twin[0] == 'h' ? helix : circle;
+        const auto& classic = name[0] == 'h' ? helix : circle;  // the classic twin
         const std::string text = Fixture(name + ".math");
         EXPECT_TRUE(Stores(text) == classic) << name;
         EXPECT_TRUE(Stores(Relayout(text, which)) == classic) << name << " layout " << which++;
-        for (const auto& r : RecordLines(text)) EXPECT_TRUE(IsModernRecord(r)) << name;
-        for (const auto& r : RecordLines(Fixture(twin + ".math")))
-            EXPECT_FALSE(IsModernRecord(r)) << twin;
     }
 }
 
@@ -116,7 +112,7 @@ std::string Modern(const std::vector<float>& t, const std::vector<std::vector<fl
     return out + "}\n";
 }
 
-TEST(ModernRecord, ThinningTMaxAndStrayBracesAsOnTheClassicPath) {
+TEST(ModernRecord, ThinningAndTMaxAsOnTheClassicPath) {
     for (int points : {4, 1000, 1001, 2500}) {
         std::vector<float> t, x;
         for (float f = 0; f <= float(points); ++f)
@@ -129,17 +125,6 @@ TEST(ModernRecord, ThinningTMaxAndStrayBracesAsOnTheClassicPath) {
         EXPECT_EQ(At(modern[0], std::min(points, 1000)).t, points == 4 ? 0.0f : t.back()) << points;
         EXPECT_TRUE(modern == Stores(header + ClassicRecord(t, {x, t}))) << points;
     }
-    // A stray closing brace loses only its own record.
-    const std::vector<float> t = {0.0f, 0.5f, 1.0f}, x1 = {1, 2, 3}, x2 = {4, 5, 6};
-    std::string broken = Modern(t, {x1, x2});
-    broken.insert(broken.size() - 1, "}");
-    const auto stores = Stores(HeaderText({100, 100, 2, 1, 10, 0, 10, 0, 10}) + "}\n" + broken +
-                               Modern(t, {x2, x1}) + Modern(t, {x1, x2}));
-    ASSERT_EQ(stores.size(), 4u);
-    // parsed: the lone brace, the broken one, the two after; knot 2's x of those two
-    EXPECT_EQ((std::vector{stores[0][0], stores[1][0], stores[2][0], stores[3][0],
-                           At(stores[2], 2).x, At(stores[3], 2).x}),
-              (std::vector<float>{0, 0, 1, 1, 6, 3}));
 }
 
 TEST(ModernRecord, OnlyANineTenOrThirteenElementHeaderLeavesTheClassicPath) {

@@ -17,9 +17,8 @@ std::uint32_t Expected(CanvasPixel p, const PaletteEntries& palette) {
     return 0xFF000000u | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
-// A row of n pixels of one kind: 0 all cleared, 1 one drawn pixel anywhere in
-// a cleared block, 2 all drawn, 3 a random mix, 4 any 16-bit value (past the
-// 512-entry table).
+// A row of n pixels of one kind: 0 all cleared, 1 one drawn pixel anywhere in a cleared block, 2
+// all drawn, 3 a random mix, 4 any 16-bit value (past the 512-entry table).
 std::vector<CanvasPixel> Row(int kind, std::size_t n, std::mt19937& rng) {
     std::vector<CanvasPixel> v(n, kClearedPixel);
     for (auto& p : v) {

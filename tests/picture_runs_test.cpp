@@ -106,8 +106,7 @@ TEST(PictureRuns, ACanvasKeepsRunsOnlyWhileItsPictureStaysTheSame) {
         EXPECT_EQ(out, want) << when;
     };
     // Seen once: pixel by pixel; seen again unchanged (asking for the runs counts): by runs.
-    expectShown("first");
-    expectShown("second");
+    for (const char* when : {"first", "second"}) expectShown(when);
     EXPECT_NE(canvas.StableRuns(), nullptr);
     // Every drawing call makes the runs stale; the picture shown is the new one.
     using Draw = void (*)(IndexedCanvas&);

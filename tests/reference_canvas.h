@@ -44,9 +44,7 @@ class ReferenceCanvas {
   private:
     static int FirstCentreAtOrAfter(double v, int lo, int hi) {
         if (!(v > lo)) return lo;
-        if (!(v < hi)) return hi;
-        const int i = static_cast<int>(v);
-        return i < v ? i + 1 : i;
+        return v < hi ? static_cast<int>(std::ceil(v)) : hi;
     }
     void FillSpan(int y, double xl, double xr) {
         FillPixels(y, FirstCentreAtOrAfter(xl, 0, m_width), FirstCentreAtOrAfter(xr, 0, m_width));

@@ -20,7 +20,7 @@ namespace {
 // The same calls on the canvas and on the reference.
 class Twin {
   public:
-    Twin(int w, int h) : m_now(w, h), m_ref(w, h), m_width(w), m_height(h) {}
+    Twin(int w, int h) : m_now(w, h), m_ref(w, h) {}
 
     void Pen(int width, int index) {
         const auto colour = PALETTEINDEX(static_cast<std::uint32_t>(index));
@@ -33,7 +33,7 @@ class Twin {
         m_now.MoveTo(x0, y0), m_now.LineTo(x1, y1);
         m_ref.MoveTo(x0, y0), m_ref.LineTo(x1, y1);
     }
-    void Clear() { m_now.FillBlack(0, 0, m_width, m_height), m_ref.Clear(); }
+    void Clear() { m_now.FillBlack(0, 0, m_now.Width(), m_now.Height()), m_ref.Clear(); }
     // One stroke on a cleared canvas, compared; a failure names it.
     testing::AssertionResult Stroke(int pen, int index, int x0, int y0, int x1, int y1) {
         Clear();
@@ -52,14 +52,14 @@ class Twin {
         if (a == b) return testing::AssertionSuccess();
         const auto at =
             static_cast<int>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
-        return testing::AssertionFailure() << "pixel (" << at % m_width << ", " << at / m_width
-                                           << ") is " << a[at] << ", the reference has " << b[at];
+        return testing::AssertionFailure()
+               << "pixel (" << at % m_now.Width() << ", " << at / m_now.Width() << ") is " << a[at]
+               << ", the reference has " << b[at];
     }
 
   private:
     IndexedCanvas m_now;
     test::ReferenceCanvas m_ref;
-    int m_width, m_height;
 };
 
 // A disk of diameter d centred at (sx / 2, sy / 2) on a cleared canvas, drawn as the pass draws

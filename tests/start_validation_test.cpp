@@ -52,27 +52,24 @@ TEST(StartValidation, ChecksInOrderWithTheirTextsThenParametersHandedOn) {
                 << delay << " " << diameter << " " << count << " " << shift;
         }
     }
-    // The parameters handed on: floats truncated, flags copied.
+    // Numbers truncated toward zero, each to its own field (flags: the settings panel's tests).
+    auto numbers = [](const AnimationParameters& q) {
+        return std::vector<int>({q.m_timeDelay, q.m_diskDiameter, q.m_colortableShift,
+                                 q.m_colortableCount, q.m_imageWidth, q.m_imageHeight,
+                                 q.m_dimension});
+    };
     SettingsRecord r;
-    r.m_colors64 = r.m_withoutOrientation = r.m_animationOn = r.m_diskScaleDimming = 1;
-    r.m_colors32 = r.m_withOrientation = r.m_intensityDimming = 0;
     std::tie(r.m_timeDelay, r.m_diskDiameter, r.m_colortableShift, r.m_colortableCount) =
-        std::tuple{40.0f, 6.0f, 3.0f, 5.0f};
+        std::tuple(40.9f, 6.5f, 3.7f, 5.2f);
     const AnimationParameters p = MakeAnimationParameters(r, 640.9f, 480.2f, 3.0f, "/data/f.math");
-    EXPECT_EQ(
-        std::vector<int>({p.m_animationOn, p.m_dimension, p.m_intensityDimming,
-                          p.m_diskScaleDimming, p.m_imageWidth, p.m_imageHeight, p.m_timeDelay,
-                          p.m_diskDiameter, p.m_colortableCount, p.m_withOrientation,
-                          p.m_withoutOrientation, p.m_colors32, p.m_colors64, p.m_colortableShift}),
-        std::vector<int>({1, 3, 0, 1, 640, 480, 40, 6, 5, 0, 1, 0, 1, 3}));
+    EXPECT_EQ(numbers(p), std::vector<int>({40, 6, 3, 5, 640, 480, 3}));
     EXPECT_EQ(p.m_inputPath, "/data/f.math");
-    // Toward zero; out of range gives INT32_MIN.
+    // Below zero toward zero too; out of range gives INT32_MIN.
     for (auto [in, out] :
-         {std::pair{-2.9f, -2}, {0.99f, 0}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
-        r.m_diskDiameter = r.m_timeDelay = in;
-        const AnimationParameters q = MakeAnimationParameters(r, in, in, in, "");
-        for (int v : {q.m_diskDiameter, q.m_timeDelay, q.m_imageWidth, q.m_dimension})
-            EXPECT_EQ(v, out) << in;
+         {std::pair{-2.9f, -2}, {-0.99f, 0}, {3.0e9f, INT32_MIN}, {NAN, INT32_MIN}}) {
+        r.m_diskDiameter = r.m_timeDelay = r.m_colortableCount = r.m_colortableShift = in;
+        EXPECT_EQ(numbers(MakeAnimationParameters(r, in, in, in, "")), std::vector<int>(7, out))
+            << in;
     }
 }
 

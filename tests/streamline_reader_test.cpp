@@ -38,7 +38,6 @@ Records ReadAll(const std::string& content, std::vector<bool>* tooLong = nullptr
     return out;
 }
 
-// Opens text from memory, or written to a file in dir.
 bool Open(StreamlineFile& file, const std::string& text, bool fromFile, const test::TempDir& dir) {
     if (!fromFile) return file.OpenText(text), true;
     test::WriteTextFile(dir.file("in.txt"), text);
@@ -46,10 +45,6 @@ bool Open(StreamlineFile& file, const std::string& text, bool fromFile, const te
 }
 
 const std::string base = ClassicRecord({0.0f, 1.0f}, {{1.0f, 2.0f}, {3.0f, 4.0f}});
-
-StreamlineHeader Header(float tMax = 10.0f, float dimension = 2.0f) {
-    return {640, 480, dimension, tMax};
-}
 
 TEST(PictureSize, DrawableRangeIsOneToTheLargestSide) {
     // clang-format off
@@ -103,7 +98,6 @@ TEST(ReadNumber, FormsAndGeneratedNumbersAsTheGeneralScan) {
                                  "0`", "e99", "e999", "1",   "-1", "d5",   "\n"};
     // What may lead: blanks, signs, bare points.
     const char* const leads[] = {"", " ", "\t\n ", "+", "-", " -", "--", "-.", "+.", "."};
-    long compared = 0;
     for (int n = 0; n < 200000; ++n) {
         char number[96];
         const double v = unit(rng) * std::pow(10.0, exponent(rng) % (n % 3 == 0 ? 330 : 20));
@@ -125,15 +119,12 @@ TEST(ReadNumber, FormsAndGeneratedNumbersAsTheGeneralScan) {
             ASSERT_EQ(std::pair(std::bit_cast<std::uint64_t>(got), end),
                       std::pair(std::bit_cast<std::uint64_t>(want), wantEnd))
                 << "length " << len << ": " << got << " vs " << want;
-            ++compared;
         }
     }
-    EXPECT_GT(compared, 200000);
 }
 
 TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {
     test::TempDir dir;
-    EXPECT_FALSE(StreamlineFile().Open(dir.file("missing.txt")));
     // Then CR LF on every even, or every odd, offset: some pair straddles each block boundary.
     const std::pair<std::string, std::string> leads[] = {{"a\r\nb\rc\r\r\n", "a\nb\rc\r\n"},
                                                          {"a\r\nb\rc\r\r\nd", "a\nb\rc\r\nd"}};
@@ -149,13 +140,11 @@ TEST(StreamlineFile, FoldsCrLfOnlyAlsoAcrossReadBlocks) {
 
 TEST(ReadStreamlineHeader, Forms) {
     const std::vector<float> eleven = {640, 480, 2, 12.5f, 0.25f, -3, 3, -2, 2, -1, 1};
-    const std::vector<float> nine(eleven.begin(), eleven.begin() + 9);
     const std::string million(1000000, '1'), zeros(600000, '0');
     // Text, the numbers read in order, the first character left for the records, and
     // whether read from a file: numbers far longer than its read block stay one number.
     const std::tuple<std::string, std::vector<float>, int, bool> cases[] = {
         {HeaderText(eleven, "\t\r\n") + "\n\n  {{x", eleven, '{', false},
-        {HeaderText(nine) + "{{x", nine, '{', false},
         {"6.4*^2\n4.8`*^2\n2.`\n1.5`15.9\nx", {640, 480, 2, 1.5f}, 'x', false},
         {"", {}, EOF, false},
         {"640\n" + million + "\n2\n{{x", {640, HUGE_VALF, 2}, '{', true},
@@ -178,28 +167,22 @@ TEST(ReadStreamlineHeader, Forms) {
 TEST(ReadStreamlineRecord, Splitting) {
     const std::string a = "{{x -> F[{{0., 1.}}, {{0., 1.}}]}}\n";
     const std::string b = "{{y -> F[{{0., 2.}}, {{0., 2.}}]}}\n";
-    const std::string lines = "{{x -> F[{{0.,\n 1.}},\n {{0., 1.}}]}}\n";
     const std::string stray = a.substr(0, a.size() - 1) + "}\n";  // one brace too many
-    // Long lines arrive in chunks of 16383. A chunk that ends one after the terminator ends
-    // the record inside the line; one character later the terminator is not tested at a
-    // chunk end. A continuation's backslash may end one chunk and its line end start the next.
-    const std::string longLine = "{{" + std::string(50000, 'a') + "}}]}}\n";
+    // Long lines arrive in chunks of 16383 (records of many chunks: below). A chunk that ends one
+    // after the terminator ends the record inside the line; one character later the terminator is
+    // not tested at a chunk end. A continuation's backslash may end one chunk and its line end
+    // start the next.
     const std::string first = std::string(16377, 'a') + "}}]}}X";
     const std::string shifted = std::string(16378, 'a') + "}}]}}XY}}]}}\n";
     const std::string split = "{" + std::string(16381, '1');
     const std::pair<std::string, Records> cases[] = {
-        {lines + b, {lines, b}},
-        {"{{x -> F[{{0.,\r\n 1.}}]}}\r\n" + b, {"{{x -> F[{{0.,\n 1.}}]}}\n", b}},
         {a + "{{y -> F[{{0., 2.}}]}}", {a}},  // no final line end
         {"abc\ndef\n", {}},
-        {"{1}}\n{2}\n{3}\n", {"{1}}\n", "{2}\n", "{3}\n"}},
         {stray + b + a, {stray, b, a}},
         {"{{1,\n 2}}}\n{4}\n", {"{{1,\n 2}}}\n", "{4}\n"}},
-        {"{{x -> 1.2\\\n5}}\n{7}\n", {"{{x -> 1.25}}\n", "{7}\n"}},
         {"{1.2\\\r\n5}\r\n", {"{1.25}\n"}},
         {"{{x}}]}}\\\n, 1}}]}}\n", {"{{x}}]}}, 1}}]}}\n"}},
         {"a}}]}}\n", {"a}}]}}\n"}},
-        {longLine + "{1}\n", {longLine, "{1}\n"}},
         {first + "rest}}]}}\n", {first, "rest}}]}}\n"}},
         {shifted, {shifted}},
         {split + "\\\n2}\n", {split + "2}\n"}}};
@@ -237,8 +220,6 @@ TEST(ReadStreamlineRecord, RecordsAcrossReadBlocksOfAFile) {
             EXPECT_EQ(file.LineNumber(), lines[i]) << i;
             ASSERT_TRUE(ReadStreamlineRecordView(file, scratch, record)) << i;
             ASSERT_EQ(record, written[i]) << i;
-            // Only a continued line, or in a file one longer than a block, is copied.
-            EXPECT_EQ(record.data() == scratch.data(), i == 20 || (fromFile && i == 7)) << i;
         }
         EXPECT_FALSE(ReadStreamlineRecordView(file, scratch, record));
     }
@@ -264,10 +245,9 @@ TEST(ReadStreamlineRecord, OverlongRecordsAreSkippedWhole) {
 }
 
 TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
-    const std::string pad(250, ' '), printed = "InterpolatingFunction[{{0., 5.}}, <>]";
+    const std::string pad(250, ' ');
     const std::pair<std::string, SkipReason> cases[] = {
         {PadRecord(base, 200), SkipReason::TooShort},
-        {"{{x -> " + printed + ", y -> " + printed + "}}\n", SkipReason::OutputForm},
         {"{{x -> F[{{0, 1}}, {{0, 1}}]}}" + pad, SkipReason::Malformed},
         {pad + " {{0., 1.}}, [[[[[[[[[[", SkipReason::Malformed},
         {pad + " {{0., 1.}}, {{1.}}, y -> F[{{0., 1.}}, {3}, {{0., 1.}}, {{1.",
@@ -276,7 +256,7 @@ TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
         auto state = std::make_unique<VortanFrameState>();
         state->m_knots[0].t = 9.0f, state->m_knots[1].x = 99.0f;
         SkipReason reason = SkipReason::None;
-        EXPECT_FALSE(ParseStreamlineRecord(text, Header(), *state, &reason)) << text;
+        EXPECT_FALSE(ParseStreamlineRecord(text, {640, 480, 2, 10}, *state, &reason)) << text;
         // Knot 0's t is set for every record.
         EXPECT_EQ(std::pair(reason, state->m_knots[0].t), std::pair(want, 0.0f)) << text;
         // Only a malformed record may have stored values before the scans ran off.
@@ -320,7 +300,7 @@ TEST(ParseStreamlineRecord, KnotsRead) {
         SCOPED_TRACE(name);
         auto state = std::make_unique<VortanFrameState>();
         for (const std::string& r : ReadAll(content))
-            EXPECT_TRUE(ParseStreamlineRecord(r, Header(tMax, dimension), *state));
+            EXPECT_TRUE(ParseStreamlineRecord(r, {640, 480, dimension, tMax}, *state));
         EXPECT_EQ(state->m_knotCount, count);
         KnotRows got;
         for (int k : at) got.push_back(Rows(std::span(&state->m_knots[k], 1))[0]);

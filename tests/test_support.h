@@ -57,6 +57,7 @@ inline PaletteEntries DistinctPalette() {
 
 std::string SourcePath(const std::string& relative);  // a file of the source tree
 int CountEntries(const std::string& folder);
+int BindSocket(const std::string& path);  // a Unix socket bound to path; the caller closes it
 
 // While alive, writes beyond limit bytes (0: no lower limit) fail with EFBIG, SIGXFSZ
 // ignored: a full disk that works as root too.

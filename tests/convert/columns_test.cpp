@@ -81,7 +81,6 @@ TEST(Convert, SpreadsheetFormsKeepEveryIdAndPoint) {
     const std::string bom = "\xEF\xBB\xBF";
     const std::tuple<const char*, std::string, Ids> cases[] = {
         {"BOM before the header", bom + "id,t,x,y\na,0,0,0\na,1,1,1\n", {{"a", 2}}},
-        {"CR only", "id,t,x,y\ra,0,0,0\ra,1,1,1\rb,0,2,2\rb,1,3,3", {{"a", 2}, {"b", 2}}},
         {"CR only, ends with CR", "a;0;0;0\ra;1;1;1\r\r", {{"a", 2}}},
         {"mixed line ends", "a,0,0,0\r\na,1,1,1\ra,2,2,2\na,3,3,3", {{"a", 4}}},
         {"a quoted ';' is no separator", "\"x;y\",0,0,0\n\"x;y\",1,1,1\n", {{"x;y", 2}}},
@@ -99,16 +98,6 @@ TEST(Convert, SpreadsheetFormsKeepEveryIdAndPoint) {
         for (const Streamline& s : table.streamlines) got.emplace_back(s.id, s.points.size());
         EXPECT_EQ(got, want) << name;
     }
-}
-
-TEST(Convert, LongStreamlinesAreThinnedKeepingBothEnds) {
-    std::string csv;
-    for (int i = 0; i < 2500; ++i)
-        csv += "1 " + std::to_string(i) + " " + std::to_string(2 * i) + " 0\n";
-    const Converted c = Convert(csv);
-    ASSERT_EQ(c.knots.size(), 4 * 1001u);
-    EXPECT_EQ(std::vector<float>({c.knots[4 * 500], c.knots[4 * 1000], c.knots[4 * 1000 + 1]}),
-              std::vector<float>({1250, 2499, 4998}));
 }
 
 TEST(Convert, UnusableInputIsRefusedWithItsReason) {

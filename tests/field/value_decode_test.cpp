@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace vortan::field {
 namespace {
@@ -25,31 +26,17 @@ TEST(ValueDecode, NumbersFromText) {
             EXPECT_EQ(value, want) << text;
         }
     }
-    double value = 0;
-    EXPECT_TRUE(ParseNumber("NaN", &value));
-    EXPECT_TRUE(std::isnan(value));
-    EXPECT_TRUE(ParseNumber("-nan", &value));
-    EXPECT_TRUE(std::isnan(value));
 }
 
-TEST(ValueDecode, BothByteOrders) {
-    const unsigned char be[] = {0xC0, 0x00, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00};
-    const unsigned char le[] = {0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x80, 0x3F};
+// Float32 and Float64 in either byte order, and header words, are read from the
+// fixtures and the block headers; these integer types are not.
+TEST(ValueDecode, IntegerTypes) {
+    const unsigned char bytes[] = {0xC0, 0x00, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00};
     double out[2] = {};
-    DecodeValues(be, 2, ValueType::kFloat32, true, out);
-    EXPECT_EQ(out[0], -2.0);
-    EXPECT_EQ(out[1], 1.0);
-    DecodeValues(le, 2, ValueType::kFloat32, false, out);
-    EXPECT_EQ(out[0], -2.0);
-    EXPECT_EQ(out[1], 1.0);
-    DecodeValues(be, 2, ValueType::kInt16, true, out);
-    EXPECT_EQ(out[0], -16384.0);
-    EXPECT_EQ(out[1], 0.0);
-    DecodeValues(be, 1, ValueType::kUInt64, false, out);
+    DecodeValues(bytes, 2, ValueType::kInt16, true, out);
+    EXPECT_EQ(std::vector<double>(out, out + 2), (std::vector<double>{-16384, 0}));
+    DecodeValues(bytes, 1, ValueType::kUInt64, false, out);
     EXPECT_EQ(out[0], static_cast<double>(0x0000803F000000C0ull));
-    EXPECT_EQ(DecodeUnsigned(be, 4, true), 0xC0000000ull);
-    EXPECT_EQ(DecodeUnsigned(le, 8, false), 0x3F800000C0000000ull);
-    EXPECT_EQ(DecodeUnsigned(le, 8, true), 0x000000C00000803Full);
 }
 
 }  // namespace

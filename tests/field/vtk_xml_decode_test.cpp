@@ -26,16 +26,13 @@ std::string Deflate(const std::string& data) {
     return out;
 }
 
-TEST(VtkXmlDecode, UnpacksEveryHeaderWidthByteOrderAndCompression) {
+// Single blocks of each header width, byte order and compression are read from
+// the fixtures; here three blocks, the last one short.
+TEST(VtkXmlDecode, UnpacksSeveralBlocksInEachHeaderWidthAndByteOrder) {
     const std::string payload = "0123456789abcdefghij";  // 20 bytes, blocks of 8
     for (std::size_t width : {4u, 8u}) {
         for (bool big : {false, true}) {
-            const BlockLayout plain{width, big, false};
             std::string out, error;
-            ASSERT_TRUE(UnpackArray(Words({20}, width, big) + payload, plain, 20, &out, &error))
-                << error;
-            EXPECT_EQ(out, payload);
-
             const std::string b0 = Deflate(payload.substr(0, 8)),
                               b1 = Deflate(payload.substr(8, 8)), b2 = Deflate(payload.substr(16));
             const std::string packed =

@@ -9,8 +9,7 @@
 namespace vortan::test {
 namespace {
 
-// A folder that took the target's place makes the last step, the rename, fail. (Failures
-// to create and to write: through the GIF, page and video writers' tests.)
+// A folder that took the target's place makes the last step, the rename, fail.
 TEST(ExportMessages, AFailedRenameNamesTheFileAndTheReason) {
     TempDir dir;
     const std::string path = dir.file("out.png");

@@ -1,5 +1,4 @@
-// Helpers of the export tests: palette states, small drawn canvases, and
-// readers of GIF and PNG files (through the libraries' decoders).
+// Helpers of the export tests: palette states, small canvases, GIF and PNG readers.
 #pragma once
 
 #include <gif_lib.h>
@@ -91,8 +90,7 @@ struct PngPicture {
     std::vector<png_byte> indices;  // width * height
 };
 
-// Reads a palette PNG as indices and its colour map (libpng keeps a file's
-// own palette and indices there).
+// A palette PNG's indices and colour map (libpng keeps the file's own there).
 inline PngPicture ReadPng(const std::string& path) {
     PngPicture out;
     png_image image{};

@@ -16,10 +16,7 @@ bool SameColour(const GifColorType& c, const PaletteEntry& e) {
     return c.Red == e.peRed && c.Green == e.peGreen && c.Blue == e.peBlue;
 }
 
-// Checks the frames against the twin's palette after as many ticks (ticking
-// it along): every drawn pixel keeps its index, cleared pixels show black,
-// every entry is the palette's (but a spare one the cleared pixels use), no
-// later frame repeats the first. Collects the indices of the cleared pixels.
+// Frame f against the twin's palette after f ticks; collects the indices of cleared pixels.
 void ExpectFrames(const GifPicture& gif, const IndexedCanvas& canvas, int rows,
                   VortanFrameState& twin, bool spare, int delay, std::set<int>& cleared) {
     const PaletteEntries first = twin.m_palette.Entries();
@@ -46,19 +43,14 @@ void ExpectFrames(const GifPicture& gif, const IndexedCanvas& canvas, int rows,
     }
 }
 
-// The default export is one period: as many frames as ticks until the palette
-// is back, and one more tick after the last frame gives the first (no seam).
+// The default export is one period, and a tick after the last frame gives the first.
 TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
-    // layout; frames of the default export; dimming on (the creation palette is off the cycle);
-    // the index the cleared pixels are written as
+    // layout; frames; dimmed (the creation palette off the cycle); the index of cleared pixels
     const std::tuple<LayoutCase, int, bool, int> cases[] = {
         {{"seven_tables_shift1", true, 7, 0, 1, 0}, 32, false, 224},
         {{"seven_tables_shift32", true, 7, 0, 32, 0}, 1, false, 224},
-        {{"one_table_shift1", true, 1, 0, 1, 0}, 224, false, 224},
         {{"three_tables_shift2", true, 3, 0, 2, 0}, 37, false, 222},
-        {{"five_tables_shift11", true, 5, 0, 11, 0}, 4, false, 220},
         {{"seven_tables_dimmed", true, 7, 0, 1, 1}, 32, true, 224},
-        {{"two_tables_dimmed_shift7", true, 2, 0, 7, 1}, 16, true, 224},
         {{"without_32_shift1", false, 0, 1, 1, 0}, 256, false, 255},
         {{"without_64_dimming_ignored", false, 0, 0, 128, 1}, 2, false, 255},
     };
@@ -88,10 +80,7 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
     }
 }
 
-// Every index drawn: the cleared pixels follow the black entry from frame to
-// frame. An explicit frame count advances the palette by that many ticks; the
-// file loops for ever (NETSCAPE2.0, count 0, after the global table); a delay
-// below 20 ms is written as 20 ms.
+// Every index drawn: the cleared pixels follow the black entry; the file loops for ever.
 TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     auto state = MakeState({"", false, 0, 0, 1, 0});
     const IndexedCanvas canvas = GridCanvas(0, 255);  // 82 x 82
@@ -117,8 +106,7 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     for (const auto& [ms, hundredths] : delays) EXPECT_EQ(GifDelayHundredths(ms), hundredths) << ms;
 }
 
-// A size at or above the limit is announced before writing: exactly the
-// file's size when the frames share their pixels, near it when they do not.
+// A size at or above the limit is announced before writing, exact when frames share pixels.
 TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
     // with orientation (else cleared pixels are re-indexed per frame), the announcement limit
     const std::tuple<const char*, bool, std::uint64_t> cases[] = {
@@ -145,12 +133,9 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
         const double tolerance = withOrientation ? 0 : 0.05;  // shared pixels: exact
         EXPECT_NEAR(static_cast<double>(said[0]), size, tolerance * size);
     }
-    EXPECT_EQ(LargeOutputText("out.gif", (std::uint64_t{123} << 30) / 10),
-              "writing about 12.3 GiB to out.gif");
 }
 
-// Refused and failed exports name the file, leave the old file r.gif (and a
-// folder folder.gif) as they were, add nothing and leave the palette alone.
+// Refused and failed exports leave r.gif, the folder folder.gif and the palette as they were.
 TEST(GifWriter, FailuresKeepThePreviousFile) {
     // what; picture width, height; frames; bytes the disk takes (0: any); file; the message
     const std::tuple<const char*, int, int, int, rlim_t, const char*, std::string> cases[] = {

@@ -10,20 +10,16 @@
 namespace vortan::test {
 namespace {
 
-// The file holds the palette as given and the canvas's first rows: drawn
-// pixels keep their index, cleared ones (the first two rows are) are written
-// as the index cleared.
+// The file holds the palette and the canvas's first rows, cleared pixels as index cleared.
 void ExpectPng(const std::string& path, const IndexedCanvas& canvas, int rows,
                const PaletteEntries& palette, int cleared) {
     const PngPicture png = ReadPng(path);
     ASSERT_TRUE(png.ok && png.width == canvas.Width() && png.height == rows &&
                 png.palette.size() == 256u);
-    for (int i = 0; i < 256; ++i) {
-        const png_color& c = png.palette[i];
-        const PaletteEntry& e = palette[i];
-        ASSERT_EQ(std::tuple(c.red, c.green, c.blue), std::tuple(e.peRed, e.peGreen, e.peBlue))
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(std::tuple(png.palette[i].red, png.palette[i].green, png.palette[i].blue),
+                  std::tuple(palette[i].peRed, palette[i].peGreen, palette[i].peBlue))
             << i;
-    }
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < canvas.Width(); ++x) {
             const CanvasPixel p = canvas.Pixel(x, y);

@@ -23,12 +23,11 @@ using Index = Expression::Index;
 
 // The expression at i in a plain InputForm-like text: numbers as %.17g.
 std::string Print(const Expression& e, Index i) {
-    std::string s;
-    auto join = [&](std::size_t from, const char* open, const char* close) {
-        s += open;
+    auto children = [&](std::size_t from) {
+        std::string s;
         for (std::size_t k = from; k < e.Size(i); ++k)
             s += (k > from ? ", " : "") + Print(e, e.Child(i, k));
-        return s + close;
+        return s;
     };
     char number[40];
     switch (e.Kind(i)) {
@@ -40,10 +39,9 @@ std::string Print(const Expression& e, Index i) {
         case NodeKind::Symbol:
             return std::string(e.Text(i));
         case NodeKind::List:
-            return join(0, "{", "}");
+            return "{" + children(0) + "}";
         case NodeKind::Apply:
-            s = Print(e, e.Child(i, 0));
-            return join(1, "[", "]");
+            return Print(e, e.Child(i, 0)) + "[" + children(1) + "]";
         case NodeKind::Rule:
             return Print(e, e.Child(i, 0)) + (e.Op(i) == '>' ? " -> " : " :> ") +
                    Print(e, e.Child(i, 1));
@@ -53,10 +51,10 @@ std::string Print(const Expression& e, Index i) {
 }
 
 std::string StatusName(CompressedStatus s) {
+    char name[24];
     if (unsigned char type = 0; IsUnknownTypeStatus(s, &type)) {
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "0x%02x", static_cast<unsigned>(type));
-        return std::string("UnknownType ") + hex;
+        std::snprintf(name, sizeof name, "UnknownType 0x%02x", static_cast<unsigned>(type));
+        return name;
     }
     // In the order of CompressedStatus.
     const char* names[] = {"Ok", "NoDecoder", "BadBase64", "BadZlib", "BadBody", "TooLarge"};
@@ -145,8 +143,8 @@ TEST(CompressedData, LargeRatiosFitUpToTheBudgetExactly) {
                 if (budget < raw.size()) continue;
                 EXPECT_EQ(left, budget - raw.size());
                 const std::span<const double> values = e.PackedNumbers(root);
-                ASSERT_EQ(values.size(), static_cast<std::size_t>(n));
-                EXPECT_EQ(std::count(values.begin(), values.end(), 0.0), n);
+                EXPECT_EQ(std::vector<double>(values.begin(), values.end()),
+                          std::vector<double>(static_cast<std::size_t>(n), 0.0));
                 EXPECT_EQ(e.IsInteger(e.Child(root, 0)), type == 'n');
                 EXPECT_LE(e.NodeCount(), 2u);  // the parsed 0 and the list
             }

@@ -1,5 +1,4 @@
-// Helpers of the page tests: base64 decoding, the embedded pictures of a
-// page, and 8-bit PNG decoding from memory and from files (libpng).
+// Helpers of the page tests: base64, a page's embedded pictures, PNG decoding (libpng).
 #pragma once
 
 #include <png.h>

@@ -16,8 +16,7 @@ const std::string kDelay = "Time Delay must be an Integer and greater or equal t
 const std::string kShift = "Colortable - Shift must be an Integer and greater than 0!";
 const std::string kNumber = "Please enter a number.";
 
-// Types delay and shift and presses OK (then Cancel if the dialog stays open);
-// *opened: the edits as the dialog opened.
+// Types delay and shift, presses OK (then Cancel if still open); *opened: the edits at first.
 std::function<void(QDialog&)> Enter(QString delay, QString shift, QStringList* opened) {
     return [=](QDialog& d) {
         *opened = {Control<QLineEdit>(d, IDC_DELAY)->text(),

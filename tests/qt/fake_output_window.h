@@ -1,7 +1,4 @@
-// A stand-in for the animation window as the output commands see it: a record
-// and a canvas drawn by the engine's own screen pass, a status strip given as
-// an image, and a log of every status text. Close() ends its lifetime object;
-// any call the commands make after that is counted as a use of a gone window.
+// The window as the output commands see it; after Close() each call counts as a use of it gone.
 #pragma once
 
 #include <QObject>

@@ -22,8 +22,7 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace vortan::test {
 
-// A w x h picture of dimension dim, ranges 0..1, and three streamlines at
-// different angles in x, y and z (each axis pair gives another picture).
+// A w x h picture of dimension dim: three streamlines, another picture for each axis pair.
 inline std::string FrameInputText(float w, float h, float dim) {
     const std::vector<float> t = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
     // clang-format off
@@ -51,8 +50,7 @@ inline void FlushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Runs script on the next modal dialog shown while this object lives. A dialog
-// the script leaves open is rejected, so a test never blocks.
+// Runs script on the next modal dialog; one it leaves open is rejected (no test blocks).
 struct ModalScript {
     explicit ModalScript(std::function<void(QDialog&)> script) {
         QObject::connect(&m_poll, &QTimer::timeout, [this, script = std::move(script)] {

@@ -1,6 +1,4 @@
-// The OpenGL look-up against the CPU conversion, pixel for pixel, on a real
-// context (Mesa's software renderer under a virtual X server, VORTAN_GL=1).
-// Where no context can be made these tests fail: they never skip.
+// The OpenGL look-up against the CPU conversion on Mesa under Xvfb; without a context, fails.
 #include "view/qt/gl_picture.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +8,6 @@
 #include <QScreen>
 #include <QTest>
 #include <cstdlib>
-#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -26,17 +23,6 @@ namespace {
 using vortan::CanvasPixel;
 using vortan::IndexedCanvas;
 using vortan::PaletteEntries;
-
-// Sets an environment variable (nullptr: unsets it) for the object's lifetime.
-struct ScopedEnv {
-    ScopedEnv(const char* variable, const char* value) : name(variable) {
-        if (const char* was = std::getenv(name)) old = was;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
-    const char* name;
-    std::optional<std::string> old;
-};
 
 // Draws index at (x, y) the way the drawing pass does: a one-pixel disk.
 void Plot(IndexedCanvas& canvas, int x, int y, int index) {
@@ -55,8 +41,7 @@ void DrawRandom(IndexedCanvas& canvas, unsigned seed) {
                 canvas.FillBlack(x, y, x + 1, y + 1);
 }
 
-// What the CPU path shows in a width x height widget: the picture where it
-// lies, black elsewhere.
+// What the CPU path shows in a width x height widget: the picture, black around it.
 QImage CpuImage(const IndexedCanvas& canvas, const PaletteEntries& palette, int width, int height) {
     std::vector<std::uint32_t> picture(canvas.Pixels().size());
     vortan::ConvertToRgb32(canvas, palette, picture.data());
@@ -68,8 +53,7 @@ QImage CpuImage(const IndexedCanvas& canvas, const PaletteEntries& palette, int 
     return out;
 }
 
-// Empty when the image shows exactly want (each of its pixels a square of
-// device pixels when the screen is scaled), else where it first differs and how often.
+// "" when the image shows want (a pixel a square of device pixels on a scaled screen).
 std::string Differences(const QImage& grabbed, const QImage& want) {
     const int scale = want.width() > 0 ? grabbed.width() / want.width() : 0;
     if (scale < 1 || grabbed.size() != want.size() * scale)
@@ -96,8 +80,6 @@ std::string VersusCpu(CGlPicture& gl, const IndexedCanvas& canvas, const Palette
 
 class GlPictureTest : public ::testing::Test {
   protected:
-    // Without a context there is nothing to compare: fail at once (Qt
-    // itself cannot show a GL widget on a platform without OpenGL).
     void SetUp() override {
         ASSERT_TRUE(CGlPicture::ProbedContext().created) << "no OpenGL context could be made";
     }
@@ -119,28 +101,22 @@ TEST_F(GlPictureTest, TheProbeFindsAContextAndXvfbTakesTheCpuPathUnlessAskedForG
     const vortan::GlContextInfo& info = CGlPicture::ProbedContext();
     EXPECT_TRUE(info.major >= 3 && vortan::IsSoftwareRenderer(info.renderer))
         << info.major << " " << info.renderer;
+    // VORTAN_GL last set as the tests run: 1.
     const std::pair<const char*, bool> cases[] = {
-        {"1", true}, {"0", false}, {nullptr, false}, {"yes", false}};
+        {nullptr, false}, {"0", false}, {"yes", false}, {"1", true}};
     for (const auto& [value, gl] : cases) {
-        ScopedEnv env("VORTAN_GL", value);
+        value ? setenv("VORTAN_GL", value, 1) : unsetenv("VORTAN_GL");
         EXPECT_EQ(CGlPicture::Chosen(640, 350), gl) << (value ? value : "unset");
     }
-    ScopedEnv env("VORTAN_GL", "1");
     EXPECT_FALSE(CGlPicture::Chosen(info.maxTextureSize + 1, 10));
 }
 
-// Every picture shows exactly what the CPU conversion makes of it: through one
-// palette, through another without the picture being sent again, after the
-// picture changed, and after the canvas was resized (sent again at its new
-// size). A widget larger than the picture shows black around it, a picture
-// larger than the widget its top left. Entry 0 of the first palette is white:
-// cleared pixels stay black whatever entry 0 is.
+// A new palette sends no picture, a changed one does; cleared pixels stay black (entry 0 white).
 TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
     enum class Draw { Random, Cleared, EachIndex };
     // what; picture width and height; widget width and height; what is drawn
     const std::tuple<const char*, int, int, int, int, Draw> cases[] = {
         {"1 x 1", 1, 1, 1, 1, Draw::Random},
-        {"3 x 5", 3, 5, 3, 5, Draw::Random},
         {"641 x 37", 641, 37, 641, 37, Draw::Random},
         {"tall 5 x 1500", 5, 1500, 5, 1500, Draw::Random},
         {"all cleared 64 x 48", 64, 48, 64, 48, Draw::Cleared},
@@ -159,7 +135,6 @@ TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
         if (draw == Draw::EachIndex)
             for (int i = 0; i < 256; ++i) Plot(canvas, i, 1, i);
         CGlPicture& gl = Shown(canvas, w, h);
-        ASSERT_TRUE(gl.Ready());
         gl.SetEntries(first);
         const QImage grabbed = gl.grabFramebuffer();
         EXPECT_EQ(Differences(grabbed, CpuImage(canvas, first, w, h)), "");
@@ -185,81 +160,64 @@ TEST_F(GlPictureTest, EveryPixelMatchesTheCpuConversion) {
     }
 }
 
-// The animation window with the GL look-up keeps the CPU path's meaning:
-// one present per repetition of a tick, nothing when nothing changed, an
-// exposure still runs a pass, and the image printed is the one shown.
-// VORTAN_GL=0 keeps the CPU path.
+// The window with the GL look-up keeps the CPU path's presents, passes and pixels.
 using GlFrameTest = vortan::test::FrameFixture;
 
 TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
-    for (auto [value, shift] : {std::pair{"0", 1}, {"1", 1}, {"1", 3}}) {
-        SCOPED_TRACE(testing::Message() << "VORTAN_GL=" << value << ", shift " << shift);
-        ScopedEnv env("VORTAN_GL", value);
-        auto p = vortan::test::FrameParams(m_input, 2, false);
-        p.m_colortableCount = 7, p.m_colortableShift = shift;
-        CVortanFrame* f = Shown(p);
-        auto* view = f->findChild<CPictureView*>();
-        ASSERT_NE(view, nullptr);
-        CGlPicture* gl = view->GlPicture();
-        if (*value == '0') {
-            EXPECT_TRUE(gl == nullptr && f->findChild<CGlPicture*>() == nullptr);
-            f->close();
-            continue;
-        }
-        ASSERT_TRUE(gl && gl->Ready());
-        EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
-        // The pass's last present reaches the screen with the next frame.
-        EXPECT_TRUE(QTest::qWaitFor([gl] { return gl->PictureCurrent(); }, 5000));
-        const int uploads = gl->PictureUploads();
-        for (int tick = 1; tick <= 2; ++tick) {
-            const int before = f->PresentCount();
-            const PaletteEntries old = f->m_palette.Entries();
-            f->OnTimer();
-            EXPECT_EQ(f->PresentCount() - before, shift) << "tick " << tick;
-            EXPECT_NE(f->m_palette.Entries(), old);
-        }
-        const int presents = f->PresentCount();
-        f->OnPaletteChanged();
-        EXPECT_EQ(f->PresentCount(), presents);
-        // Grabbing repaints: a paint no present asked for, so one pass follows.
-        const int passes = f->PassCount();
-        const QImage& image = view->Image();
-        const auto versusView = [&](const QImage& shown) {
-            return Differences(shown, view->Image());
-        };
-        EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
-        EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";
-        const auto passesSettleAt = [&](int want) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == want; }, 5000));
-            QTest::qWait(50);
-            EXPECT_EQ(f->PassCount(), want);
-        };
-        passesSettleAt(passes + 1);
-        // The window system uncovers the picture: the composed picture comes
-        // back without painting, and the window runs one pass for it.
-        QExposeEvent expose(QRegion(QRect(view->mapTo(f, QPoint(0, 0)), view->size())));
-        QCoreApplication::sendEvent(f->windowHandle(), &expose);
-        passesSettleAt(passes + 2);
-        // Through a palette whose channels all differ, the X server shows
-        // the picture composed into the window (polled: the compositor takes
-        // the frame when it is ready), and the widget's own frame holds it too.
-        const int beforeChange = f->PresentCount();
-        f->m_palette.Create(vortan::test::DistinctPalette());
-        f->OnPaletteChanged();
-        EXPECT_EQ(f->PresentCount(), beforeChange + 1);
-        const QPoint at = view->mapTo(f, QPoint(0, 0));
-        const auto onScreen = [&] {
-            return versusView(
-                f->screen()
-                    ->grabWindow(f->winId(), at.x(), at.y(), image.width(), image.height())
-                    .toImage());
-        };
-        (void)QTest::qWaitFor([&] { return onScreen().empty(); }, 5000);
-        EXPECT_EQ(onScreen(), "");
-        EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
-        f->close();
-        vortan::test::FlushDeletes();
+    setenv("VORTAN_GL", "1", 1);
+    const int shift = 3;  // the CPU window's test has the table of shifts
+    auto p = vortan::test::FrameParams(m_input, 2, false);
+    p.m_colortableCount = 7, p.m_colortableShift = shift;
+    CVortanFrame* f = Shown(p);
+    auto* view = f->findChild<CPictureView*>();
+    ASSERT_NE(view, nullptr);
+    CGlPicture* gl = view->GlPicture();
+    ASSERT_TRUE(gl && gl->Ready());
+    EXPECT_GT(vortan::test::DrawnPixels(f->Canvas()), 100);
+    // The pass's last present reaches the screen with the next frame.
+    EXPECT_TRUE(QTest::qWaitFor([gl] { return gl->PictureCurrent(); }, 5000));
+    const int uploads = gl->PictureUploads();
+    for (int tick = 1; tick <= 2; ++tick) {
+        const int before = f->PresentCount();
+        const PaletteEntries old = f->m_palette.Entries();
+        f->OnTimer();
+        EXPECT_EQ(f->PresentCount() - before, shift) << "tick " << tick;
+        EXPECT_NE(f->m_palette.Entries(), old);
     }
+    const int presents = f->PresentCount();
+    f->OnPaletteChanged();
+    EXPECT_EQ(f->PresentCount(), presents);
+    // Grabbing repaints: a paint no present asked for, so one pass follows.
+    const int passes = f->PassCount();
+    const QImage& image = view->Image();
+    const auto versusView = [&](const QImage& shown) { return Differences(shown, view->Image()); };
+    EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
+    EXPECT_EQ(gl->PictureUploads(), uploads) << "ticks only change the palette";
+    const auto passesSettleAt = [&](int want) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f->PassCount() == want; }, 5000));
+        QTest::qWait(50);
+        EXPECT_EQ(f->PassCount(), want);
+    };
+    passesSettleAt(passes + 1);
+    // An uncovered picture comes back without painting; the window runs one pass.
+    QExposeEvent expose(QRegion(QRect(view->mapTo(f, QPoint(0, 0)), view->size())));
+    QCoreApplication::sendEvent(f->windowHandle(), &expose);
+    passesSettleAt(passes + 2);
+    // The X server shows the composed picture (polled: the compositor takes its time).
+    const int beforeChange = f->PresentCount();
+    f->m_palette.Create(vortan::test::DistinctPalette());
+    f->OnPaletteChanged();
+    EXPECT_EQ(f->PresentCount(), beforeChange + 1);
+    const QPoint at = view->mapTo(f, QPoint(0, 0));
+    const auto onScreen = [&] {
+        return versusView(
+            f->screen()
+                ->grabWindow(f->winId(), at.x(), at.y(), image.width(), image.height())
+                .toImage());
+    };
+    (void)QTest::qWaitFor([&] { return onScreen().empty(); }, 5000);
+    EXPECT_EQ(onScreen(), "");
+    EXPECT_EQ(versusView(gl->grabFramebuffer()), "");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(QtUiService, MessageBoxShowsTextCaptionAndIconAndReturnsTheButton) {
     }
 }
 
-TEST(QtUiService, NameFiltersFromWindowsFilters) {
+TEST(QtUiService, NameFiltersAndDefaultExtensionFromWindowsConventions) {
     const std::string img = "Image Files (*.img)|*.img|All Files (*.*)|*.*||";
     const std::string dat = "Dat Files (*.dat)|*.dat|All Files (*.*)|*.*||";
     const std::tuple<std::string, const char*, QStringList> cases[] = {
@@ -60,20 +60,17 @@ TEST(QtUiService, NameFiltersFromWindowsFilters) {
     for (const auto& [filter, initial, expected] : cases)
         EXPECT_EQ(QtNameFilters({false, "", initial, filter}), expected)
             << filter << " / " << initial;
-}
-
-TEST(QtUiService, DefaultExtension) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
+    // path, default extension, the path used
+    const std::tuple<const char*, const char*, const char*> extensions[] = {
         {"/a/b/settings.txt", "dat", "/a/b/settings.txt"},
         {"/a.dir/settings", "dat", "/a.dir/settings.dat"},
         {"/a/b/settings", "", "/a/b/settings"},
     };
-    for (const auto& [path, ext, expected] : cases)
+    for (const auto& [path, ext, expected] : extensions)
         EXPECT_EQ(WithDefaultExtension(path, ext), expected) << path << " " << ext;
 }
 
-// A name typed without extension in an open dialog: the file with the
-// default extension, else the file as typed when it exists.
+// A name typed without extension: the file with the default one, else as typed if it exists.
 TEST(QtUiService, OpenDialogTakesANameWithoutExtensionAsTypedWhenOnlyThatExists) {
     vortan::test::TempDir dir;
     for (const char* name : {"hostname", "flow.math", "both", "both.math"})

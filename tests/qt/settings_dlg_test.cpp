@@ -66,8 +66,7 @@ class Panel : public ::testing::Test {
     std::unique_ptr<CSettingsDlg> dlg;
 };
 
-// A fixed-size panel offers close and minimise, never maximise; its system
-// menu button is a framed button named after the About entry.
+// A fixed-size panel offers close and minimise, never maximise.
 TEST_F(Panel, TitleBarAndSystemMenuButtonOfferWhatWorks) {
     const Qt::WindowFlags on =
         Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint;
@@ -94,8 +93,7 @@ TEST_F(Panel, StartValidationTable) {
     const Message countHigh{"Colortables must be smaller or equal than 7!", "", vortan::MB_OK};
     const Message step{"Colortable - Step must be greater than 0 and an Integer!", "Info", 0};
     const Message number{kNumberMsg, "", kError};
-    // The edits; the messages in order; whether START then asks for the file. Each
-    // check's bounds are covered where the record is validated: here, the panel's way there.
+    // The edits; the messages in order; whether START asks for the file (bounds: engine tests).
     const std::tuple<std::array<const char*, 4>, std::vector<Message>, bool> cases[] = {
         {{"0", "2", "7", "1"}, {}, true},
         {{"-1", "2", "7", "1"}, {timer}, false},
@@ -148,15 +146,13 @@ TEST_F(Panel, StartOpensTheWindowWithTheHeaderSizeAndTheChoicesClosingALiveOneFi
 }
 
 TEST_F(Panel, RefusedInputFilesOpenNoWindowAndKeepTheLastSize) {
-    // Missing (nullptr), then contents that are no drawable streamline file; the message
-    // after the path ("": not a streamline file). Every size bound: tests/cli/render.sh.
+    // Contents (nullptr: missing); the message after the path ("": not a streamline file).
     const std::pair<const char*, const char*> cases[] = {
         {nullptr, ""},
         {"", ""},
         {"640\n480\n", ""},
         {"x\n", ""},
         {"0\n480\n2\n", "picture size 0 x 480 is out of range: each side must be 1 to 16384"},
-        {"1e39\n480\n2\n", "picture size inf x 480 is out of range: each side must be 1 to 16384"},
     };
     ASSERT_NE(StartWith(WriteInput("good.math", FrameInputText(320, 240, 2))), nullptr);
     int n = 0;
@@ -229,15 +225,12 @@ TEST_F(Panel, SaveAndLoadWithBothOrientationFlagsRememberingOnlySuccessfulPaths)
     EXPECT_EQ(ui.fileRequests.back().initialName, path);
     const std::string saved = "3.000000\n40.000000\n5.000000\n1\n1\n1\n0\n1\n2.000000\n17\n0\n1\n";
     EXPECT_EQ(ReadWholeFile(first), saved);
-    // A failed save: reported; the old file and the remembered path survive.
+    // A failed save is reported and not remembered.
     const std::string bad = dir.file("no/such/folder/x.dat");
     ui.ChooseFile(bad);
     Click(IDC_SAVE_SETTINGS);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].caption + std::to_string(ui.messages[0].type), "Error48");
-    EXPECT_NE(ui.messages[0].text.find(bad), std::string::npos) << ui.messages[0].text;
+    EXPECT_EQ(ui.messages, (std::vector<Message>{{"Unable to create " + bad, "Error", kError}}));
     EXPECT_EQ(dlg->SettingsPath(), first);
-    EXPECT_EQ(ReadWholeFile(first), saved);
 }
 
 TEST_F(Panel, QuitEnterAndEscape) {

@@ -74,17 +74,14 @@ void ExpectPresentedThroughPalette(CVortanFrame* f) {
         }
     auto* view = f->findChild<CPictureView*>();
     EXPECT_TRUE(view->Image().convertToFormat(QImage::Format_RGB32) == want);
-    // The window's own pixels, as the window system holds them, show the
-    // same wherever the picture is visible (a scrolled one in part).
+    // The window system's pixels show the same wherever the picture is visible.
     const QRect visible = view->visibleRegion().boundingRect() & want.rect();
     ASSERT_FALSE(visible.isEmpty());
     const QPoint at = view->mapTo(f, visible.topLeft());
-    const QImage screen =
-        f->screen()
-            ->grabWindow(f->winId(), at.x(), at.y(), visible.width(), visible.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    EXPECT_TRUE(screen == want.copy(visible)) << "visible " << visible.x() << "," << visible.y();
+    const QPixmap screen =
+        f->screen()->grabWindow(f->winId(), at.x(), at.y(), visible.width(), visible.height());
+    EXPECT_TRUE(screen.toImage().convertToFormat(QImage::Format_RGB32) == want.copy(visible))
+        << "visible " << visible.x() << "," << visible.y();
 }
 
 TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
@@ -116,8 +113,6 @@ TEST_F(FrameTest, FirstShowRunsOnePassThatDrawsAndStartsTheTimer) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
-// A picture larger than the screen's available area scrolls in a window that
-// fits it; one that fits is shown whole, without scrolling.
 TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize cases[] = {{120, 90},  // fits: not scrolled
@@ -157,8 +152,7 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
     }
 }
 
-// Asked for VORTAN_GL=1, a headless window keeps the CPU look-up (asking for a context
-// there neither crashes nor hangs).
+// Asked for VORTAN_GL=1, a headless window keeps the CPU look-up (no crash, no hang).
 TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer) {
     (void)CGlPicture::ProbedContext();
     setenv("VORTAN_GL", "1", 1);
@@ -178,8 +172,7 @@ TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer
     EXPECT_EQ(f->PassCount(), 2);
     EXPECT_EQ(f->Canvas().Pixels(), pixels);
     EXPECT_EQ(f->m_palette.Entries(), animated);
-    // The repaint of a window begun animated starts the timer whatever the command
-    // said; the command state and its mark stay until the next command sets both.
+    // A repaint of a window begun animated starts the timer; command state and mark stay.
     EXPECT_TRUE(f->IsTimerActive());
     EXPECT_FALSE(f->m_timerRunning || mark->isChecked());
     f->OnCommand(res::ID_ANIMATION);
@@ -187,8 +180,7 @@ TEST_F(FrameTest, TicksChangePaletteEntriesNeverIndicesAndARepaintReArmsTheTimer
 }
 
 TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
-    // {colour tables, shift}: each tick repaints the picture `shift` times, whatever
-    // the number of tables, and the screen then shows the palette as it stands.
+    // {colour tables, shift}: a tick repaints `shift` times, whatever the number of tables.
     const std::pair<int, int> cases[] = {{1, 1}, {1, 3}, {7, 1}, {7, 3}};
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
@@ -247,8 +239,7 @@ TEST_F(FrameTest, TimerPeriodIsTheDelayClampedToTenUpToTheLargestSignedValue) {
         CVortanFrame* f = Shown(FrameParams(m_input, 2, false, delay));
         f->OnCommand(res::ID_ANIMATION);
         EXPECT_TRUE(f->IsTimerActive() && f->TimerPeriod() == period) << delay;
-        // The platform timer behind it runs at that period, precisely, so ticks
-        // keep the delay's rhythm (a coarse timer may drift by 5 % a tick).
+        // A precise platform timer: a coarse one may drift by 5 % a tick.
         const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(f);
         ASSERT_EQ(timers.size(), 1) << delay;
         EXPECT_EQ(timers[0].interval, static_cast<int>(period)) << delay;
@@ -258,8 +249,7 @@ TEST_F(FrameTest, TimerPeriodIsTheDelayClampedToTenUpToTheLargestSignedValue) {
     EXPECT_TRUE(m_ui.messages.empty());
 }
 
-// Exposures of the client area are repaints and run a pass; own menus and dialogs
-// give back what they covered as they close, and focus changes expose nothing.
+// Client-area exposures run a pass; closing own menus and dialogs and focus changes do not.
 TEST_F(FrameTest, WhichExposuresRunAPass) {
     const QPalette appPalette = QApplication::palette();
     QPalette themed = appPalette;  // themes often colour inactive windows differently

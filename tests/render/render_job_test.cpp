@@ -12,8 +12,7 @@
 namespace vortan::render {
 namespace {
 
-// Records what a render says, in order: "line ...", "message ...", and
-// each stage's progress as "stage: first..last" once it is over.
+// Records what a render says, in order, and each stage's progress.
 struct FakeConsole : RenderConsole {
     void Line(const std::string& text) override { said.push_back("line " + text); }
     void Message(const std::string& text) override { said.push_back("message " + text); }
@@ -59,8 +58,7 @@ TEST(RenderJob, OutputFormatsByExtensionAndOptionsRefusedBeforeAnythingIsRead) {
     }
 }
 
-// The example drawn with progress in one stage from 0 up to 100; a streamline file drawn in
-// its place gives the same picture, and the input (which need not exist) only names it.
+// A streamline file drawn in the input's place gives the same picture; the input only names it.
 TEST(RenderJob, DrawsTheExampleWithProgressAndAStreamlineFileInPlaceOfTheInput) {
     test::TempDir dir;
     test::WriteTextFile(dir.file("empty.math"), "640.\n480.\n2.\n1.\n100.\n0.\n1.\n0.\n1.\n");

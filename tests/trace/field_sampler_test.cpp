@@ -21,31 +21,6 @@ std::array<double, 3> Linear(double x, double y, double z) {
     return {1 + 2 * x + 3 * y + 4 * x * y + x * y * z, -0.5 * x + y - x * y + y * z, x * z - y};
 }
 
-TEST(CheckField, RefusesWhatTheSamplerCannotUse) {
-    const std::pair<void (*)(VectorField&), const char*> cases[] = {
-        {[](VectorField& f) { f.x[1] = kNaN; }, "x axis holds a value that is not"},
-        {[](VectorField& f) { f.x.front() = -1e308, f.x.back() = 1e308; },
-         "spans more than a double"},
-        {[](VectorField& f) {
-             f.dimension = 3, f.z = {0.0, 1.0};
-             f.u.resize(2 * f.u.size()), f.v.resize(2 * f.v.size());
-         },
-         "the w component does not have"},
-        {[](VectorField& f) { f.x = Nodes(0, 1, 9000), f.y = f.x; },
-         "more than 67108864 grid nodes"},
-    };
-    for (const auto& [spoil, message] : cases) {
-        VectorField f = Sampled(Linear, Nodes(0, 1, 4), Nodes(0, 1, 3));
-        f.description = "wind.nc";
-        std::string error;
-        ASSERT_TRUE(CheckField(f, error)) << error;
-        spoil(f);
-        EXPECT_FALSE(CheckField(f, error)) << message;
-        EXPECT_EQ(error.rfind("wind.nc: ", 0), 0u) << error;
-        EXPECT_NE(error.find(message), std::string::npos) << error;
-    }
-}
-
 TEST(FieldSampler, ReproducesBilinearAndTrilinearFieldsOnEvenAndUnevenAxes) {
     const std::vector<double> uneven = {-1.0, -0.9, 0.2, 0.25, 1.0};
     const VectorField fields[] = {Sampled(Linear, Nodes(-1, 1, 5), Nodes(-1, 1, 7)),

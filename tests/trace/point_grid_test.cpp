@@ -35,8 +35,7 @@ TEST(PointGrid, OwnRecentPointsAreLeftOutAndTheLastLineComesBack) {
     EXPECT_FALSE(grid.IsFree(4, 4, 4, 4));
     // Too many cells for the picture.
     EXPECT_TRUE(grid.Reset(1, 4095, 4095, 0, error)) << error;
-    EXPECT_FALSE(grid.Reset(1, 4096, 4096, 0, error));
-    EXPECT_NE(error.find("too small for the picture"), std::string::npos) << error;
+    EXPECT_FALSE(grid.Reset(1, 4096, 4096, 0, error));  // its message: in the tracer's tests
     EXPECT_FALSE(grid.Reset(std::numeric_limits<double>::quiet_NaN(), 10, 10, 0, error));
 }
 

@@ -110,11 +110,10 @@ TEST(TraceField, ClosedOrbitsAreJoinedAndTheGyreKeepsToItsSide) {
 TEST(TraceField, HeaderFromTheDomainAndPicture) {
     const VectorField tall =
         Sampled([](double, double, double) { return test::V(0, 1); }, {0, 1e-3}, Nodes(0, 100, 3));
-    // field, width and height asked for, width and height written
+    // field, width and height asked for, width and height written; the default
+    // size and the progress step are seen by the command-line test.
     const std::tuple<VectorField, int, int, float, float> cases[] = {
-        {test::DoubleGyre(65, 33), 0, 0, 800, 400},
-        {test::DoubleGyre(65, 33), 300, 0, 300, 150},
-        {tall, 0, 0, 800, 16384}};
+        {test::DoubleGyre(65, 33), 300, 0, 300, 150}, {tall, 0, 0, 800, 16384}};
     for (const auto& [f, width, height, wantWidth, wantHeight] : cases) {
         const TraceResult r = Trace(f, 20, width, height);
         const StreamlineHeader& h = r.header;
@@ -122,8 +121,6 @@ TEST(TraceField, HeaderFromTheDomainAndPicture) {
                                       h.xMax, h.yMin, h.yMax}),
                   std::vector<float>({wantWidth, wantHeight, 2, 1, float(f.x.front()),
                                       float(f.x.back()), float(f.y.front()), float(f.y.back())}));
-        ASSERT_FALSE(r.streamlines.empty());
-        EXPECT_FLOAT_EQ(h.progressStep, 100.0f / float(r.streamlines.size()));
     }
 }
 
@@ -154,21 +151,21 @@ TEST(TraceField, ParameterKinds) {
 
 // A field zero everywhere is left to the command-line test.
 TEST(TraceField, MaskedFieldsGiveNoStreamlinesAndANote) {
-    void (*const spoilers[])(VectorField&) = {
-        [](VectorField& f) { f.u.assign(f.u.size(), kNaN); },
-        [](VectorField& f) {  // every other node masked: no cell is whole
-            for (std::size_t n = 0; n < f.u.size(); n += 2) f.v[n] = kNaN;
-        }};
-    for (const auto spoil : spoilers) {
+    const std::pair<void (*)(VectorField&), const char*> cases[] = {
+        {[](VectorField& f) { f.u.assign(f.u.size(), kNaN); },
+         "the field is zero or masked everywhere: no streamlines"},
+        {[](VectorField& f) {  // every other node masked: no cell is whole
+             for (std::size_t n = 0; n < f.u.size(); n += 2) f.v[n] = kNaN;
+         },
+         "no streamline could be traced"}};
+    for (const auto& [spoil, note] : cases) {
         VectorField f = test::Rotation(9);
         f.description = "calm.nc";
         spoil(f);
         const TraceResult r = TraceField(f, {});
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_TRUE(r.streamlines.empty());
-        ASSERT_EQ(r.notes.size(), 1u);
-        EXPECT_EQ(r.notes[0].rfind("calm.nc: ", 0), 0u) << r.notes[0];
-        EXPECT_NE(r.notes[0].find("no streamline"), std::string::npos) << r.notes[0];
+        EXPECT_EQ(r.notes, std::vector<std::string>{"calm.nc: " + std::string(note)});
         EXPECT_EQ(r.header.progressStep, 100.0f);
     }
 }
@@ -189,9 +186,8 @@ TEST(TraceField, MaskedIslandAndCriticalPointsStopStreamlines) {
         const TracePoint& end = line.back();
         const bool atIsland = std::fabs(end.x - 0.85) < 0.001 && end.y > 0.35 && end.y < 0.65;
         endingAtIsland += atIsland;
-        if (!atIsland) {  // at the right edge, within 0.01 px
-            EXPECT_NEAR(end.x, 2.0, 2.5e-5) << "a line ending inside at " << end.y;
-        }
+        // Else at the right edge, within 0.01 px.
+        EXPECT_NEAR(atIsland ? 2.0 : end.x, 2.0, 2.5e-5) << "a line ending inside at " << end.y;
         behindIsland += line.front().x > 1.1 && line.front().x < 1.2 && end.y > 0.4 && end.y < 0.6;
     }
     EXPECT_GE(endingAtIsland, 5u);
@@ -217,7 +213,7 @@ TEST(TraceField, UserSeeds) {
 
 TEST(TraceField, ThreeDimensionalFields) {
     // A helix climbing slowly about the z axis: lines follow circles r = const
-    // and keep the test distance (30 px) apart in space; the same each time.
+    // and keep the test distance (30 px) apart in space.
     const VectorField helix =
         Sampled([](double x, double y, double) { return test::V(-y, x, 0.1); }, Nodes(-1, 1, 17),
                 Nodes(-1, 1, 17), Nodes(0, 1, 9));
@@ -239,9 +235,6 @@ TEST(TraceField, ThreeDimensionalFields) {
         }
     }
     EXPECT_GE(closest, 30 * 0.999);
-    const TraceResult again = TraceField(helix, options);
-    ASSERT_EQ(again.streamlines.size(), r.streamlines.size());
-    EXPECT_EQ(again.streamlines.back().back().x, r.streamlines.back().back().x);
 }
 
 TEST(TraceField, RefusesBadOptionsAndFields) {
@@ -252,9 +245,20 @@ TEST(TraceField, RefusesBadOptionsAndFields) {
          "seed point"},
         {[](TraceOptions& o, VectorField&) { o.separation = 0.5, o.width = o.height = 16384; },
          "separation is too small for the picture"},
-        {[](TraceOptions&, VectorField& f) { f.v.clear(); }, "one value per grid node"},
+        {[](TraceOptions&, VectorField& f) { f.v.clear(); },
+         "test field: the components do not have one value per grid node"},
+        {[](TraceOptions&, VectorField& f) { f.x[1] = kNaN; },
+         "test field: the x axis holds a value that is not a number"},
+        {[](TraceOptions&, VectorField& f) { f.x.front() = -1e308, f.x.back() = 1e308; },
+         "test field: the x axis spans more than a double"},
+        {[](TraceOptions&, VectorField& f) {
+             f.dimension = 3, f.z = {0, 1}, f.u.resize(50), f.v.resize(50);
+         },
+         "test field: the w component does not have"},
+        {[](TraceOptions&, VectorField& f) { f.x = Nodes(0, 1, 9000), f.y = f.x; },
+         "test field: more than 67108864 grid nodes"},
         {[](TraceOptions&, VectorField& f) { f.x.back() = 1e300; },
-         "beyond what a streamline file can hold"},
+         "test field: the domain reaches beyond what a streamline file can hold"},
     };
     for (const auto& [spoil, message] : cases) {
         TraceOptions options;

@@ -19,7 +19,6 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTickAndWhatTheCodecCannotTake) {
         int delay;
         VideoRequest request;
         int width, height;
-        // Expected: padded size, rate, first tick, loops, frames, crf.
         int paddedWidth, paddedHeight, rateNum, rateDen, firstTick, loops, frames, crf;
     };
     const LayoutCase seven{"", true, 7, 0, 1, 1};     // period 32, dimming: off the cycle
@@ -52,10 +51,8 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTickAndWhatTheCodecCannotTake) {
                        plan.rateDen, plan.firstTick, plan.loops, plan.frames, plan.crf),
             std::tuple(c.width, c.height, c.paddedWidth, c.paddedHeight, c.rateNum, c.rateDen,
                        c.firstTick, c.loops, c.frames, c.crf));
-        EXPECT_EQ(plan.frames, plan.loops * plan.period);
     }
-    // What the codec cannot take is refused: what; request; picture width, height; the error
-    // (empty: accepted)
+    // What the codec cannot take: what; request; picture width, height; the error ("": accepted)
     using Case = std::tuple<const char*, VideoRequest, int, int, std::string>;
     const std::string h264Blocks =
         " picture is larger than H.264 allows (at most 139264 blocks "
@@ -64,7 +61,6 @@ TEST(VideoPlan, RateLoopsPaddingAndFirstTickAndWhatTheCodecCannotTake) {
     const Case refusals[] = {
         {"H.264: 8192 x 4352 is the largest frame that wide", {}, 8192, 4352, ""},
         {"H.264: one row of blocks more", {}, 8192, 4353, "a 8192 \u00d7 4353" + h264Blocks},
-        {"H.264: 16384 x 16384", {}, 16384, 16384, "a 16384 \u00d7 16384" + h264Blocks},
         {"H.264: a large frame at 240 frames a second", {Codec::kH264, 0, 240, -1}, 8192, 4320,
          "a 8192 \u00d7 4320 picture at 240 frames a second is more than H.264 allows; lower "
          "the frame rate (--fps)"},

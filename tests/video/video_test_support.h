@@ -1,5 +1,4 @@
-// Helpers of the video tests: ffprobe's report of a file, and its frames
-// decoded by ffmpeg into RGB.
+// Helpers of the video tests: ffprobe's report of a file, its frames decoded by ffmpeg.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +11,7 @@
 
 namespace vortan::test {
 
-// ffprobe's key=value report of the first video stream and the container
-// (codec_name, pix_fmt, width, height, nb_read_frames, avg_frame_rate,
-// duration); empty when ffprobe is missing or fails.
+// ffprobe's key=value report of the first video stream and the container (empty on failure).
 inline std::map<std::string, std::string> Probe(const std::string& path) {
     const std::string command =
         "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
@@ -39,8 +36,7 @@ struct DecodedVideo {
     std::vector<std::uint8_t> first, last;  // RGB24, width * height * 3
 };
 
-// Every frame of the file's first video stream, decoded by ffmpeg into width x height RGB
-// (nearest-neighbour chroma, frames neither dropped nor repeated): the first and the last.
+// The first and last frames decoded into width x height RGB (none dropped or repeated).
 inline DecodedVideo DecodeVideo(const std::string& path, int width, int height) {
     DecodedVideo out;
     const std::string command = "ffmpeg -v error -i '" + path +
