@@ -115,7 +115,7 @@ void PictureRuns::Clear() {
     m_rowStart.clear();
     m_rowByRuns.clear();
     m_pairs.Clear();
-    m_pairColoursMade = false;
+    m_pairColours.clear();
 }
 
 bool PictureRuns::Build(const CanvasPixel* pixels, int width, int height) {
@@ -167,10 +167,9 @@ void PictureRuns::LookUp(const CanvasPixel* pixels, int left, int top, int width
     // Each form's colours for this palette, made only when that form is used.
     WideLut wide;
     if (!m_runs.empty()) MakeWideLut(lut, wide);
-    if (!m_pairs.Empty() && (!m_pairColoursMade || lut != m_pairColoursLut)) {
+    if (!m_pairs.Empty() && (m_pairColours.empty() || lut != m_pairColoursLut)) {
         m_pairs.MakeColours(lut, m_pairColours);
         m_pairColoursLut = lut;
-        m_pairColoursMade = true;
     }
     const auto w = static_cast<std::size_t>(width);
     // Whole rows, contiguous: a row's stores may run into the rows below,

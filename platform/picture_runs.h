@@ -49,11 +49,11 @@ class PictureRuns {
     std::vector<std::uint32_t> m_rowStart;  // height + 1 indices into m_runs
     std::vector<std::uint8_t> m_rowByRuns;  // 0: the row is looked up by pairs or pixels
     PixelPairs m_pairs;                     // of the whole picture, when some row has no runs
-    // The pair colours for m_pairColoursLut, kept while the look-ups of one
-    // frame (the rectangles of one paint) use the same table.
+    // The pair colours for m_pairColoursLut (none made yet while empty), kept
+    // while the look-ups of one frame (the rectangles of one paint) use the
+    // same table.
     mutable std::vector<std::uint64_t> m_pairColours;
     mutable ColourLut m_pairColoursLut{};
-    mutable bool m_pairColoursMade = false;
 };
 
 }  // namespace vortan
