@@ -37,12 +37,13 @@ bool IsSoftwareRenderer(std::string_view renderer) {
                        [&](std::string_view w) { return ContainsNoCase(renderer, w); });
 }
 
-bool RunsPictureShader(const GlContextInfo& info) {
-    return info.created && info.major >= 3;
+bool RunsPictureShader(int majorVersion) {
+    return majorVersion >= 3;
 }
 
 bool UseGlPicture(GlRequest request, const GlContextInfo& info, int width, int height) {
-    if (request == GlRequest::Never || !RunsPictureShader(info)) return false;
+    if (request == GlRequest::Never || !info.created || !RunsPictureShader(info.major))
+        return false;
     if (request == GlRequest::HardwareOnly &&
         (info.renderer.empty() || IsSoftwareRenderer(info.renderer)))
         return false;

@@ -17,9 +17,7 @@ GlRequest ParseGlRequest(const char* value);
 // What a probe context reported; created is false when none could be made.
 struct GlContextInfo {
     bool created = false;
-    bool gles = false;
-    int major = 0;
-    int minor = 0;
+    int major = 0;           // the OpenGL or OpenGL ES major version
     std::string renderer;    // GL_RENDERER
     int maxTextureSize = 0;  // GL_MAX_TEXTURE_SIZE, in texels
 };
@@ -28,9 +26,9 @@ struct GlContextInfo {
 // softpipe and swrast, Windows' GDI and WARP renderers, SwiftShader, ...).
 bool IsSoftwareRenderer(std::string_view renderer);
 
-// Whether the context runs the look-up shader: integer textures and
-// texelFetch need OpenGL 3.0 or OpenGL ES 3.0.
-bool RunsPictureShader(const GlContextInfo& info);
+// Whether a context of this major version runs the look-up shader: integer
+// textures and texelFetch need OpenGL 3.0 or OpenGL ES 3.0.
+bool RunsPictureShader(int majorVersion);
 
 // Whether a width x height picture is shown through OpenGL: asked for, a
 // context that runs the shader, on hardware unless "always" was asked for,

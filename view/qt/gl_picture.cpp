@@ -111,7 +111,7 @@ void CGlPicture::initializeGL() {
         ReleaseGl();
         doneCurrent();
     });
-    if (context()->format().majorVersion() < 3 || !BuildProgram()) {
+    if (!vortan::RunsPictureShader(context()->format().majorVersion()) || !BuildProgram()) {
         Fail();
         return;
     }
@@ -295,9 +295,7 @@ const vortan::GlContextInfo& CGlPicture::ProbedContext() {
         GLint maxTexture = 0;
         gl->glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
         probed.created = true;
-        probed.gles = context.isOpenGLES();
         probed.major = context.format().majorVersion();
-        probed.minor = context.format().minorVersion();
         probed.renderer = renderer != nullptr ? renderer : "";
         probed.maxTextureSize = maxTexture;
         context.doneCurrent();
