@@ -51,11 +51,14 @@ fuzz: fuzz-build
 	@sh scripts/fuzz.sh $(FUZZ_BUILD) run $(FUZZ_SECONDS)
 
 # Medians of BENCH_REPETITIONS runs, and each headline figure as a ratio to its
-# baseline (memory copy, read-only pass) of the same run.
+# baseline (memory copy, read-only pass) of the same run; then the window
+# under Xvfb, WINDOW_SECONDS per case.
 BENCH_REPETITIONS ?= 3
+WINDOW_SECONDS ?= 8
 bench: build
 	@$(BUILD)/bench/vortan_bench --benchmark_repetitions=$(BENCH_REPETITIONS) \
 	  --benchmark_report_aggregates_only=true
+	@sh bench/window_load.sh $(BUILD) $(WINDOW_SECONDS)
 	@sh scripts/install-bench-deps.sh
 	@/usr/bin/python3 bench/streamplot_peer.py $(BUILD)
 

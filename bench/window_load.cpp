@@ -1,7 +1,10 @@
 // The animation window under a real window system: opens a window on a
 // generated picture, lets the timer tick for a while and prints the ticks
 // per second and this process's CPU share. Run by bench/window_load.sh under
-// Xvfb, which adds the X server's share.
+// Xvfb, which adds the X server's share. With --against-copy it also times
+// the picture's paint, the frame's conversion into the window's backing
+// store, against a copy of as many pixels into another window's backing
+// store, painted as often: the frame against the copy where it really runs.
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -9,17 +12,23 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/qt/qt_ui_service.h"
+#include "view/qt/picture_view.h"
 #include "view/qt/vortan_frame.h"
 #include "view/streamline_writer.h"
 
@@ -45,8 +54,8 @@ double ProcessCpuSeconds(const char* pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// A w x h picture of 400 gently curving streamlines of 61 knots in 0..1.
-bool WritePicture(const std::string& path, int w, int h) {
+// A w x h picture of gently curving streamlines of 61 knots in 0..1.
+bool WritePicture(const std::string& path, int w, int h, int lines) {
     vortan::StreamlineHeader header;
     header.imageWidth = static_cast<float>(w);
     header.imageHeight = static_cast<float>(h);
@@ -57,7 +66,7 @@ bool WritePicture(const std::string& path, int w, int h) {
     header.yMax = 1.0f;
     vortan::StreamlineWriter writer;
     if (!writer.Open(path, header)) return false;
-    for (int line = 0; line < 400; ++line) {
+    for (int line = 0; line < lines; ++line) {
         const double x0 = 0.1 + 0.8 * std::fmod(line * 0.6180339887, 1.0);
         const double y0 = 0.1 + 0.8 * std::fmod(line * 0.7548776662, 1.0);
         std::vector<vortan::StreamlinePoint> points;
@@ -115,17 +124,101 @@ class TickClock : public QObject {
     bool m_recording = false;
 };
 
+// Times each paint of one widget: how long its paint handler took, in ns.
+class PaintClock : public QObject {
+  public:
+    explicit PaintClock(QWidget* widget) : m_widget(widget) {
+        m_clock.start();
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_widget || event->type() != QEvent::Paint || m_inside) return false;
+        const qint64 start = m_clock.nsecsElapsed();
+        m_inside = true;
+        watched->event(event);
+        m_inside = false;
+        if (m_recording) m_paints.push_back(m_clock.nsecsElapsed() - start);
+        return true;
+    }
+    void Record() { m_recording = true; }
+    std::size_t Count() const { return m_paints.size(); }
+    double MedianMs() const {
+        if (m_paints.empty()) return 0.0;
+        std::vector<qint64> v = m_paints;
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return static_cast<double>(v[v.size() / 2]) * 1e-6;
+    }
+
+  private:
+    QWidget* m_widget;
+    QElapsedTimer m_clock;
+    std::vector<qint64> m_paints;
+    bool m_inside = false;
+    bool m_recording = false;
+};
+
+// A window whose paint copies a picture's worth of black pixels into its
+// backing store, where the picture view converts the picture into its own:
+// the copy as it runs in the same place as the frame.
+class CopyTarget : public QWidget {
+  public:
+    CopyTarget(int w, int h) : m_source(static_cast<std::size_t>(w) * h, 0xFF000000u) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFixedSize(w, h);
+    }
+    // Whether the last paint reached a backing store image of the whole size.
+    bool Copied() const { return m_copied; }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QPaintEngine* engine = painter.paintEngine();
+        QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+        m_copied = false;
+        if (device == nullptr || device->devType() != QInternal::Image) return;
+        auto* target = static_cast<QImage*>(device);
+        const QPoint at(qRound(painter.deviceTransform().dx()),
+                        qRound(painter.deviceTransform().dy()));
+        const auto rowBytes = static_cast<std::size_t>(width()) * sizeof(std::uint32_t);
+        if (target->depth() != 32 || at.x() < 0 || at.y() < 0 ||
+            at.x() + width() > target->width() || at.y() + height() > target->height())
+            return;
+        if (target->bytesPerLine() == static_cast<qsizetype>(rowBytes) && at.x() == 0) {
+            std::memcpy(target->scanLine(at.y()), m_source.data(), rowBytes * height());
+        } else {
+            for (int y = 0; y < height(); ++y)
+                std::memcpy(target->scanLine(at.y() + y) + at.x() * 4,
+                            m_source.data() + static_cast<std::size_t>(y) * width(), rowBytes);
+        }
+        m_copied = true;
+    }
+
+  private:
+    std::vector<std::uint32_t> m_source;
+    bool m_copied = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "Usage: vortan-window-load WIDTH HEIGHT TABLES DELAY_MS SECONDS\n");
+    const bool againstCopy = argc > 1 && std::strcmp(argv[1], "--against-copy") == 0;
+    char** args = argv + (againstCopy ? 1 : 0);
+    const int count = argc - (againstCopy ? 1 : 0);
+    if (count != 6 && count != 7) {
+        std::fprintf(stderr,
+                     "Usage: vortan-window-load [--against-copy] WIDTH HEIGHT TABLES DELAY_MS "
+                     "SECONDS [STREAMLINES]\n");
         return 2;
     }
+    // The paint timed against the copy is the processor's conversion, which
+    // an OpenGL look-up would replace.
+    if (againstCopy) qputenv("VORTAN_GL", "0");
     QApplication app(argc, argv);
-    const int w = std::atoi(argv[1]), h = std::atoi(argv[2]);
+    const int w = std::atoi(args[1]), h = std::atoi(args[2]);
+    const int lines = count == 7 ? std::atoi(args[6]) : 400;
     const std::string path = "/tmp/vortan-window-load-" + std::to_string(::getpid()) + ".math";
-    if (!WritePicture(path, w, h)) {
+    if (!WritePicture(path, w, h, lines)) {
         std::fprintf(stderr, "vortan-window-load: cannot write %s\n", path.c_str());
         return 1;
     }
@@ -134,9 +227,9 @@ int main(int argc, char** argv) {
     p.m_dimension = 2;
     p.m_imageWidth = w;
     p.m_imageHeight = h;
-    p.m_timeDelay = std::atoi(argv[4]);
+    p.m_timeDelay = std::atoi(args[4]);
     p.m_diskDiameter = 4;
-    p.m_colortableCount = std::atoi(argv[3]);
+    p.m_colortableCount = std::atoi(args[3]);
     p.m_withOrientation = 1;
     p.m_colortableShift = 1;
     p.m_inputPath = path;
@@ -148,6 +241,25 @@ int main(int argc, char** argv) {
     TickClock tickClock(frame);
     frame->installEventFilter(&tickClock);
     if (!QTest::qWaitFor([frame] { return frame->PassCount() >= 1; }, 60000)) return 1;
+    // The copy's window beside the frame's (the screen must hold both), its
+    // paint asked for on a timer of the same delay.
+    std::unique_ptr<CopyTarget> copy;
+    std::unique_ptr<PaintClock> copyClock, pictureClock;
+    QTimer copyTimer;
+    if (againstCopy) {
+        auto* view = frame->findChild<CPictureView*>();
+        if (view == nullptr) {
+            std::fprintf(stderr, "vortan-window-load: the window has no picture view\n");
+            return 1;
+        }
+        pictureClock = std::make_unique<PaintClock>(view);
+        copy = std::make_unique<CopyTarget>(w, h);
+        copy->move(frame->frameGeometry().right() + 1, 0);
+        copy->show();
+        copyClock = std::make_unique<PaintClock>(copy.get());
+        QObject::connect(&copyTimer, &QTimer::timeout, copy.get(), [&copy] { copy->repaint(); });
+        copyTimer.start(p.m_timeDelay);
+    }
     QTest::qWait(500);  // settle
     // With shift 1 every tick presents once.
     const int presents0 = frame->PresentCount();
@@ -157,10 +269,14 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     tickClock.Record();
+    if (againstCopy) {
+        pictureClock->Record();
+        copyClock->Record();
+    }
     // A plain event loop, as the program runs: QTest::qWait would sleep 10 ms
     // whenever no event is pending and so hold the ticks back.
     QEventLoop loop;
-    QTimer::singleShot(std::atoi(argv[5]) * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::atoi(args[5]) * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
     const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
     const double ticks = frame->PresentCount() - presents0;
@@ -168,8 +284,27 @@ int main(int argc, char** argv) {
     const double x = 100.0 * (ProcessCpuSeconds(server) - server0) / seconds;
     std::printf(
         "%dx%d, %s tables, delay %s ms: %.1f ticks/s, window %.1f %% of a core, X server %.1f %%\n",
-        w, h, argv[3], argv[4], ticks / seconds, own, x);
+        w, h, args[3], args[4], ticks / seconds, own, x);
     tickClock.Print();
+    if (againstCopy) {
+        if (!copy->Copied()) {
+            std::fprintf(stderr,
+                         "vortan-window-load: the copy's window has no image to copy into\n");
+            return 1;
+        }
+        const auto& pixels = frame->Canvas().Pixels();
+        const double ratio = pictureClock->MedianMs() / copyClock->MedianMs();
+        const auto cleared = std::count(pixels.begin(), pixels.end(), vortan::kClearedPixel);
+        std::printf(
+            "    paint of the picture (%zu paints, %.0f %% background) median %.3f ms, of a copy "
+            "of its size beside it (%zu paints) median %.3f ms: %.2f x the copy, target <= 1.2 "
+            "%s\n",
+            pictureClock->Count(),
+            100.0 * static_cast<double>(cleared) /
+                static_cast<double>(std::max<std::size_t>(pixels.size(), 1)),
+            pictureClock->MedianMs(), copyClock->Count(), copyClock->MedianMs(), ratio,
+            ratio <= 1.2 ? "met" : "NOT met");
+    }
     std::fflush(stdout);
     frame->removeEventFilter(&tickClock);
     frame->close();
