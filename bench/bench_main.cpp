@@ -9,15 +9,20 @@
 
 namespace {
 
-// A figure, the baseline it is read against, and the ratio it should stay under.
+// A figure, the baseline it is read against, and the ratio it should stay
+// under (0: shown for reference, the target is read from another measure).
 struct Ratio {
     const char* figure;
     const char* baseline;
     double target;
 };
 constexpr Ratio kRatios[] = {
-    {"BM_AnimationFrame/width:1920/height:1080/streamlines:2000", "BM_BaselineMemoryCopy8MB", 1.2},
-    {"BM_AnimationFrame/width:1920/height:1080/streamlines:100", "BM_BaselineMemoryCopy8MB", 1.2},
+    // Repeated alone, frame and copy keep their data in the cache, which a
+    // window's frames, 10-50 ms apart with the X server reading each one, do
+    // not: the frame's target is read with the caches emptied (below) and in
+    // the window itself (bench/window_load.sh).
+    {"BM_AnimationFrame/width:1920/height:1080/streamlines:2000", "BM_BaselineMemoryCopy8MB", 0},
+    {"BM_AnimationFrame/width:1920/height:1080/streamlines:100", "BM_BaselineMemoryCopy8MB", 0},
     {"BM_ReadAndParse", "BM_BaselineReadOnlyPass", 3.0},
     {"BM_WholeDrawingPass/dimming:0", "BM_ReadAndParse", 1.3},
     {"BM_WholeDrawingPass/dimming:1", "BM_ReadAndParse", 1.3},
@@ -35,7 +40,8 @@ constexpr Throughput kThroughputs[] = {
 };
 
 // A measurement that times a figure and its baseline turn about; its
-// "ratio" counter is the median of the turns' ratios.
+// "ratio" counter is the median of the turns' ratios. A target of 0: shown
+// for reference.
 struct Paired {
     const char* name;
     const char* figure;
@@ -43,8 +49,8 @@ struct Paired {
     double target;
 };
 constexpr Paired kPaired[] = {
-    {"BM_PairedFrame/streamlines:2000", "frame 1920 x 1080, 2,000 streamlines", "8 MB copy", 1.2},
-    {"BM_PairedFrame/streamlines:100", "frame 1920 x 1080, 100 streamlines", "8 MB copy", 1.2},
+    {"BM_PairedFrame/streamlines:2000", "frame 1920 x 1080, 2,000 streamlines", "8 MB copy", 0},
+    {"BM_PairedFrame/streamlines:100", "frame 1920 x 1080, 100 streamlines", "8 MB copy", 0},
     {"BM_FromMemoryFrame/streamlines:2000", "frame, 2,000 streamlines, caches empty", "8 MB copy",
      1.2},
     {"BM_FromMemoryFrame/streamlines:100", "frame, 100 streamlines, caches empty", "8 MB copy",
@@ -53,6 +59,15 @@ constexpr Paired kPaired[] = {
     {"BM_PairedPass/dimming:0", "whole drawing pass", "read and parse", 1.3},
     {"BM_PairedPass/dimming:1", "whole drawing pass, Disk - Scale", "read and parse", 1.3},
 };
+
+// "target <= 1.2 met", or "for reference" when there is no target.
+std::string Verdict(double ratio, double target) {
+    if (target <= 0) return "for reference";
+    char text[48];
+    std::snprintf(text, sizeof text, "target <= %.1f %s", target,
+                  ratio <= target ? "met" : "NOT met");
+    return text;
+}
 
 struct Figure {
     double cpuMs = 0;
@@ -98,9 +113,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
             if (f == m_figures.end() || b == m_figures.end() || b->second.cpuMs <= 0) continue;
             const double ratio = f->second.cpuMs / b->second.cpuMs;
             const double wall = b->second.realMs > 0 ? f->second.realMs / b->second.realMs : 0.0;
-            std::printf("  %-60s %8.3f ms = %5.2f x %s (%.2f x)  target <= %.1f %s\n", q.figure,
-                        f->second.cpuMs, ratio, q.baseline, wall, q.target,
-                        ratio <= q.target ? "met" : "NOT met");
+            std::printf("  %-60s %8.3f ms = %5.2f x %s (%.2f x)  %s\n", q.figure, f->second.cpuMs,
+                        ratio, q.baseline, wall, Verdict(ratio, q.target).c_str());
         }
         std::printf(
             "\nPaired ratios (figure and baseline timed turn about on the thread's CPU "
@@ -108,9 +122,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         for (const Paired& q : kPaired) {
             const auto f = m_figures.find(q.name);
             if (f == m_figures.end() || f->second.ratio <= 0) continue;
-            std::printf("  %-40s %8.3f ms = %5.2f x %s (%.3f ms)  target <= %.1f %s\n", q.figure,
+            std::printf("  %-40s %8.3f ms = %5.2f x %s (%.3f ms)  %s\n", q.figure,
                         f->second.figureMs, f->second.ratio, q.baseline, f->second.baselineMs,
-                        q.target, f->second.ratio <= q.target ? "met" : "NOT met");
+                        Verdict(f->second.ratio, q.target).c_str());
         }
         std::printf("\nThroughputs as a share of their baseline's (CPU time):\n");
         for (const Throughput& q : kThroughputs) {
