@@ -80,13 +80,16 @@ bool WritePicture(const std::string& path, int w, int h, int lines) {
     return writer.Commit();
 }
 
-// Times each timer event the window handles: when it arrived and how long
-// the window took over it (the tick, its conversion and its repaint).
-class TickClock : public QObject {
+// Times the events of one type that one object handles: when each arrived
+// and how long the object took over it, in ns.
+class EventClock : public QObject {
   public:
-    explicit TickClock(QObject* window) : m_window(window) { m_clock.start(); }
+    EventClock(QObject* target, QEvent::Type type) : m_target(target), m_type(type) {
+        m_clock.start();
+        target->installEventFilter(this);
+    }
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != m_window || event->type() != QEvent::Timer || m_inside) return false;
+        if (watched != m_target || event->type() != m_type || m_inside) return false;
         const qint64 start = m_clock.nsecsElapsed();
         m_inside = true;
         watched->event(event);
@@ -98,61 +101,28 @@ class TickClock : public QObject {
         return true;
     }
     void Record() { m_recording = true; }
-    // Median and largest gap between timer events, median and 99th
-    // percentile of the work of one, in ms.
-    void Print() {
+    std::size_t Count() const { return m_work.size(); }
+    // The q-quantile (0..1) of the gaps between events or of the work of one, in ms.
+    double Gap(double q) const {
         std::vector<qint64> gaps;
         for (std::size_t i = 1; i < m_arrivals.size(); ++i)
             gaps.push_back(m_arrivals[i] - m_arrivals[i - 1]);
-        auto at = [](std::vector<qint64> v, double q) {
-            if (v.empty()) return 0.0;
-            std::sort(v.begin(), v.end());
-            const auto last = static_cast<double>(v.size() - 1);
-            return static_cast<double>(v[static_cast<std::size_t>(q * last)]) * 1e-6;
-        };
-        std::printf(
-            "    gap between ticks median %.2f ms, max %.2f ms; work of a tick median %.2f ms, "
-            "99%% %.2f ms\n",
-            at(gaps, 0.5), at(gaps, 1.0), at(m_work, 0.5), at(m_work, 0.99));
+        return Quantile(std::move(gaps), q);
     }
+    double Work(double q) const { return Quantile(m_work, q); }
 
   private:
-    QObject* m_window;
+    static double Quantile(std::vector<qint64> v, double q) {
+        if (v.empty()) return 0.0;
+        std::sort(v.begin(), v.end());
+        const auto last = static_cast<double>(v.size() - 1);
+        return static_cast<double>(v[static_cast<std::size_t>(q * last)]) * 1e-6;
+    }
+
+    QObject* m_target;
+    QEvent::Type m_type;
     QElapsedTimer m_clock;
     std::vector<qint64> m_arrivals, m_work;
-    bool m_inside = false;
-    bool m_recording = false;
-};
-
-// Times each paint of one widget: how long its paint handler took, in ns.
-class PaintClock : public QObject {
-  public:
-    explicit PaintClock(QWidget* widget) : m_widget(widget) {
-        m_clock.start();
-        widget->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != m_widget || event->type() != QEvent::Paint || m_inside) return false;
-        const qint64 start = m_clock.nsecsElapsed();
-        m_inside = true;
-        watched->event(event);
-        m_inside = false;
-        if (m_recording) m_paints.push_back(m_clock.nsecsElapsed() - start);
-        return true;
-    }
-    void Record() { m_recording = true; }
-    std::size_t Count() const { return m_paints.size(); }
-    double MedianMs() const {
-        if (m_paints.empty()) return 0.0;
-        std::vector<qint64> v = m_paints;
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return static_cast<double>(v[v.size() / 2]) * 1e-6;
-    }
-
-  private:
-    QWidget* m_widget;
-    QElapsedTimer m_clock;
-    std::vector<qint64> m_paints;
     bool m_inside = false;
     bool m_recording = false;
 };
@@ -238,13 +208,13 @@ int main(int argc, char** argv) {
     vortan::ApplyAnimationParameters(p, *frame);
     if (!frame->Create()) return 1;
     frame->ActivateFrame();
-    TickClock tickClock(frame);
-    frame->installEventFilter(&tickClock);
+    // Timer events: the tick, its conversion and its repaint.
+    EventClock tickClock(frame, QEvent::Timer);
     if (!QTest::qWaitFor([frame] { return frame->PassCount() >= 1; }, 60000)) return 1;
     // The copy's window beside the frame's (the screen must hold both), its
     // paint asked for on a timer of the same delay.
     std::unique_ptr<CopyTarget> copy;
-    std::unique_ptr<PaintClock> copyClock, pictureClock;
+    std::unique_ptr<EventClock> copyClock, pictureClock;
     QTimer copyTimer;
     if (againstCopy) {
         auto* view = frame->findChild<CPictureView*>();
@@ -252,11 +222,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vortan-window-load: the window has no picture view\n");
             return 1;
         }
-        pictureClock = std::make_unique<PaintClock>(view);
+        pictureClock = std::make_unique<EventClock>(view, QEvent::Paint);
         copy = std::make_unique<CopyTarget>(w, h);
         copy->move(frame->frameGeometry().right() + 1, 0);
         copy->show();
-        copyClock = std::make_unique<PaintClock>(copy.get());
+        copyClock = std::make_unique<EventClock>(copy.get(), QEvent::Paint);
         QObject::connect(&copyTimer, &QTimer::timeout, copy.get(), [&copy] { copy->repaint(); });
         copyTimer.start(p.m_timeDelay);
     }
@@ -285,7 +255,10 @@ int main(int argc, char** argv) {
     std::printf(
         "%dx%d, %s tables, delay %s ms: %.1f ticks/s, window %.1f %% of a core, X server %.1f %%\n",
         w, h, args[3], args[4], ticks / seconds, own, x);
-    tickClock.Print();
+    std::printf(
+        "    gap between ticks median %.2f ms, max %.2f ms; work of a tick median %.2f ms, "
+        "99%% %.2f ms\n",
+        tickClock.Gap(0.5), tickClock.Gap(1.0), tickClock.Work(0.5), tickClock.Work(0.99));
     if (againstCopy) {
         if (!copy->Copied()) {
             std::fprintf(stderr,
@@ -293,7 +266,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         const auto& pixels = frame->Canvas().Pixels();
-        const double ratio = pictureClock->MedianMs() / copyClock->MedianMs();
+        const double ratio = pictureClock->Work(0.5) / copyClock->Work(0.5);
         const auto cleared = std::count(pixels.begin(), pixels.end(), vortan::kClearedPixel);
         std::printf(
             "    paint of the picture (%zu paints, %.0f %% background) median %.3f ms, of a copy "
@@ -302,7 +275,7 @@ int main(int argc, char** argv) {
             pictureClock->Count(),
             100.0 * static_cast<double>(cleared) /
                 static_cast<double>(std::max<std::size_t>(pixels.size(), 1)),
-            pictureClock->MedianMs(), copyClock->Count(), copyClock->MedianMs(), ratio,
+            pictureClock->Work(0.5), copyClock->Count(), copyClock->Work(0.5), ratio,
             ratio <= 1.2 ? "met" : "NOT met");
     }
     std::fflush(stdout);
