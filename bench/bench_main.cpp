@@ -24,8 +24,10 @@ constexpr Ratio kRatios[] = {
     {"BM_AnimationFrame/width:1920/height:1080/streamlines:2000", "BM_BaselineMemoryCopy8MB", 0},
     {"BM_AnimationFrame/width:1920/height:1080/streamlines:100", "BM_BaselineMemoryCopy8MB", 0},
     {"BM_ReadAndParse", "BM_BaselineReadOnlyPass", 3.0},
-    {"BM_WholeDrawingPass/dimming:0", "BM_ReadAndParse", 1.3},
-    {"BM_WholeDrawingPass/dimming:1", "BM_ReadAndParse", 1.3},
+    // Separate medians of two long runs: a slow spell of a shared machine
+    // may fall on either, so the pass's target is read paired (below).
+    {"BM_WholeDrawingPass/dimming:0", "BM_ReadAndParse", 0},
+    {"BM_WholeDrawingPass/dimming:1", "BM_ReadAndParse", 0},
 };
 
 // A throughput figure, the baseline throughput it is read against, and the
