@@ -188,6 +188,11 @@ int main(int argc, char** argv) {
     const int w = std::atoi(args[1]), h = std::atoi(args[2]);
     const int lines = count == 7 ? std::atoi(args[6]) : 400;
     const std::string path = "/tmp/vortan-window-load-" + std::to_string(::getpid()) + ".math";
+    // The picture file goes on every way out.
+    struct RemoveOnExit {
+        const std::string& path;
+        ~RemoveOnExit() { std::remove(path.c_str()); }
+    } removeOnExit{path};
     if (!WritePicture(path, w, h, lines)) {
         std::fprintf(stderr, "vortan-window-load: cannot write %s\n", path.c_str());
         return 1;
@@ -281,6 +286,5 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     frame->removeEventFilter(&tickClock);
     frame->close();
-    std::remove(path.c_str());
     return 0;
 }
