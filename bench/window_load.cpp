@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
@@ -143,25 +142,18 @@ class CopyTarget : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        QPaintEngine* engine = painter.paintEngine();
-        QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-        m_copied = false;
-        if (device == nullptr || device->devType() != QInternal::Image) return;
-        auto* target = static_cast<QImage*>(device);
-        const QPoint at(qRound(painter.deviceTransform().dx()),
-                        qRound(painter.deviceTransform().dy()));
+        QPoint at;
+        QImage* target = StraightTarget(painter, &at);
+        m_copied = target != nullptr && target->rect().contains(QRect(at, size()));
+        if (!m_copied) return;
         const auto rowBytes = static_cast<std::size_t>(width()) * sizeof(std::uint32_t);
-        if (target->depth() != 32 || at.x() < 0 || at.y() < 0 ||
-            at.x() + width() > target->width() || at.y() + height() > target->height())
-            return;
         if (target->bytesPerLine() == static_cast<qsizetype>(rowBytes) && at.x() == 0) {
             std::memcpy(target->scanLine(at.y()), m_source.data(), rowBytes * height());
-        } else {
-            for (int y = 0; y < height(); ++y)
-                std::memcpy(target->scanLine(at.y() + y) + at.x() * 4,
-                            m_source.data() + static_cast<std::size_t>(y) * width(), rowBytes);
+            return;
         }
-        m_copied = true;
+        for (int y = 0; y < height(); ++y)
+            std::memcpy(target->scanLine(at.y() + y) + at.x() * sizeof(std::uint32_t),
+                        m_source.data() + static_cast<std::size_t>(y) * width(), rowBytes);
     }
 
   private:

@@ -101,26 +101,33 @@ void CPictureView::ConvertImage() const {
     m_imageCurrent = true;
 }
 
-bool CPictureView::PaintStraight(QPainter& painter, const QRegion& region) const {
+QImage* StraightTarget(QPainter& painter, QPoint* shift) {
     QPaintEngine* engine = painter.paintEngine();
-    if (engine == nullptr || engine->type() != QPaintEngine::Raster) return false;
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster) return nullptr;
     QPaintDevice* device = engine->paintDevice();
-    if (device == nullptr || device->devType() != QInternal::Image) return false;
+    if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
     auto* target = static_cast<QImage*>(device);
     // Opaque 0xFFRRGGBB pixels read the same in all three formats.
     const QImage::Format format = target->format();
     if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
         format != QImage::Format_ARGB32_Premultiplied)
-        return false;
-    // Widget pixels must be target pixels: a whole-pixel shift, no scaling.
+        return nullptr;
+    // Painter pixels must be target pixels: a whole-pixel shift, no scaling.
     const QTransform toDevice = painter.deviceTransform();
-    const QPoint shift(qRound(toDevice.dx()), qRound(toDevice.dy()));
-    if (toDevice.type() > QTransform::TxTranslate || shift.x() != toDevice.dx() ||
-        shift.y() != toDevice.dy())
-        return false;
+    *shift = QPoint(qRound(toDevice.dx()), qRound(toDevice.dy()));
+    if (toDevice.type() > QTransform::TxTranslate || shift->x() != toDevice.dx() ||
+        shift->y() != toDevice.dy())
+        return nullptr;
+    return target;
+}
+
+bool CPictureView::PaintStraight(QPainter& painter, const QRegion& region) const {
+    QPoint shift;
+    QImage* target = StraightTarget(painter, &shift);
+    if (target == nullptr) return false;
     // Only where the painter may draw: this widget's part of the target.
     QRegion area = region.translated(shift) & target->rect();
-    const QRegion clip = engine->systemClip();
+    const QRegion clip = painter.paintEngine()->systemClip();
     if (!clip.isEmpty()) area &= clip;
     const vortan::ColourLut lut = vortan::MakeColourLut(m_shownEntries);
     // RGB32 and ARGB32 rows are whole 4-byte pixels, so the stride is in pixels.

@@ -15,6 +15,11 @@
 class CVortanFrame;
 class CGlPicture;
 
+// The image a painter on the raster engine draws into, when it holds opaque
+// 32-bit pixels (RGB32 or ARGB32) and the painter's pixels are its pixels
+// moved by whole pixels (*shift); nullptr otherwise.
+QImage* StraightTarget(QPainter& painter, QPoint* shift);
+
 // Shows rows [0, height) of the canvas through the palette. A paint that no
 // Present asked for is an exposure, reported to the frame (which then runs a
 // drawing pass); a present only converts the canvas again. Where OpenGL runs
