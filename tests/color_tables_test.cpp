@@ -11,8 +11,11 @@ namespace {
 // The record is large; keep it off the stack.
 std::unique_ptr<VortanFrameState> Built(int tables, bool oriented = true, bool colors64 = false) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_withOrientation = oriented, s->m_withoutOrientation = !oriented;
-    s->m_colors32 = !colors64, s->m_colors64 = colors64, s->m_colortableCount = tables;
+    s->m_withOrientation = oriented;
+    s->m_withoutOrientation = !oriented;
+    s->m_colors32 = !colors64;
+    s->m_colors64 = colors64;
+    s->m_colortableCount = tables;
     BuildWindowPalette(*s);
     return s;
 }

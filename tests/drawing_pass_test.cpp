@@ -222,7 +222,8 @@ TEST(DrawingPass, VisibleSamplesAndTheLinesJoiningThem) {
     // Samples 63..33 at x 50, sample 32 at px = 0 (invisible), samples 31..0 at x 30: the one
     // line runs from (0, 50), round end included, to (30, 50); nothing joins x 50 to it.
     std::vector<float> x = Ramp(50);
-    std::fill(x.begin(), x.begin() + 32, 30.0f), x[32] = 0;
+    std::fill(x.begin(), x.begin() + 32, 30.0f);
+    x[32] = 0;
     Fixture f;
     f.Run(Head(100, 100) + Record(x, Ramp(50)));
     EXPECT_EQ(f.canvas.LineCount(), 1u);

@@ -23,7 +23,8 @@ IndexedCanvas Disk(int w, int h, int pen, int l, int t, int r, int b,
 IndexedCanvas Stroke(int w, int h, int pen, int x0, int y0, int x1, int y1) {
     IndexedCanvas c(w, h);
     c.SelectPen(pen, PALETTEINDEX(kInk));
-    c.MoveTo(x0, y0), c.LineTo(x1, y1);
+    c.MoveTo(x0, y0);
+    c.LineTo(x1, y1);
     return c;
 }
 int Ink(const IndexedCanvas& c) {
@@ -96,7 +97,8 @@ TEST(IndexedCanvas, ColoursThroughThePalette) {
     c.SelectPen(1, PALETTEINDEX(0));
     c.Ellipse(3, 2, 3, 2);  // pixel (3, 2)
     std::vector<std::uint32_t> all(12, 0xFF000000u);
-    all[5] = 0xFF09F611u, all[11] = 0xFF010203u;
+    all[5] = 0xFF09F611u;
+    all[11] = 0xFF010203u;
     // Only the rows asked for (all when out of range); seen again, the picture goes by runs.
     for (int rows : {-1, 0, 2, 3, 9, 2, 0, -1}) {
         std::vector<std::uint32_t> out(12, 0xDEADBEEFu), want = all;

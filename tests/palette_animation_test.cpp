@@ -21,8 +21,12 @@ using Calls = std::vector<std::pair<int, int>>;
 // tables 0: without orientation, 32 colours (64 with colors64).
 std::unique_ptr<VortanFrameState> Window(int tables, bool dimming, int shift = 1, bool c64 = 0) {
     auto s = std::make_unique<VortanFrameState>();
-    s->m_withOrientation = tables > 0, s->m_withoutOrientation = tables == 0, s->m_colors32 = !c64;
-    s->m_colortableCount = tables, s->m_intensityDimming = dimming, s->m_colortableShift = shift;
+    s->m_withOrientation = tables > 0;
+    s->m_withoutOrientation = tables == 0;
+    s->m_colors32 = !c64;
+    s->m_colortableCount = tables;
+    s->m_intensityDimming = dimming;
+    s->m_colortableShift = shift;
     BuildWindowPalette(*s);
     return s;
 }

@@ -35,7 +35,10 @@ class ReferenceCanvas {
         const double cy = (static_cast<double>(top) + bottom) / 2.0;
         FillDiskAt(cx - 0.5, cy - 0.5, static_cast<double>(right) - left + m_penWidth);
     }
-    void MoveTo(int x, int y) { m_curX = x, m_curY = y; }
+    void MoveTo(int x, int y) {
+        m_curX = x;
+        m_curY = y;
+    }
     void LineTo(int x, int y) {
         FillCapsule(m_curX - 0.5, m_curY - 0.5, x - 0.5, y - 0.5, m_penWidth / 2.0);
         MoveTo(x, y);
@@ -50,7 +53,8 @@ class ReferenceCanvas {
         FillPixels(y, FirstCentreAtOrAfter(xl, 0, m_width), FirstCentreAtOrAfter(xr, 0, m_width));
     }
     void FillPixels(std::int64_t y, std::int64_t x0, std::int64_t x1) {  // clipped, x1 excluded
-        x0 = std::max<std::int64_t>(x0, 0), x1 = std::min<std::int64_t>(x1, m_width);
+        x0 = std::max<std::int64_t>(x0, 0);
+        x1 = std::min<std::int64_t>(x1, m_width);
         if (y < 0 || y >= m_height || x0 >= x1) return;
         CanvasPixel* row = m_pixels.data() + static_cast<std::size_t>(y) * m_width;
         std::fill(row + x0, row + x1, m_penIndex);
@@ -119,7 +123,10 @@ class ReferenceCanvas {
             } else if (std::fabs(yv * ux) > r) {
                 br = -kInf;
             }
-            if (bl <= br) lo = std::min(lo, x0 + bl), hi = std::max(hi, x0 + br);
+            if (bl <= br) {
+                lo = std::min(lo, x0 + bl);
+                hi = std::max(hi, x0 + br);
+            }
             if (lo < hi) FillSpan(y, lo, hi);
         }
     }

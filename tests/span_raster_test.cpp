@@ -24,16 +24,23 @@ class Twin {
 
     void Pen(int width, int index) {
         const auto colour = PALETTEINDEX(static_cast<std::uint32_t>(index));
-        m_now.SelectPen(width, colour), m_ref.SelectPen(width, colour);
+        m_now.SelectPen(width, colour);
+        m_ref.SelectPen(width, colour);
     }
     void Ellipse(int l, int t, int r, int b) {
-        m_now.Ellipse(l, t, r, b), m_ref.Ellipse(l, t, r, b);
+        m_now.Ellipse(l, t, r, b);
+        m_ref.Ellipse(l, t, r, b);
     }
     void Line(int x0, int y0, int x1, int y1) {
-        m_now.MoveTo(x0, y0), m_now.LineTo(x1, y1);
-        m_ref.MoveTo(x0, y0), m_ref.LineTo(x1, y1);
+        m_now.MoveTo(x0, y0);
+        m_now.LineTo(x1, y1);
+        m_ref.MoveTo(x0, y0);
+        m_ref.LineTo(x1, y1);
     }
-    void Clear() { m_now.FillBlack(0, 0, m_now.Width(), m_now.Height()), m_ref.Clear(); }
+    void Clear() {
+        m_now.FillBlack(0, 0, m_now.Width(), m_now.Height());
+        m_ref.Clear();
+    }
     // One stroke on a cleared canvas, compared; a failure names it.
     testing::AssertionResult Stroke(int pen, int index, int x0, int y0, int x1, int y1) {
         Clear();
@@ -186,8 +193,10 @@ TEST(SpanRaster, StreamletsAsThePassDrawsThem) {
                 twin.Pen(pen, (line * 7 + j) % 256);
                 twin.Ellipse(x - s / 2, y - s / 2, x + (s + 1) / 2, y + (s + 1) / 2);
                 if (std::abs(x - px) > 3 || std::abs(y - py) > 3) twin.Line(px, py, x, y);
-                px = x, py = y;
-                x += step(rng), y += step(rng);
+                px = x;
+                py = y;
+                x += step(rng);
+                y += step(rng);
             }
             ASSERT_TRUE(twin.Same()) << "diameter " << diameter << " streamlet " << line;
         }

@@ -254,7 +254,8 @@ TEST(ParseStreamlineRecord, SkippedRecordsGetTheirAccount) {
          SkipReason::Malformed}};
     for (const auto& [text, want] : cases) {
         auto state = std::make_unique<VortanFrameState>();
-        state->m_knots[0].t = 9.0f, state->m_knots[1].x = 99.0f;
+        state->m_knots[0].t = 9.0f;
+        state->m_knots[1].x = 99.0f;
         SkipReason reason = SkipReason::None;
         EXPECT_FALSE(ParseStreamlineRecord(text, {640, 480, 2, 10}, *state, &reason)) << text;
         // Knot 0's t is set for every record.

@@ -99,7 +99,8 @@ ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        ::close(out[0]), ::close(ready[0]);
+        ::close(out[0]);
+        ::close(ready[0]);
         const std::string text = body(ready[1]);
         for (std::size_t done = 0; done < text.size();) {
             const ssize_t n = ::write(out[1], text.data() + done, text.size() - done);
@@ -108,7 +109,8 @@ ChildResult RunInChild(const std::function<std::string(int readyFd)>& body,
         }
         ::_exit(0);
     }
-    ::close(out[1]), ::close(ready[1]);
+    ::close(out[1]);
+    ::close(ready[1]);
     if (started && ReadUpTo(ready[0], 6) == "ready\n") started(pid);
     ::close(ready[0]);
     ChildResult result;

@@ -141,7 +141,8 @@ TEST(FieldFile, DamagedFixturesGiveErrorsNotCrashes) {
         for (const std::string& d : damaged) {
             WriteTextFile(path, d);
             const FieldResult r = ReadFieldFile(path, {});
-            ++reads, errors += !r.ok;
+            ++reads;
+            errors += !r.ok;
             if (r.ok) {
                 EXPECT_EQ(r.field.u.size(), r.field.Nodes()) << name;
                 EXPECT_EQ(r.field.v.size(), r.field.Nodes()) << name;

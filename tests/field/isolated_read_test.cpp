@@ -18,9 +18,14 @@ TEST(IsolatedRead, ALargeFieldComesBackWhole) {
     FieldResult sent;
     sent.ok = true;
     VectorField& f = sent.field;
-    f.dimension = 3, f.description = "u, v, w of deep.nc";
-    f.x = {0, 1}, f.y = {0, 2}, f.z = {-1, 1};
-    f.u.assign(300000, 1.25), f.v.assign(300000, std::nan("")), f.w.assign(300000, -7.0);
+    f.dimension = 3;
+    f.description = "u, v, w of deep.nc";
+    f.x = {0, 1};
+    f.y = {0, 2};
+    f.z = {-1, 1};
+    f.u.assign(300000, 1.25);
+    f.v.assign(300000, std::nan(""));
+    f.w.assign(300000, -7.0);
     const FieldResult got = ReadIsolated("deep.nc", "NetCDF", [&] { return sent; });
     ASSERT_TRUE(got.ok) << got.error;
     EXPECT_EQ(

@@ -15,7 +15,10 @@ using test::Fixture;
 
 ReadOptions Options(std::string u, std::string v, std::size_t time = 0, std::size_t level = 0) {
     ReadOptions o;
-    o.u = std::move(u), o.v = std::move(v), o.time = time, o.level = level;
+    o.u = std::move(u);
+    o.v = std::move(v);
+    o.time = time;
+    o.level = level;
     return o;
 }
 
@@ -60,7 +63,8 @@ TEST(NetCdf, ValuesOutsideTheValidRangeAreMaskedBeforeUnpacking) {
             const std::size_t n = f.Index(i, j);
             const double u = test::GyreU(f.x[i], f.y[j]), v = test::GyreV(f.x[i], f.y[j]);
             const bool outU = u > 16000.0 / 16384.0, outV = v < -0.6 || v > 0.8;
-            maskedU += outU, maskedV += outV;
+            maskedU += outU;
+            maskedV += outV;
             wrong += std::isnan(f.u[n]) != outU || std::isnan(f.v[n]) != outV;
             if (!outU) wrong += std::abs(f.u[n] - u) > 1e-4;
             if (!outV) wrong += std::abs(f.v[n] - v) > 1e-6;

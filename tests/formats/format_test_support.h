@@ -67,12 +67,14 @@ inline GifPicture ReadGif(const std::string& path) {
     GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
     if (!gif) return out;
     out.ok = DGifSlurp(gif) == GIF_OK;
-    out.width = gif->SWidth, out.height = gif->SHeight;
+    out.width = gif->SWidth;
+    out.height = gif->SHeight;
     for (int i = 0; out.ok && i < gif->ImageCount; ++i) {
         const SavedImage& image = gif->SavedImages[i];
         const ColorMapObject* map = image.ImageDesc.ColorMap;
         GifFrame f;
-        f.width = image.ImageDesc.Width, f.height = image.ImageDesc.Height;
+        f.width = image.ImageDesc.Width;
+        f.height = image.ImageDesc.Height;
         if (map) f.colours.assign(map->Colors, map->Colors + map->ColorCount);
         f.indices.assign(image.RasterBits, image.RasterBits + f.width * f.height);
         GraphicsControlBlock gcb{};
@@ -97,7 +99,8 @@ inline PngPicture ReadPng(const std::string& path) {
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
     image.format = PNG_FORMAT_RGB_COLORMAP;
-    out.width = static_cast<int>(image.width), out.height = static_cast<int>(image.height);
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
     out.indices.resize(PNG_IMAGE_SIZE(image));
     std::vector<png_byte> map(PNG_IMAGE_COLORMAP_SIZE(image));
     out.ok = png_image_finish_read(&image, nullptr, out.indices.data(), 0, map.data()) != 0;

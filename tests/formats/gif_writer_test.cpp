@@ -65,7 +65,8 @@ TEST(GifWriter, OnePeriodLoopsWithoutSeam) {
         TempDir dir;
         RecordingSink sink;
         GifOptions options;
-        options.delayMs = 40, options.pictureHeight = canvas.Height() - 2;  // 2 blank rows
+        options.delayMs = 40;
+        options.pictureHeight = canvas.Height() - 2;  // 2 blank rows
         ASSERT_TRUE(WriteAnimatedGif(dir.file("a.gif"), canvas, *state, options, sink));
         EXPECT_TRUE(sink.messages.empty());
         const GifPicture gif = ReadGif(dir.file("a.gif"));
@@ -88,7 +89,8 @@ TEST(GifWriter, EveryIndexDrawnReindexesClearedPixelsPerFrame) {
     TempDir dir;
     RecordingSink sink;
     GifOptions options;
-    options.frames = 5, options.delayMs = 7;
+    options.frames = 5;
+    options.delayMs = 7;
     ASSERT_TRUE(WriteAnimatedGif(dir.file("e.gif"), canvas, *state, options, sink));
     const std::string bytes = ReadWholeFile(dir.file("e.gif"));
     const std::string loop("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
@@ -121,7 +123,8 @@ TEST(GifWriter, LargeOutputsAreAnnouncedWithTheirSize) {
         RecordingSink sink;
         std::vector<std::uint64_t> said;
         GifOptions options;
-        options.frames = 40, options.largeOutputFrom = from;
+        options.frames = 40;
+        options.largeOutputFrom = from;
         options.largeOutput = [&](std::uint64_t bytes) {
             said.push_back(bytes);
             EXPECT_EQ(CountEntries(dir.path()), 0);  // said before the file is made

@@ -67,7 +67,9 @@ std::vector<CanvasPixel> Pixels(const std::string& file) {
     auto state = std::make_unique<VortanFrameState>();
     state->m_inputPath = dir.file("flow.math");
     state->m_axisX = state->m_axisY = state->m_animationOn = state->m_withOrientation = 1;
-    state->m_diskDiameter = 3, state->m_colortableCount = 7, state->m_entriesPerTable = 32;
+    state->m_diskDiameter = 3;
+    state->m_colortableCount = 7;
+    state->m_entriesPerTable = 32;
     IndexedCanvas canvas(400, 400 + kStatusBarHeight);
     NullHost host;
     EXPECT_EQ(RunDrawingPass(*state, canvas, host).drawn, 1);

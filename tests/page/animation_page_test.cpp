@@ -123,7 +123,8 @@ TEST(AnimationPage, FailuresKeepThePreviousFile) {
     auto fine = MakeState({"", true, 7, 0, 1, 1});
     // Tables of 223 entries and the whole palette turning (periods 223, 256): 57088 ticks.
     auto endless = MakeState({"", true, 1, 0, 1, 0});
-    endless->m_withoutOrientation = 1, endless->m_entriesPerTable = 223;
+    endless->m_withoutOrientation = 1;
+    endless->m_entriesPerTable = 223;
     // what; state; canvas; rows; bytes the disk takes (0: any); the message after the path
     const std::tuple<const char*, const VortanFrameState*, IndexedCanvas, int, rlim_t, std::string>
         cases[] = {

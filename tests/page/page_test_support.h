@@ -42,7 +42,8 @@ inline Decoded DecodePng(const std::vector<std::uint8_t>& bytes, png_uint_32 for
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return out;
     image.format = format;
-    out.width = static_cast<int>(image.width), out.height = static_cast<int>(image.height);
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
     out.samples.resize(PNG_IMAGE_SIZE(image));
     out.ok = png_image_finish_read(&image, nullptr, out.samples.data(), 0, nullptr) != 0;
     return out;

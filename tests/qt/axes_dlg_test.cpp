@@ -66,7 +66,8 @@ TEST_F(FrameAxesTest, EveryPairDrawsItsOwnPictureAndCancelCopiesTheFlags) {
     for (const auto& [clicks, xyz, w, h] : cases) {
         const std::string name = ::testing::PrintToString(clicks);
         CVortanFrame* f = Make(vortan::test::FrameParams(m_input, 3, false));
-        f->m_imageWidth = w, f->m_imageHeight = h;
+        f->m_imageWidth = w;
+        f->m_imageHeight = h;
         QRect placed, screen;
         bool visible = true;
         ModalScript script([&, clicks = Clicks(clicks)](QDialog& d) {

@@ -51,7 +51,8 @@ class FakeOutputWindow : public qt::IOutputWindow {
     const std::string& BitmapPath() const override { return Used(bitmapPath); }
     const std::string& BitmapTitle() const override { return Used(bitmapTitle); }
     void RememberBitmap(const std::string& path, const std::string& title) override {
-        Used(bitmapPath) = path, bitmapTitle = title;
+        Used(bitmapPath) = path;
+        bitmapTitle = title;
     }
 
     VortanFrameState record;
@@ -88,7 +89,8 @@ class FakeWindowFixture : public ::testing::Test {
         const std::string path = m_dir.file("picture" + std::to_string(m_windows.size()) + ".math");
         WriteTextFile(path, text.empty() ? FrameInputText(float(w), float(h), 2) : text);
         AnimationParameters p = FrameParams(path, 2, false);
-        p.m_imageWidth = w, p.m_imageHeight = h;
+        p.m_imageWidth = w;
+        p.m_imageHeight = h;
         m_windows.push_back(std::make_unique<FakeOutputWindow>(m_ui));
         m_windows.back()->Draw(p);
         return *m_windows.back();

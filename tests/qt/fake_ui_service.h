@@ -48,7 +48,10 @@ struct FakeUiService : IUiService {
         for (const auto& m : messages) out.push_back(m.text);
         return out;
     }
-    void Clear() { messages.clear(), fileRequests.clear(); }
+    void Clear() {
+        messages.clear();
+        fileRequests.clear();
+    }
 
     std::vector<Message> messages;
     std::vector<FileDialogRequest> fileRequests;

@@ -167,7 +167,8 @@ TEST_F(GlFrameTest, TheWindowPresentsThroughGlAsItDoesOnTheCpu) {
     setenv("VORTAN_GL", "1", 1);
     const int shift = 3;  // the CPU window's test has the table of shifts
     auto p = vortan::test::FrameParams(m_input, 2, false);
-    p.m_colortableCount = 7, p.m_colortableShift = shift;
+    p.m_colortableCount = 7;
+    p.m_colortableShift = shift;
     CVortanFrame* f = Shown(p);
     auto* view = f->findChild<CPictureView*>();
     ASSERT_NE(view, nullptr);

@@ -125,7 +125,8 @@ TEST_F(FrameTest, APictureLargerThanTheScreenScrollsInAWindowThatFits) {
             m_input, vortan::test::FrameInputText(static_cast<float>(size.width()),
                                                   static_cast<float>(size.height()), 2));
         auto p = FrameParams(m_input);
-        p.m_imageWidth = size.width(), p.m_imageHeight = size.height();
+        p.m_imageWidth = size.width();
+        p.m_imageHeight = size.height();
         CVortanFrame* f = Shown(p);
         auto* scroll = f->findChild<QScrollArea*>("pictureScroll");
         ASSERT_EQ(scroll != nullptr, scrolls);
@@ -185,7 +186,8 @@ TEST_F(FrameTest, ATickPresentsOncePerRepetitionAndNothingWhenNothingChanged) {
     for (auto [tables, shift] : cases) {
         SCOPED_TRACE(testing::Message() << tables << " tables, shift " << shift);
         auto p = FrameParams(m_input, 2, false);
-        p.m_colortableCount = tables, p.m_colortableShift = shift;
+        p.m_colortableCount = tables;
+        p.m_colortableShift = shift;
         CVortanFrame* f = Shown(p);
         auto* view = f->findChild<CPictureView*>();
         ASSERT_NE(view, nullptr);

@@ -48,8 +48,10 @@ TEST(RenderJob, OutputFormatsByExtensionAndOptionsRefusedBeforeAnythingIsRead) {
         {"x.html", 5, "--frames applies to .gif output only"}};
     for (const auto& [output, frames, why] : options) {
         RenderOptions o;
-        o.input = "in.math", o.output = output;
-        o.frames = std::max(frames, 0), o.loops = frames < 0 ? 2 : 0;
+        o.input = "in.math";
+        o.output = output;
+        o.frames = std::max(frames, 0);
+        o.loops = frames < 0 ? 2 : 0;
         EXPECT_EQ(CheckRenderOptions(o), why) << output;
         if (why.empty()) continue;
         FakeConsole console;
@@ -74,7 +76,9 @@ TEST(RenderJob, DrawsTheExampleWithProgressAndAStreamlineFileInPlaceOfTheInput) 
     EXPECT_TRUE(p.size() >= 3 && p.front() == 0 && p.back() == 100 && std::ranges::is_sorted(p))
         << testing::PrintToString(p);
     RenderOptions o = direct;
-    o.input = "flow.nc", o.streamlines = direct.input, o.output = dir.file("instead.bmp");
+    o.input = "flow.nc";
+    o.streamlines = direct.input;
+    o.output = dir.file("instead.bmp");
     ASSERT_EQ(RunRender(o, console), kExitWritten);
     EXPECT_TRUE(console.said.empty());
     EXPECT_EQ(test::ReadWholeFile(o.output), test::ReadWholeFile(direct.output));
@@ -99,7 +103,9 @@ TEST(RenderJob, UnreadableInputsAndSettingsAreSaidAndNothingIsWritten) {
          "line cannot read settings file " + dir.file("none.dat") + ": No such file or directory"}};
     for (const auto& [input, settings, status, said] : cases) {
         RenderOptions o;
-        o.input = input, o.settings = settings, o.output = out;
+        o.input = input;
+        o.settings = settings;
+        o.output = out;
         FakeConsole console;
         EXPECT_EQ(RunRender(o, console), status) << input;
         EXPECT_EQ(console.said, std::vector<std::string>{said}) << input;

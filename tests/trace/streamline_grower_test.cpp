@@ -17,7 +17,8 @@ using test::Sampled;
 // distance of 5 px and steps of at most 2.5 px.
 struct Grower {
     explicit Grower(const VectorField& f, double minSpeed = 1e-6) : field(f), sampler(field) {
-        frame.xMin = field.x.front(), frame.yMin = field.y.front();
+        frame.xMin = field.x.front();
+        frame.yMin = field.y.front();
         frame.width = frame.height = 400;
         frame.sx = 400 / (field.x.back() - field.x.front());
         frame.sy = 400 / (field.y.back() - field.y.front());
@@ -32,8 +33,10 @@ struct Grower {
         grid.Add({seed.px, seed.py, 0, 0, line});
         const StopReason why =
             StreamlineGrower(sampler, frame, limits).Grow(seed, direction, line, grid, out);
-        for (TracedPoint& p : out)
-            p.px = frame.xMin + p.px / frame.sx, p.py = frame.yMin + p.py / frame.sy;
+        for (TracedPoint& p : out) {
+            p.px = frame.xMin + p.px / frame.sx;
+            p.py = frame.yMin + p.py / frame.sy;
+        }
         return why;
     }
     VectorField field;

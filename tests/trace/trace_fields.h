@@ -34,13 +34,16 @@ inline VectorField Sampled(const Flow& flow, std::vector<double> x, std::vector<
                            std::vector<double> z = {0.0}) {
     VectorField f;
     f.dimension = z.size() > 1 ? 3 : 2;
-    f.x = std::move(x), f.y = std::move(y), f.z = std::move(z);
+    f.x = std::move(x);
+    f.y = std::move(y);
+    f.z = std::move(z);
     f.description = "test field";
     for (double zz : f.z)
         for (double yy : f.y)
             for (double xx : f.x) {
                 const auto [u, v, w] = flow(xx, yy, zz);
-                f.u.push_back(u), f.v.push_back(v);
+                f.u.push_back(u);
+                f.v.push_back(v);
                 if (f.dimension == 3) f.w.push_back(w);
             }
     return f;

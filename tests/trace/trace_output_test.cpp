@@ -24,7 +24,8 @@ TEST(WriteTraceResult, ReadsBackUnderTheTracedHeader) {
     vortan::test::TempDir dir;
     for (const auto& [field, parameter] : cases) {
         TraceOptions options;
-        options.parameter = parameter, options.separation = field.dimension == 3 ? 60 : 6;
+        options.parameter = parameter;
+        options.separation = field.dimension == 3 ? 60 : 6;
         const TraceResult r = TraceField(field, options);
         ASSERT_FALSE(r.streamlines.empty()) << r.error;
         std::string error;

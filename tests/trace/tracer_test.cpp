@@ -19,7 +19,9 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TraceResult Trace(const VectorField& f, double separation, int width = 0, int height = 0) {
     TraceOptions options;
-    options.separation = separation, options.width = width, options.height = height;
+    options.separation = separation;
+    options.width = width;
+    options.height = height;
     TraceResult r = TraceField(f, options);
     EXPECT_TRUE(r.ok) << r.error;
     return r;
@@ -252,7 +254,10 @@ TEST(TraceField, RefusesBadOptionsAndFields) {
         {[](TraceOptions&, VectorField& f) { f.x.front() = -1e308, f.x.back() = 1e308; },
          "test field: the x axis spans more than a double"},
         {[](TraceOptions&, VectorField& f) {
-             f.dimension = 3, f.z = {0, 1}, f.u.resize(50), f.v.resize(50);
+             f.dimension = 3;
+             f.z = {0, 1};
+             f.u.resize(50);
+             f.v.resize(50);
          },
          "test field: the w component does not have"},
         {[](TraceOptions&, VectorField& f) { f.x = Nodes(0, 1, 9000), f.y = f.x; },

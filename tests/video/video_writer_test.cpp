@@ -149,7 +149,9 @@ TEST(VideoWriter, FailuresKeepThePreviousFile) {
         for (const char* old : {"v.mp4", "v.webm"}) WriteTextFile(dir.file(old), "old video");
         RecordingSink sink;
         VideoOptions options;
-        options.request = c.request, options.pictureHeight = c.rows, options.maxBytes = c.maxBytes;
+        options.request = c.request;
+        options.pictureHeight = c.rows;
+        options.maxBytes = c.maxBytes;
         {
             FileSizeLimit limit(c.sizeLimit);
             EXPECT_FALSE(WriteVideo(dir.file(c.file), canvas, *state, options, sink));
